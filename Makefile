@@ -1,0 +1,74 @@
+# Tamblor: `make play` builds everything and starts the game; `make test`
+# builds everything and runs the whole test suite (then once more under the
+# address and undefined-behaviour sanitizers).
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+
+BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
+DATA_PKGS  = flite sox
+TEST_PKGS  = xvfb xdotool xauth
+FUZZ_PKGS  = clang libclang-rt-14-dev
+PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
+
+.PHONY: all deps build play test unit-test asan-test fuzz fuzz-deps bench clean
+
+all: build
+
+# Installs whatever is missing when run as root; otherwise says what to run.
+define install_missing
+	@missing=""; for p in $(1); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null || exit 1; \
+	  else \
+	    echo "Missing packages. Please run:"; echo "  sudo apt-get install$$missing"; exit 1; \
+	  fi; \
+	fi
+endef
+
+deps:
+	$(call install_missing,$(PKGS))
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+play: build
+	cd $(BUILD) && ./tamblor
+
+unit-test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+$(ASAN_BUILD)/build.ninja:
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBLOR_SANITIZE=ON -DTAMBLOR_GAME_DATA=OFF
+
+asan-test: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE needs-data
+
+test: unit-test asan-test
+
+bench: build
+	$(BUILD)/tests/tamblor_bench
+
+fuzz-deps:
+	$(call install_missing,$(FUZZ_PKGS) $(BUILD_PKGS))
+
+fuzz: fuzz-deps
+	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_FUZZ=ON -DTAMBLOR_GAME_DATA=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_archive fuzz_settings
+	mkdir -p $(FUZZ_BUILD)/corpus/archive $(FUZZ_BUILD)/corpus/settings
+	$(FUZZ_BUILD)/tests/fuzz/fuzz_archive -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/archive
+	$(FUZZ_BUILD)/tests/fuzz/fuzz_settings -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/settings
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,38 @@
+#include "platform/platform.h"
+
+namespace tamblor {
+
+namespace {
+Platform g_platform;
+
+template <typename T>
+T& Need(T* service, const char* what) {
+    if (service == nullptr) throw std::logic_error(std::string("no platform service: ") + what);
+    return *service;
+}
+}  // namespace
+
+WaveFormat PcmFormat(uint16_t channels, uint32_t rate) {
+    WaveFormat f;
+    f.channels = channels;
+    f.samplesPerSec = rate;
+    f.blockAlign = static_cast<uint16_t>(2 * channels);
+    f.avgBytesPerSec = rate * f.blockAlign;
+    return f;
+}
+
+void InstallPlatform(const Platform& platform) { g_platform = platform; }
+const Platform& CurrentPlatform() { return g_platform; }
+
+uint32_t GetTick() { return Need(g_platform.clock, "clock").Tick(); }
+void YieldToSystem() { Need(g_platform.clock, "clock").Yield(); }
+Mixer& SoundMixer() { return Need(g_platform.mixer, "mixer"); }
+Keyboard& KeyboardDevice() { return Need(g_platform.keyboard, "keyboard"); }
+Window& MainWindow() { return Need(g_platform.window, "window"); }
+SettingsStore& Settings() { return Need(g_platform.settings, "settings"); }
+std::string ProgramFolder() { return Need(g_platform.paths, "paths").AppFolder(); }
+std::string UserDataRoot() { return Need(g_platform.paths, "paths").UserDataFolder(); }
+float Rnd() { return Need(g_platform.random, "random").Next(); }
+void Randomize() { Need(g_platform.random, "random").Reseed(); }
+
+}  // namespace tamblor
