@@ -78,7 +78,9 @@ int OpenArchive(const std::string& fileName) {
     int32_t directoryLength = ReadLe32(header + 8);
     g_entryCount = directoryLength > 0 ? directoryLength / int32_t(kArchiveEntrySize) : 0;
     int toRead = std::min(g_entryCount, kArchiveMaxEntries);
-    if (directoryOffset < 0) toRead = 0;
+    // Entries beyond the end of the file would be invented, not read.
+    int64_t room = directoryOffset < 0 ? 0 : (g_fileSize - directoryOffset) / int64_t(kArchiveEntrySize);
+    toRead = static_cast<int>(std::clamp<int64_t>(room, 0, toRead));
 
     std::vector<uint8_t> directory(size_t(toRead) * kArchiveEntrySize);
     ReadAt(directoryOffset, directory.data(), directory.size());

@@ -1,5 +1,12 @@
 #include "core/startup.h"
 
+#include <filesystem>
+
+#include "audio/archive.h"
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "menus/main_menu.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -8,6 +15,91 @@ std::string AppPath;
 std::string DataFolder;
 float SpeedFactor = 3.0f;
 
+namespace {
+const char* const kArchiveName = "tamblor.tmb";
+
+const char* const kSoundDriverMessage =
+    "Sound driver error. Please update your sound card drivers and make sure you have at least "
+    "DirectX 7.0 installed. On Linux, check that your sound system (PipeWire, PulseAudio or ALSA) "
+    "is running, or write to support@tamblor.invalid for help.";
+
+struct SharedSound {
+    SoundSlot* slot;
+    const char* member;
+    bool stereo;
+};
+
+const SharedSound kSharedSounds[] = {
+    {&sndBall, "sounds/ball.wav", false},        {&sndBumper1, "sounds/bumper1.wav", false},
+    {&sndBumper2, "sounds/bumper2.wav", false},  {&sndMultiHit, "sounds/MultiHit.wav", false},
+    {&sndWallHit, "sounds/WallHit.wav", false},  {&sndScanBeep, "sounds/ScanBeep.wav", false},
+    {&sndScanTrig, "sounds/ScanTrig.wav", false}, {&sndFlipper, "sounds/Flipper.wav", false},
+    {&sndMenuMusic, "sounds/menu/mnuMusic.wav", true}, {&sndBell, "sounds/Bell.wav", false},
+    {&sndSpellSw, "sounds/SpellSw.wav", false},  {&sndScanWait, "sounds/ScanWait.wav", false},
+    {&sndProxBeep, "sounds/ProxBeep.wav", false}, {&sndPausedLp, "sounds/PausedLp.wav", false},
+};
+}  // namespace
+
+std::string WindowCaption() {
+    return "Tamblor v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+           std::to_string(kVersionRevision);
+}
+
 void EndProgram(int status) { throw ProcessExit{status}; }
+
+void CreateDataFolder() {
+    DataFolder = UserDataRoot() + "/Tamblor";
+    std::error_code ignored;
+    std::filesystem::create_directories(DataFolder, ignored);
+}
+
+void SetSpeedFactor() { SpeedFactor = GameSpeed == 0 ? 3.0f : 3.5f; }
+
+void InitGame() {
+    AppPath = ProgramFolder();
+    CreateDataFolder();
+    OpenArchive(kArchiveName);
+    if (ArchiveDirectory().empty()) {
+        // Without its archive the game has no voice at all: say so in words.
+        MainWindow().MessageBox("The sound archive " + AppPath + "/" + kArchiveName +
+                                " is missing or unreadable, so Tamblor cannot speak. Please reinstall the game.");
+        EndProgram(1);
+    }
+    if (!SoundMixer().OpenDevice()) {
+        MainWindow().MessageBox(kSoundDriverMessage);
+        EndProgram(1);
+    }
+    ResetKeyboard();
+    AcquireKeyboard();
+    LoadSettings();
+    for (const SharedSound& s : kSharedSounds) {
+        if (s.stereo) CreateStereoSoundBuffer(*s.slot, s.member);
+        else CreateSoundBuffer(*s.slot, s.member);
+    }
+    SetSpeedFactor();
+    SaveSettings();
+    PlayAndWait("sounds/vrenn.wav");
+    PlayAndWait("sounds/tamblor.wav");
+}
+
+void ExitGame() {
+    SaveSettings();
+    StopBuffer(sndMenuMusic);
+    PlayAndWait("sounds/menu/mnuExit.wav");
+    ReleaseSharedSounds();
+    CloseArchive();
+    EndProgram(0);
+}
+
+void RunGame() {
+    if (!MainWindow().ClaimSingleInstance()) {
+        MainWindow().ActivateRunningInstance();
+        EndProgram(0);
+    }
+    MainWindow().SetCaption(WindowCaption());
+    MainWindow().Show();
+    InitGame();
+    MainMenu();
+}
 
 }  // namespace tamblor

@@ -1,0 +1,212 @@
+#include "audio/sound.h"
+
+#include <algorithm>
+
+#include "audio/archive.h"
+#include "core/errors.h"
+#include "core/keyboard.h"
+#include "core/startup.h"
+
+namespace tamblor {
+
+SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep, sndScanTrig,
+    sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep, sndPausedLp;
+SoundSlot VoiceBuffer;
+
+namespace {
+constexpr uint32_t kHolderFlags = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;  // 224
+constexpr uint32_t kVoiceFlags = kBufStatic | kBufCtrlPan | kBufCtrlVolume;          // 194
+constexpr uint32_t kStereoVoiceFlags = kBufStatic | kBufCtrlVolume;                  // 130
+constexpr int32_t kMinimumMemberSize = 201;  // the buffer is Size - 200 bytes
+constexpr size_t kSamplesStart = 44;
+
+bool g_inErrorPath = false;
+struct ErrorSoundFailed {};
+
+// Creates a mixer buffer from an archive member. Throws RuntimeError.
+BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
+    const ArchiveEntry& entry = ArchiveDirectory()[index];
+    if (entry.size < kMinimumMemberSize)
+        throw RuntimeError(kErrInvalidParam, "Sound member too short");
+    std::vector<uint8_t> bytes = ReadMember(index);
+    size_t length = size_t(entry.size) - 200;
+    return SoundMixer().CreateBuffer(PcmFormat(channels), flags, bytes.data() + kSamplesStart, length,
+                                     entry.name);
+}
+
+void WaitWhilePlaying(SoundSlot& slot) {
+    while (slot.IsPlaying()) YieldToSystem();
+}
+
+bool VoiceStartKeyDown() {
+    return AnyKeyDown({scan::Return, scan::Up, scan::Down, scan::LeftShift, scan::RightShift, scan::Space,
+                       scan::LeftControl, scan::Escape});
+}
+
+// Loads and starts a voice; the sound error path on any failure.
+void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan) {
+    try {
+        uint32_t flags = channels == 1 ? kVoiceFlags : kStereoVoiceFlags;
+        VoiceBuffer.Assign(CreateFromMember(index, channels, flags), member);
+        VoiceBuffer.SetVolume(0);
+        if (channels == 1) VoiceBuffer.SetPan(pan);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError&) {
+        SoundErrorPath("PlaySound: " + MemberFileName(member));
+    }
+}
+
+void CreateHolder(SoundSlot& slot, const std::string& member, uint16_t channels) {
+    int index = FindMember(member);
+    if (index == kMemberNotFound) return;
+    try {
+        slot.Assign(CreateFromMember(index, channels, kHolderFlags), member);
+    } catch (const RuntimeError&) {
+        SoundErrorPath("CreateSoundBuffer: " + MemberFileName(member));
+    }
+}
+}  // namespace
+
+// ------------------------------------------------------------ SoundSlot ---
+
+SoundSlot::~SoundSlot() {
+    // Shared holders outlive the platform at exit; the mixer goes with it.
+    id_ = kNoBuffer;
+}
+
+void SoundSlot::Assign(BufferId id, const std::string& name) {
+    BufferId old = id_;
+    id_ = id;
+    name_ = name;
+    if (old != kNoBuffer) SoundMixer().Release(old);
+}
+
+void SoundSlot::Release() {
+    if (id_ == kNoBuffer) return;
+    BufferId old = id_;
+    id_ = kNoBuffer;
+    name_.clear();
+    SoundMixer().Release(old);
+}
+
+void SoundSlot::Play(bool loop) {
+    if (!Empty()) SoundMixer().Play(id_, loop);
+}
+void SoundSlot::Stop() {
+    if (!Empty()) SoundMixer().Stop(id_);
+}
+void SoundSlot::Rewind() {
+    if (!Empty()) SoundMixer().SetCurrentPosition(id_, 0);
+}
+void SoundSlot::SetVolume(int32_t volume) {
+    if (!Empty()) SoundMixer().SetVolume(id_, std::clamp(volume, kVolumeMin, 0));
+}
+void SoundSlot::SetPan(int32_t pan) {
+    if (!Empty()) SoundMixer().SetPan(id_, std::clamp(pan, kPanLeft, kPanRight));
+}
+void SoundSlot::SetFrequency(uint32_t hz) {
+    if (!Empty()) SoundMixer().SetFrequency(id_, hz);
+}
+int32_t SoundSlot::Volume() { return Empty() ? 0 : SoundMixer().GetVolume(id_); }
+uint32_t SoundSlot::Status() { return Empty() ? 0 : SoundMixer().GetStatus(id_); }
+bool SoundSlot::IsPlaying() { return (Status() & kStatusPlaying) != 0; }
+
+// -------------------------------------------------------------- loaders ---
+
+void CreateSoundBuffer(SoundSlot& slot, const std::string& member) { CreateHolder(slot, member, 1); }
+void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member) { CreateHolder(slot, member, 2); }
+
+// -------------------------------------------------------------- players ---
+
+void PlaySound(const std::string& member, int32_t pan, bool wait) {
+    int index = FindMember(member);
+    if (index == kMemberNotFound) return;
+    StartVoice(member, index, 1, pan);
+    if (wait) WaitWhilePlaying(VoiceBuffer);
+}
+
+void PlayStereo(const std::string& member, bool wait) {
+    int index = FindMember(member);
+    if (index == kMemberNotFound) return;
+    StartVoice(member, index, 2, 0);
+    if (wait) WaitWhilePlaying(VoiceBuffer);
+}
+
+void PlayAndWait(const std::string& member) {
+    int index = FindMember(member);
+    if (index == kMemberNotFound) return;
+    // The key that chose this voice must not cut it short.
+    while (VoiceStartKeyDown()) {
+        YieldToSystem();
+        PollKeyboard();
+    }
+    StartVoice(member, index, 2, 0);
+    for (;;) {
+        if (!VoiceBuffer.IsPlaying()) return;
+        YieldToSystem();
+        PollKeyboard();
+        if (AnyKeyDown()) {
+            VoiceBuffer.Stop();
+            return;
+        }
+    }
+}
+
+std::string LooseFilePath(const std::string& fileName) {
+    std::string relative = fileName;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return AppPath + "/" + relative;
+}
+
+void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
+    try {
+        VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
+                           fileName);
+        VoiceBuffer.SetVolume(0);
+        VoiceBuffer.SetPan(pan);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError& e) {
+        SoundErrorPath("PlaySoundNP: " + fileName + "  Error #" + std::to_string(e.Number()) + " - " +
+                       e.what());
+    }
+    if (wait) WaitWhilePlaying(VoiceBuffer);
+}
+
+void StopBuffer(SoundSlot& slot) {
+    try {
+        slot.Stop();
+    } catch (const RuntimeError& e) {
+        ReportError("StopBuffer", e);
+    }
+}
+
+void KillBuffer(SoundSlot& slot) {
+    try {
+        slot.Stop();
+        slot.Release();
+    } catch (const RuntimeError& e) {
+        ReportError("KillBuffer", e);
+    }
+}
+
+void SoundErrorPath(const std::string& message) {
+    // When the error sound itself fails, the first message alone must do.
+    if (g_inErrorPath) throw ErrorSoundFailed{};
+    g_inErrorPath = true;
+    try {
+        PlaySound("sounds/error.wav", 0, true);
+    } catch (const ErrorSoundFailed&) {
+    }
+    MainWindow().MessageBox(message);
+    g_inErrorPath = false;
+    EndProgram(1);
+}
+
+void ReleaseSharedSounds() {
+    SoundSlot* shared[] = {&sndBall,     &sndBumper1,  &sndBumper2,  &sndMultiHit, &sndWallHit,
+                           &sndScanBeep, &sndScanTrig, &sndFlipper,  &sndMenuMusic, &sndBell,
+                           &sndSpellSw,  &sndScanWait, &sndProxBeep, &sndPausedLp, &VoiceBuffer};
+    for (SoundSlot* slot : shared) slot->Release();
+}
+
+}  // namespace tamblor

@@ -1,0 +1,75 @@
+// Sound holders and the voice players. Preloaded sounds live in named
+// holders; voices are loaded into the one shared VoiceBuffer each time they
+// are played, so a new voice cuts the previous one.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tamblor {
+
+// One mixer buffer, or nothing. Operations on an empty holder do nothing:
+// a member missing from the archive simply stays silent.
+class SoundSlot {
+public:
+    SoundSlot() = default;
+    SoundSlot(const SoundSlot&) = delete;
+    SoundSlot& operator=(const SoundSlot&) = delete;
+    ~SoundSlot();
+
+    bool Empty() const { return id_ == kNoBuffer; }
+    BufferId Id() const { return id_; }
+    const std::string& Name() const { return name_; }  // member it was loaded from
+
+    // Releases the previous buffer (silencing it) and holds the new one.
+    void Assign(BufferId id, const std::string& name);
+    void Release();
+
+    void Play(bool loop = false);
+    void Stop();
+    void Rewind();  // position 0
+    void SetVolume(int32_t volume);
+    void SetPan(int32_t pan);
+    void SetFrequency(uint32_t hz);
+    int32_t Volume();
+    uint32_t Status();
+    bool IsPlaying();
+
+private:
+    BufferId id_ = kNoBuffer;
+    std::string name_;
+};
+
+// The fourteen shared holders, created at start-up.
+extern SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep,
+    sndScanTrig, sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep,
+    sndPausedLp;
+extern SoundSlot VoiceBuffer;
+
+// Archive sounds: 16-bit 22,050 Hz samples from byte 44, Size - 200 bytes.
+void CreateSoundBuffer(SoundSlot& slot, const std::string& member);
+void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member);
+
+void PlaySound(const std::string& member, int32_t pan, bool wait);
+void PlayStereo(const std::string& member, bool wait);
+// Waits for the voice-start keys to be released, then plays; any key cuts it.
+void PlayAndWait(const std::string& member);
+// A loose WAV file under the program's folder ("system\hss\x.wav" style
+// names are accepted).
+void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait);
+
+void StopBuffer(SoundSlot& slot);
+void KillBuffer(SoundSlot& slot);
+
+// Plays the error sound, shows `message` and ends the program.
+[[noreturn]] void SoundErrorPath(const std::string& message);
+
+// The loose file's path under the program's folder, back-slashes as folders.
+std::string LooseFilePath(const std::string& fileName);
+
+// Releases every shared holder and the voice (at the end of the process).
+void ReleaseSharedSounds();
+
+}  // namespace tamblor

@@ -1,0 +1,73 @@
+#include "core/keyboard.h"
+
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace tamblor {
+
+KeyStateData KeyState = {};
+bool CommandKeysReleased = false;
+
+namespace {
+constexpr uint8_t kCommandKeys[] = {scan::LeftShift, scan::RightShift, scan::PageUp, scan::PageDown,
+                                    scan::Delete,    scan::Return,     scan::P,      scan::F1,
+                                    scan::V,         scan::F2,         scan::F3,     scan::M};
+}
+
+void PollKeyboard() {
+    uint8_t fresh[256];
+    int32_t result = KeyboardDevice().ReadState(fresh);
+    if (result != 0) {
+        if (result == kErrNotAcquired || result == kErrInputLost) AcquireKeyboard();
+        return;
+    }
+    std::memcpy(KeyState.Down, fresh, sizeof fresh);
+    for (int k = 0; k < 256; ++k) {
+        if (KeyState.Latched[k] && !(KeyState.Down[k] & 0x80)) KeyState.Latched[k] = false;
+    }
+}
+
+void UpdateCommandKeysReleased() {
+    for (uint8_t k : kCommandKeys) {
+        if (KeyState.Down[k] & 0x80) {
+            CommandKeysReleased = false;
+            return;
+        }
+    }
+    CommandKeysReleased = true;
+}
+
+void AcquireKeyboard() {
+    // A failure is silent: the next poll tries again.
+    KeyboardDevice().Acquire();
+}
+
+bool KeyDown(uint8_t scanCode) { return (KeyState.Down[scanCode] & 0x80) != 0; }
+
+bool AnyKeyDown() {
+    for (uint8_t value : KeyState.Down) {
+        if (value & 0x80) return true;
+    }
+    return false;
+}
+
+bool AnyKeyDown(std::initializer_list<uint8_t> keys) {
+    for (uint8_t k : keys) {
+        if (KeyDown(k)) return true;
+    }
+    return false;
+}
+
+bool TakeLatchedPress(uint8_t scanCode) {
+    if (!KeyDown(scanCode) || KeyState.Latched[scanCode]) return false;
+    KeyState.Latched[scanCode] = true;
+    return true;
+}
+
+void ResetKeyboard() {
+    KeyState = {};
+    CommandKeysReleased = false;
+}
+
+}  // namespace tamblor

@@ -1,0 +1,168 @@
+#include "core/settings.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "core/startup.h"
+#include "platform/platform.h"
+
+namespace tamblor {
+
+uint8_t GameMode = 0;
+uint8_t GameSpeed = 0;
+std::string Version;
+double BestScore[kTableCount] = {};
+int16_t MusicVolume[kTableCount] = {};
+ScoreBoardRow ScoreBoard[6];
+
+namespace {
+// Fixed for good: changing them would lose every stored best score.
+constexpr double kScoreA = 27183;
+constexpr double kScoreB = 47;
+constexpr double kScoreC = 31415;
+
+// The load order of the "HS" keys and the save order of the "HS" keys.
+constexpr int kScoreKeyOrder[] = {kPacMan, kSoccerStar, kSafari, kHeist, kHauntedHouse, kWildWest};
+constexpr int kVolumeKeyOrder[] = {kPacMan, kSoccerStar, kHeist, kSafari, kHauntedHouse, kWildWest};
+
+std::string Get(const char* section, const std::string& key, const std::string& fallback) {
+    return Settings().Get(kSettingsApp, section, key, fallback);
+}
+void Put(const char* section, const std::string& key, const std::string& value) {
+    Settings().Set(kSettingsApp, section, key, value);
+}
+
+// A whole decimal number within [lo, hi]; anything else counts as absent.
+bool ParseWhole(const std::string& text, long long lo, long long hi, long long& out) {
+    size_t first = text.find_first_not_of(' ');
+    size_t last = text.find_last_not_of(' ');
+    if (first == std::string::npos) return false;
+    std::string t = text.substr(first, last - first + 1);
+    size_t i = (t[0] == '-' || t[0] == '+') ? 1 : 0;
+    if (i == t.size() || t.size() > 18) return false;
+    for (size_t j = i; j < t.size(); ++j) {
+        if (t[j] < '0' || t[j] > '9') return false;
+    }
+    long long value = std::strtoll(t.c_str(), nullptr, 10);
+    if (value < lo || value > hi) return false;
+    out = value;
+    return true;
+}
+
+long long GetWhole(const char* section, const std::string& key, long long lo, long long hi) {
+    long long value = 0;
+    return ParseWhole(Get(section, key, ""), lo, hi, value) ? value : 0;
+}
+
+// The minor number: up to two characters after the first ".", read as a
+// number (leading digits only). -1 when there are none.
+int MinorOf(const std::string& version) {
+    size_t dot = version.find('.');
+    if (dot == std::string::npos) return -1;
+    std::string minor = version.substr(dot + 1, 2);
+    int value = 0;
+    size_t digits = 0;
+    while (digits < minor.size() && minor[digits] >= '0' && minor[digits] <= '9') {
+        value = value * 10 + (minor[digits] - '0');
+        ++digits;
+    }
+    return digits == 0 ? -1 : value;
+}
+
+// A "Version" value as this program writes it: digits "." digits.
+bool WellFormedVersion(const std::string& version) {
+    size_t dot = version.find('.');
+    if (dot == 0 || dot == std::string::npos || dot + 1 == version.size()) return false;
+    for (size_t i = 0; i < version.size(); ++i) {
+        if (i != dot && (version[i] < '0' || version[i] > '9')) return false;
+    }
+    return version.size() <= 12;
+}
+}  // namespace
+
+const char* TableKeyName(int table) {
+    static const char* const names[] = {"PacMan", "SoccerStar", "Heist", "Safari", "HauntedHouse", "WildWest"};
+    return (table >= 0 && table < kTableCount) ? names[table] : "";
+}
+
+std::string RunningVersion() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
+
+std::string EncodeScore(double score, const std::string& version) {
+    int m = MinorOf(version);
+    if (m < 0) m = 0;
+    double e = score > 0 ? (score + kScoreA) * (m + kScoreB) - kScoreC : 0;
+    static const char digits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    if (!(e >= 1)) return "0";
+    std::string text;
+    e = std::floor(e);
+    while (e >= 1) {
+        double next = std::floor(e / 36);
+        text.insert(text.begin(), digits[static_cast<int>(e - next * 36)]);
+        e = next;
+    }
+    return text;
+}
+
+double DecodeScore(const std::string& text, const std::string& version) {
+    // Longer texts than the encoding ever writes are tampered with.
+    if (text.empty() || text.size() > 10) return 0;
+    double value = 0;
+    for (char c : text) {
+        int digit;
+        if (c >= '0' && c <= '9') digit = c - '0';
+        else if (c >= 'A' && c <= 'Z') digit = c - 55;
+        else return 0;  // not a stored score: treated as absent
+        value = value * 36 + digit;
+    }
+    int m = MinorOf(version);
+    if (m < 0) m = 0;
+    if (value <= 0) return 0;
+    double s = (value + kScoreC) / (m + kScoreB) - kScoreA;
+    return (s == std::floor(s) && s > 0) ? s : 0;
+}
+
+void LoadSettings() {
+    GameMode = static_cast<uint8_t>(GetWhole("Settings", "GameMode", 0, 255));
+    GameSpeed = static_cast<uint8_t>(GetWhole("Settings", "GameSpeed", 0, 255));
+    Version = RunningVersion();
+    // Scores are decoded with the version that wrote them, so an upgrade
+    // keeps them; the next save re-encodes them with the running version.
+    std::string stored = Get("Settings", "Version", "");
+    const std::string& writer = WellFormedVersion(stored) ? stored : Version;
+    for (int table : kScoreKeyOrder) {
+        double s = DecodeScore(Get("Settings", std::string("HS") + TableKeyName(table), "0"), writer);
+        if (s > 0) BestScore[table] = s;
+    }
+    for (int table : kVolumeKeyOrder) {
+        MusicVolume[table] =
+            static_cast<int16_t>(GetWhole("Settings", std::string("MV") + TableKeyName(table), -32768, 32767));
+    }
+    for (int row = 0; row < 6; ++row) {
+        std::string n = std::to_string(row);
+        ScoreBoard[row].initials = Get("Scores", n + "I", "---");
+        ScoreBoard[row].score = static_cast<int32_t>(GetWhole(
+            "Scores", n + "S", std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+        ScoreBoard[row].third = Get("Scores", n + "P", "None");
+    }
+}
+
+void SaveSettings() {
+    if (Version.empty()) Version = RunningVersion();
+    Put("Settings", "Version", Version);
+    Put("Settings", "GameMode", std::to_string(GameMode));
+    Put("Settings", "GameSpeed", std::to_string(GameSpeed));
+    for (int table : kScoreKeyOrder)
+        Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
+    for (int table : kVolumeKeyOrder)
+        Put("Settings", std::string("MV") + TableKeyName(table), std::to_string(MusicVolume[table]));
+    for (int row = 0; row < 6; ++row) {
+        std::string n = std::to_string(row);
+        Put("Scores", n + "I", ScoreBoard[row].initials);
+        Put("Scores", n + "S", std::to_string(ScoreBoard[row].score));
+        Put("Scores", n + "P", ScoreBoard[row].third);
+    }
+    Settings().Flush();
+}
+
+}  // namespace tamblor

@@ -1,0 +1,146 @@
+// The archive reader against archives built by the writer and by hand.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "audio/archive.h"
+#include "audio/archive_format.h"
+#include "core/startup.h"
+#include "support/game_fixture.h"
+
+namespace tamblor::test {
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+class ArchiveTest : public GameTest {
+protected:
+    void WriteRaw(const std::vector<uint8_t>& bytes) {
+        std::ofstream(appFolder + "/raw.tmb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::string ReadFile(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST_F(ArchiveTest, FindsMembersIgnoringCaseButNotSpacesOrBackslashes) {
+    UseArchive({{"sounds/ball.wav", Bytes("one")},
+                {"SOUNDS/BALL.WAV", Bytes("two")},
+                {"pacman/pacman.map", Bytes("map")}});
+    EXPECT_EQ(ArchiveEntryCount(), 3);
+    EXPECT_EQ(FindMember("Sounds/Ball.WAV"), 0);  // the lower index wins
+    EXPECT_EQ(FindMember("pacman/PACMAN.map"), 2);
+    EXPECT_EQ(FindMember("sounds\\ball.wav"), kMemberNotFound);
+    EXPECT_EQ(FindMember(" sounds/ball.wav"), kMemberNotFound);
+    EXPECT_EQ(FindMember("sounds/ball.wav "), kMemberNotFound);
+    EXPECT_EQ(FindMember("sounds/missing.wav"), kMemberNotFound);
+    EXPECT_EQ(ReadMember(1), Bytes("two"));
+}
+
+TEST_F(ArchiveTest, ExtractsUnderTheUpperCaseLastComponentAndFindsItByAnyCase) {
+    UseArchive({{"pacman/pacman.map", Bytes("the map\r\n")}});
+    ExtractMember("pacman/pacman.map");
+    EXPECT_TRUE(std::filesystem::exists(DataFolder + "/PACMAN.MAP"));
+    EXPECT_EQ(ExtractedPath("pacman.map"), DataFolder + "/PACMAN.MAP");
+    EXPECT_EQ(ReadFile(ExtractedPath("pacman.map")), "the map\r\n");
+
+    ExtractMember("pacman/absent.map");  // unknown: nothing happens
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(DataFolder), {}), 1);
+    EXPECT_TRUE(platform.Messages().empty());
+}
+
+TEST_F(ArchiveTest, RefusesMemberNamesThatWouldLeaveTheDataFolder) {
+    UseArchive({{"maps/..", Bytes("x")}, {"maps/", Bytes("y")}, {"a/.", Bytes("z")}});
+    ExtractMember("maps/..");
+    ExtractMember("maps/");
+    ExtractMember("a/.");
+    ASSERT_EQ(platform.Messages().size(), 3u);
+    EXPECT_NE(platform.Messages()[0].find("Procedure: ExtractMember."), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(DataFolder), {}), 0);
+    EXPECT_FALSE(std::filesystem::exists(dataRoot + "/x"));
+}
+
+TEST_F(ArchiveTest, DirectoryRemainderIgnoredAndMissingBytesReadAsZero) {
+    std::vector<uint8_t> file = BuildArchive({{"a.wav", Bytes("abcdef")}});
+    // Three stray bytes on the directory length, and a member cut short.
+    WriteLe32(&file[8], ReadLe32(&file[8]) + 3);
+    size_t entry = size_t(ReadLe32(&file[4]));
+    WriteLe32(&file[entry + 60], 10);  // claims 10 bytes: 6 real, 4 beyond... inside the file here
+    WriteRaw(file);
+    EXPECT_EQ(OpenArchive("raw.tmb"), 1);
+    std::vector<uint8_t> bytes = ReadMember(FindMember("a.wav"));
+    ASSERT_EQ(bytes.size(), 10u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 6), "abcdef");
+
+    // A member that runs past the end of the file: the rest is zeros.
+    std::vector<uint8_t> tail = BuildArchive({{"b.wav", Bytes("xyz")}});
+    size_t dir = size_t(ReadLe32(&tail[4]));
+    WriteLe32(&tail[dir + 56], int32_t(tail.size()) - 2);
+    WriteLe32(&tail[dir + 60], 6);
+    WriteRaw(tail);
+    OpenArchive("raw.tmb");
+    bytes = ReadMember(FindMember("b.wav"));
+    ASSERT_EQ(bytes.size(), 6u);
+    EXPECT_EQ(bytes[2], 0);
+    EXPECT_EQ(bytes[5], 0);
+}
+
+TEST_F(ArchiveTest, MalformedArchivesAreReadDefensively) {
+    // Truncated header, negative or huge directory fields, a directory
+    // beyond the file: no crash, no usable entries.
+    for (std::vector<uint8_t> raw : {std::vector<uint8_t>{1, 2, 3}, std::vector<uint8_t>(12, 0xFF),
+                                     std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0, 0x7F, 0, 0, 0, 0x7F}}) {
+        WriteRaw(raw);
+        OpenArchive("raw.tmb");
+        EXPECT_EQ(FindMember(""), kMemberNotFound);
+    }
+    // More than 4097 entries: only the first 4097 are read.
+    std::vector<ArchiveMember> many(kArchiveMaxEntries);
+    for (size_t i = 0; i < many.size(); ++i) many[i].name = "m" + std::to_string(i);
+    std::vector<uint8_t> big = BuildArchive(many);
+    WriteLe32(&big[8], ReadLe32(&big[8]) + 64 * 10);
+    big.resize(big.size() + 64 * 10, 'x');
+    WriteRaw(big);
+    EXPECT_EQ(OpenArchive("raw.tmb"), kArchiveMaxEntries + 10);
+    EXPECT_EQ(ArchiveDirectory().size(), size_t(kArchiveMaxEntries));
+    EXPECT_EQ(FindMember("m4096"), 4096);
+
+    // Bad entries are skipped; the good ones still work.
+    std::vector<uint8_t> mixed = BuildArchive({{"bad1", Bytes("1")}, {"bad2", Bytes("2")}, {"good", Bytes("3")},
+                                               {"noterm", Bytes("4")}});
+    size_t d = size_t(ReadLe32(&mixed[4]));
+    WriteLe32(&mixed[d + 56], -5);                           // negative offset
+    WriteLe32(&mixed[d + 64 + 60], 0x7FFFFFF0);              // size beyond any file
+    std::memset(&mixed[d + 3 * 64], 'n', kArchiveNameField);  // no terminator
+    WriteRaw(mixed);
+    OpenArchive("raw.tmb");
+    EXPECT_EQ(FindMember("bad1"), kMemberNotFound);
+    EXPECT_EQ(FindMember("bad2"), kMemberNotFound);
+    EXPECT_EQ(FindMember("good"), 2);
+    EXPECT_EQ(ReadMember(2), Bytes("3"));
+    EXPECT_TRUE(ReadMember(0).empty());
+}
+
+TEST(ArchiveWriterTest, RoundTripsAndRejectsWhatTheReaderCannotHold) {
+    std::vector<ArchiveMember> members = {{"sounds/a.wav", Bytes("aaaa")}, {"b", {}}};
+    std::string path = (std::filesystem::temp_directory_path() / "tamblor-writer-test.tmb").string();
+    WriteArchiveFile(path, members);
+    std::vector<ArchiveMember> back = ReadArchiveFile(path);
+    ASSERT_EQ(back.size(), 2u);
+    EXPECT_EQ(back[0].name, "sounds/a.wav");
+    EXPECT_EQ(back[0].bytes, Bytes("aaaa"));
+    EXPECT_TRUE(back[1].bytes.empty());
+    std::filesystem::remove(path);
+
+    EXPECT_THROW(BuildArchive({{std::string(56, 'n'), {}}}), std::invalid_argument);
+    EXPECT_NO_THROW(BuildArchive({{std::string(55, 'n'), {}}}));
+    EXPECT_THROW(BuildArchive(std::vector<ArchiveMember>(kArchiveMaxEntries + 1)), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace tamblor::test

@@ -1,0 +1,117 @@
+#include "support/game_fixture.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "audio/archive.h"
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "platform/wav.h"
+
+namespace tamblor::test {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels) {
+    uint64_t frames = uint64_t(ms) * 22050 / 1000;
+    std::vector<uint8_t> samples;
+    samples.reserve(frames * 2 * channels + 156);
+    for (uint64_t i = 0; i < frames; ++i) {
+        int16_t v = static_cast<int16_t>(1000 * std::sin(double(i) * 0.1));
+        for (uint16_t c = 0; c < channels; ++c) {
+            samples.push_back(uint8_t(v));
+            samples.push_back(uint8_t(uint16_t(v) >> 8));
+        }
+    }
+    samples.resize(samples.size() + 156, 0);
+    return MakeWav(PcmFormat(channels), samples);
+}
+
+std::vector<ArchiveMember> StandardMembers() {
+    std::vector<ArchiveMember> m;
+    for (const char* name : {"sounds/ball.wav", "sounds/bumper1.wav", "sounds/bumper2.wav", "sounds/MultiHit.wav",
+                             "sounds/WallHit.wav", "sounds/ScanBeep.wav", "sounds/ScanTrig.wav",
+                             "sounds/Flipper.wav", "sounds/Bell.wav", "sounds/SpellSw.wav", "sounds/ScanWait.wav",
+                             "sounds/ProxBeep.wav", "sounds/PausedLp.wav", "sounds/error.wav"})
+        m.push_back({name, SoundMember(200)});
+    m.push_back({"sounds/menu/mnuMusic.wav", SoundMember(2000, 2)});
+    m.push_back({"sounds/vrenn.wav", SoundMember(1500, 2)});
+    m.push_back({"sounds/tamblor.wav", SoundMember(2500, 2)});
+    m.push_back({"sounds/menu/mnuExit.wav", SoundMember(800, 2)});
+    std::vector<std::string> words = {"zero", "hundred", "thousand", "million"};
+    for (int i = 1; i <= 19; ++i) words.push_back(std::to_string(i));
+    for (int i = 20; i <= 90; i += 10) words.push_back(std::to_string(i));
+    for (const std::string& w : words) m.push_back({"sounds/numbers/" + w + ".wav", SoundMember(300)});
+    return m;
+}
+
+void GameTest::SetUp() {
+    root = (fs::temp_directory_path() /
+            ("tamblor-test-" + std::to_string(::getpid()) + "-" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+               .string();
+    fs::remove_all(root);
+    appFolder = root + "/app";
+    dataRoot = root + "/data";
+    fs::create_directories(appFolder);
+    fs::create_directories(dataRoot);
+    platform.SetFolders(appFolder, dataRoot);
+    platform.SetTimeLimitMs(30 * 60 * 1000);
+    InstallPlatform(platform.Services());
+
+    // The game's process-wide state, as a fresh process has it.
+    CloseArchive();
+    ResetKeyboard();
+    AppPath = appFolder;
+    DataFolder = dataRoot + "/Tamblor";
+    fs::create_directories(DataFolder);
+    GameMode = GameSpeed = 0;
+    Version.clear();
+    for (int t = 0; t < kTableCount; ++t) {
+        BestScore[t] = 0;
+        MusicVolume[t] = 0;
+    }
+    for (ScoreBoardRow& row : ScoreBoard) row = ScoreBoardRow{};
+    SpeedFactor = 3.0f;
+}
+
+void GameTest::TearDown() {
+    ReleaseSharedSounds();
+    CloseArchive();
+    InstallPlatform(Platform{});
+    std::error_code ignored;
+    fs::remove_all(root, ignored);
+}
+
+void GameTest::UseArchive(const std::vector<ArchiveMember>& members, bool open) {
+    WriteArchiveFile(appFolder + "/tamblor.tmb", members);
+    if (open) OpenArchive("tamblor.tmb");
+}
+
+void GameTest::WriteLooseFile(const std::string& relativePath, uint32_t ms, uint16_t channels) {
+    fs::path path = fs::path(appFolder) / relativePath;
+    fs::create_directories(path.parent_path());
+    std::vector<uint8_t> bytes = SoundMember(ms, channels);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+int GameTest::RunUntilExit(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ProcessExit& exit) {
+        return exit.status;
+    }
+    return -1;
+}
+
+std::string GameTest::PlayedList() const {
+    std::string out;
+    for (const std::string& label : platform.Played()) out += (out.empty() ? "" : ",") + label;
+    return out;
+}
+
+}  // namespace tamblor::test

@@ -1,0 +1,47 @@
+// Test support: a scripted platform installed over fresh folders, an archive
+// built from chosen members, and the game's process-wide state reset.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "audio/archive_writer.h"
+#include "platform/scripted_platform.h"
+
+namespace tamblor::test {
+
+// A member the sound loaders accept: a 44-byte header, `ms` of a quiet
+// tone at 22,050 Hz, and the 156-byte tail the loaders leave out.
+std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels = 1);
+
+// The members every start-up needs: the fourteen shared sounds, the two
+// jingles, the exit and error sounds and the number words.
+std::vector<ArchiveMember> StandardMembers();
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the archive into the program folder and opens it.
+    void UseArchive(const std::vector<ArchiveMember>& members, bool open = true);
+    // Writes a loose WAV file under the program folder.
+    void WriteLooseFile(const std::string& relativePath, uint32_t ms, uint16_t channels = 1);
+    // Runs `body` until it ends the process; returns the exit status, or -1
+    // when it returned normally.
+    int RunUntilExit(const std::function<void()>& body);
+
+    // Labels of started sounds, as a compact comma-separated string.
+    std::string PlayedList() const;
+
+    ScriptedPlatform platform;
+    std::string root;       // a fresh temporary folder
+    std::string appFolder;  // root/app
+    std::string dataRoot;   // root/data
+};
+
+}  // namespace tamblor::test
