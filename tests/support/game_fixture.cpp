@@ -104,6 +104,9 @@ int GameTest::RunUntilExit(const std::function<void()>& body) {
         body();
     } catch (const ProcessExit& exit) {
         return exit.status;
+    } catch (const ScriptTimeout& timeout) {
+        ADD_FAILURE() << "the script ran out of time at " << timeout.atMs << " ms; played: " << PlayedList();
+        return -2;
     }
     return -1;
 }

@@ -1,0 +1,117 @@
+// Spoken numbers, loose announcements and the pan rule.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "audio/positional.h"
+#include "audio/speech.h"
+#include "core/keyboard.h"
+#include "support/game_fixture.h"
+
+namespace tamblor::test {
+namespace {
+
+std::string Words(double n) {
+    std::string out;
+    for (const std::string& member : NumberWords(n)) {
+        std::string word = member.substr(std::string("sounds/numbers/").size());
+        word.resize(word.size() - 4);
+        out += (out.empty() ? "" : " ") + word;
+    }
+    return out;
+}
+
+TEST(NumberWordsTest, SaysGroupsTeensAndTensAsRecorded) {
+    EXPECT_EQ(Words(0), "zero");
+    EXPECT_EQ(Words(10), "10");
+    EXPECT_EQ(Words(15), "15");
+    EXPECT_EQ(Words(40), "40");
+    EXPECT_EQ(Words(42), "40 2");
+    EXPECT_EQ(Words(305), "3 hundred 5");
+    EXPECT_EQ(Words(1000), "1 thousand");
+    EXPECT_EQ(Words(1001), "1 thousand 1");
+    EXPECT_EQ(Words(12019), "12 thousand 19");
+    EXPECT_EQ(Words(342000), "3 hundred 40 2 thousand");
+    EXPECT_EQ(Words(1000000), "1 million");
+    EXPECT_EQ(Words(2000000), "2 million");
+    EXPECT_EQ(Words(100000300), "1 hundred million 3 hundred");
+    EXPECT_EQ(Words(999999999), "9 hundred 90 9 million 9 hundred 90 9 thousand 9 hundred 90 9");
+    EXPECT_EQ(Words(17000010), "17 million 10");
+    // Beyond the millions nothing is dropped: "thousand million".
+    EXPECT_EQ(Words(2000000000), "2 thousand million");
+    EXPECT_EQ(Words(1234000005), "1 thousand 2 hundred 30 4 million 5");
+    // Scores are whole; anything else is said sensibly.
+    EXPECT_EQ(Words(-5), "zero");
+    EXPECT_EQ(Words(7.9), "7");
+    EXPECT_EQ(Words(NAN), "zero");
+}
+
+using SpeechTest = GameTest;
+
+TEST_F(SpeechTest, SpeakNumberPlaysTheWordsBackToBackUnskippable) {
+    UseArchive(StandardMembers());
+    platform.TapAt(100, scan::Escape);
+    SpeakNumber(12019);
+    EXPECT_EQ(PlayedList(), "sounds/numbers/12.wav,sounds/numbers/thousand.wav,sounds/numbers/19.wav");
+    EXPECT_NEAR(double(platform.NowMs()), 900, 3);
+}
+
+TEST_F(SpeechTest, AnnouncementWaitsForTheHeldKeyAndTheNextPressCutsIt) {
+    UseArchive(StandardMembers());
+    WriteLooseFile("system/hss/instr.wav", 2000);
+    platform.SetKeyDown(scan::Return, true);
+    PollKeyboard();
+    platform.ReleaseAt(300, scan::Return);
+    platform.TapAt(800, scan::Return);
+    Announcement("system\\hss\\instr.wav");
+    ASSERT_EQ(platform.Played().size(), 1u);
+    EXPECT_GE(platform.SoundLog()[1].ms, 300u);  // created, then played after the release
+    EXPECT_LE(platform.NowMs(), 810u);
+    EXPECT_EQ(platform.LiveBuffers(), 0);  // its own buffer is released
+
+    // Keys outside the announcement set do not cut it.
+    platform.TapAt(900, scan::P);
+    uint64_t start = platform.NowMs();
+    Announcement("system\\hss\\instr.wav");
+    EXPECT_GE(platform.NowMs() - start, 2000u);
+
+    Announcement("system\\hss\\absent.wav");  // reported, and the caller goes on
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0],
+              "An error has occurred in this application.  Procedure: Announcement.  Error Number: 53 - File not "
+              "found.  Please e-mail support@tamblor.invalid with this information.");
+}
+
+TEST(PositionalTest, TransformPointTurnsTheStepWithTheAngle) {
+    const float r3 = 1.0f / std::sqrt(3.0f);
+    float x = 1, y = 1, z = 1;
+    TransformPoint(x, y, z, 0);
+    EXPECT_NEAR(x, r3, 1e-6);
+    EXPECT_NEAR(y, r3, 1e-6);
+    EXPECT_NEAR(z, r3, 1e-6);
+    struct Case {
+        float angle, x, z;
+    } cases[] = {{315, 0.8165f, 0}, {225, 0, -0.8165f}, {135, -0.8165f, 0}, {45, 0, 0.8165f}};
+    for (const Case& c : cases) {
+        x = y = z = 1;
+        TransformPoint(x, y, z, c.angle);
+        EXPECT_NEAR(x, c.x, 1e-4) << c.angle;
+        EXPECT_NEAR(y, r3, 1e-6) << c.angle;
+        EXPECT_NEAR(z, c.z, 1e-4) << c.angle;
+    }
+}
+
+TEST(PositionalTest, PanFollowsTheColumnAndRoundsHalvesToEven) {
+    EXPECT_EQ(PanFor(26), 0);
+    EXPECT_EQ(PanFor(1), -10000);
+    EXPECT_EQ(PanFor(51), 10000);
+    EXPECT_EQ(PanFor(26.5f), 200);
+    EXPECT_EQ(PanFor(25.5f), -200);
+    EXPECT_EQ(PanFor(0), -10000);   // beyond the edge: kept within range
+    EXPECT_EQ(PanFor(52.4f), 10000);
+    EXPECT_EQ(PanFor(26.00125f), 0);  // 0.5 rounds to the even neighbour
+    EXPECT_EQ(PanFor(30, 25, 200), 1000);
+}
+
+}  // namespace
+}  // namespace tamblor::test
