@@ -1,0 +1,69 @@
+// A software mixer with secondary-buffer semantics: any number of 16-bit PCM
+// buffers, resampled to the output rate, mixed into interleaved stereo int16.
+// The game thread calls the Mixer operations; an audio callback thread calls
+// Render. Device-independent, so the same code runs under tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace tamblor {
+
+class SoftMixer : public Mixer {
+public:
+    explicit SoftMixer(uint32_t deviceRate);
+    ~SoftMixer() override;
+
+    // The output device, if any, is opened by a wrapper; see SdlMixer.
+    bool OpenDevice() override { return true; }
+
+    BufferId CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
+                          std::string_view label) override;
+    BufferId CreateBufferFromFile(const std::string& path, uint32_t flags,
+                                  std::string_view label) override;
+    void Release(BufferId id) override;
+    void Play(BufferId id, bool loop) override;
+    void Stop(BufferId id) override;
+    void SetCurrentPosition(BufferId id, uint32_t bytePosition) override;
+    void SetVolume(BufferId id, int32_t volume) override;
+    void SetPan(BufferId id, int32_t pan) override;
+    void SetFrequency(BufferId id, uint32_t hz) override;
+    int32_t GetVolume(BufferId id) override;
+    uint32_t GetStatus(BufferId id) override;
+
+    // Mixes every playing buffer into `frames` stereo frames (overwriting
+    // the output). Allocates nothing; safe against the calls above.
+    void Render(int16_t* interleavedStereo, size_t frames);
+
+    // The device may settle on another rate than the one asked for.
+    void SetDeviceRate(uint32_t deviceRate);
+    uint32_t DeviceRate() const;
+
+private:
+    struct Buffer;
+
+    Buffer& Find(BufferId id);  // caller holds mutex_
+    void RemoveFromPlaying(Buffer* buffer);
+    static void UpdateGains(Buffer& buffer);
+    void MixBuffer(Buffer& buffer, float* mix, size_t frames);
+    template <int Channels>
+    static void MixRun(const Buffer& buffer, uint64_t& pos, uint64_t step, float* mix,
+                       size_t frames);
+
+    mutable std::mutex mutex_;
+    uint32_t deviceRate_;
+    BufferId nextId_ = 1;
+    std::unordered_map<BufferId, std::unique_ptr<Buffer>> buffers_;
+    // The buffers Render visits; kept apart so idle buffers cost nothing.
+    std::vector<Buffer*> playing_;
+};
+
+}  // namespace tamblor

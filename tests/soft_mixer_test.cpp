@@ -1,0 +1,306 @@
+#include "platform/soft_mixer.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "platform/wav.h"
+
+namespace tamblor {
+namespace {
+
+constexpr uint32_t kAllControls = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;
+
+std::vector<int16_t> Sine(double hz, uint32_t rate, size_t frames, double amplitude = 32767.0) {
+    std::vector<int16_t> s(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        s[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * std::numbers::pi * hz * i / rate)));
+    }
+    return s;
+}
+
+BufferId Create(SoftMixer& mixer, const std::vector<int16_t>& samples, uint16_t channels = 1,
+                uint32_t rate = 22050, uint32_t flags = kAllControls) {
+    return mixer.CreateBuffer(PcmFormat(channels, rate), flags, samples.data(),
+                              samples.size() * sizeof(int16_t), "test");
+}
+
+std::vector<int16_t> Render(SoftMixer& mixer, size_t frames) {
+    std::vector<int16_t> out(2 * frames);
+    mixer.Render(out.data(), frames);
+    return out;
+}
+
+double Rms(const std::vector<int16_t>& stereo, int channel, size_t from = 0) {
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 2 * from + channel; i < stereo.size(); i += 2, ++n) sum += double(stereo[i]) * stereo[i];
+    return std::sqrt(sum / n);
+}
+
+double Db(double ratio) { return 20 * std::log10(ratio); }
+
+size_t ZeroCrossings(const std::vector<int16_t>& stereo, int channel) {
+    size_t count = 0;
+    for (size_t i = 2 + channel; i < stereo.size(); i += 2) {
+        if ((stereo[i - 2] < 0) != (stereo[i] < 0)) ++count;
+    }
+    return count;
+}
+
+int32_t ErrorOf(auto&& call) {
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST(SoftMixerTest, PanAttenuatesOnlyTheOppositeSideByHundredthsOfDecibel) {
+    SoftMixer mixer(48000);
+    BufferId id = Create(mixer, Sine(1000, 22050, 22050));
+    mixer.Play(id, true);
+    auto centre = Render(mixer, 9600);
+    const double full = Rms(centre, 0);
+    EXPECT_NEAR(Rms(centre, 1), full, full * 1e-3);
+
+    struct Case {
+        int32_t pan;
+        double leftDb, rightDb;
+    };
+    for (Case c : {Case{1000, -10, 0}, Case{-1000, 0, -10}, Case{2500, -25, 0}, Case{-600, 0, -6}}) {
+        mixer.SetPan(id, c.pan);
+        auto out = Render(mixer, 9600);
+        EXPECT_NEAR(Db(Rms(out, 0) / full), c.leftDb, 0.05) << "pan " << c.pan;
+        EXPECT_NEAR(Db(Rms(out, 1) / full), c.rightDb, 0.05) << "pan " << c.pan;
+    }
+
+    mixer.SetPan(id, kPanRight);
+    auto right = Render(mixer, 4800);
+    EXPECT_EQ(Rms(right, 0), 0.0);
+    EXPECT_NEAR(Rms(right, 1), full, full * 0.01);
+    mixer.SetPan(id, kPanLeft);
+    EXPECT_EQ(Rms(Render(mixer, 4800), 1), 0.0);
+}
+
+TEST(SoftMixerTest, VolumeIsHundredthsOfDecibelAndBottomIsSilent) {
+    SoftMixer mixer(48000);
+    BufferId id = Create(mixer, Sine(440, 22050, 22050));
+    mixer.Play(id, true);
+    const double full = Rms(Render(mixer, 9600), 0);
+    mixer.SetVolume(id, -600);
+    EXPECT_EQ(mixer.GetVolume(id), -600);
+    auto out = Render(mixer, 9600);
+    EXPECT_NEAR(Db(Rms(out, 0) / full), -6, 0.05);
+    EXPECT_NEAR(Db(Rms(out, 1) / full), -6, 0.05);
+    // Volume and pan add up in decibels.
+    mixer.SetPan(id, 1000);
+    EXPECT_NEAR(Db(Rms(Render(mixer, 9600), 0) / full), -16, 0.05);
+    mixer.SetVolume(id, kVolumeMin);
+    auto silent = Render(mixer, 4800);
+    EXPECT_EQ(Rms(silent, 0) + Rms(silent, 1), 0.0);
+}
+
+TEST(SoftMixerTest, FrequencySetsPlaybackRate) {
+    SoftMixer mixer(48000);
+    // One second of 441 Hz at 22050 Hz.
+    BufferId id = Create(mixer, Sine(441, 22050, 22050));
+
+    auto framesUntilEnd = [&] {
+        mixer.Play(id, false);
+        size_t frames = 0;
+        while (mixer.GetStatus(id) != 0 && frames < 200000) {
+            Render(mixer, 100);
+            frames += 100;
+        }
+        return frames;
+    };
+    EXPECT_NEAR(double(framesUntilEnd()), 48000, 100);
+    mixer.SetFrequency(id, 44100);
+    EXPECT_NEAR(double(framesUntilEnd()), 24000, 100);
+
+    // Twice the rate, twice the pitch: 882 Hz has 1764 crossings a second.
+    mixer.Play(id, true);
+    EXPECT_NEAR(double(ZeroCrossings(Render(mixer, 24000), 0)), 882, 3);
+    mixer.SetFrequency(id, 0);  // back to the buffer's own rate
+    EXPECT_NEAR(double(ZeroCrossings(Render(mixer, 24000), 0)), 441, 3);
+}
+
+TEST(SoftMixerTest, LoopWrapsWithoutDiscontinuity) {
+    SoftMixer mixer(48000);
+    // Four whole periods of 441 Hz: a looped copy is an endless sine, and
+    // any slip at the wrap shows as a departure from it.
+    const double amplitude = 20000;
+    BufferId id = Create(mixer, Sine(441, 22050, 200, amplitude));
+    mixer.Play(id, true);
+    auto out = Render(mixer, 48000 / 10);
+    double worst = 0;
+    for (size_t i = 0; i < out.size() / 2; ++i) {
+        double ideal = amplitude * std::sin(2 * std::numbers::pi * 441 * i / 48000.0);
+        worst = std::max(worst, std::abs(out[2 * i] - ideal));
+    }
+    // Linear interpolation of 50 samples a period errs by well under 1%.
+    EXPECT_LT(worst, amplitude * 0.005);
+    EXPECT_EQ(mixer.GetStatus(id), kStatusPlaying | kStatusLooping);
+}
+
+TEST(SoftMixerTest, StereoBuffersKeepTheirChannels) {
+    SoftMixer mixer(22050);
+    std::vector<int16_t> frames = {1000, -2000, 3000, -4000, 5000, -6000};
+    BufferId id = Create(mixer, frames, 2);
+    mixer.Play(id, false);
+    auto out = Render(mixer, 4);
+    EXPECT_EQ(out, (std::vector<int16_t>{1000, -2000, 3000, -4000, 5000, -6000, 0, 0}));
+    mixer.SetCurrentPosition(id, 4);  // bytes: the second frame
+    mixer.Play(id, false);
+    EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{3000, -4000}));
+}
+
+TEST(SoftMixerTest, ManyLoudSoundsClipInsteadOfWrapping) {
+    SoftMixer mixer(48000);
+    auto sine = Sine(300, 22050, 22050);
+    for (int i = 0; i < 32; ++i) mixer.Play(Create(mixer, sine), true);
+    auto out = Render(mixer, 4800);
+    int16_t high = 0, low = 0;
+    for (size_t i = 0; i < out.size() / 2; ++i) {
+        double ideal = std::sin(2 * std::numbers::pi * 300 * i / 48000.0);
+        // A wrapped sum would flip sign on the peaks.
+        if (std::abs(ideal) > 0.01) {
+            ASSERT_EQ(out[2 * i] > 0, ideal > 0) << "frame " << i;
+        }
+        high = std::max(high, out[2 * i]);
+        low = std::min(low, out[2 * i]);
+    }
+    EXPECT_EQ(high, 32767);
+    EXPECT_EQ(low, -32768);
+}
+
+TEST(SoftMixerTest, OneShotStopsAtEndAndRewindsWhileStopKeepsPosition) {
+    SoftMixer mixer(22050);  // same rate as the buffer: output is the samples
+    std::vector<int16_t> ramp(1000);
+    for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t(i + 1);
+    BufferId id = Create(mixer, ramp);
+
+    mixer.Play(id, false);
+    EXPECT_EQ(mixer.GetStatus(id), kStatusPlaying);
+    Render(mixer, 300);
+    mixer.Stop(id);
+    EXPECT_EQ(mixer.GetStatus(id), 0u);
+    EXPECT_EQ(Render(mixer, 10), std::vector<int16_t>(20, 0));
+    mixer.Play(id, false);
+    EXPECT_EQ(Render(mixer, 1)[0], 301);  // resumed where it stopped
+
+    Render(mixer, 699);  // exactly the rest
+    EXPECT_EQ(mixer.GetStatus(id), 0u);
+    mixer.Play(id, false);
+    EXPECT_EQ(Render(mixer, 1)[0], 1);  // from the start again
+
+    // Byte positions round down to a frame.
+    mixer.SetCurrentPosition(id, 2 * 500 + 1);
+    EXPECT_EQ(Render(mixer, 1)[0], 501);
+    mixer.SetCurrentPosition(id, 2 * 999);
+    Render(mixer, 5);
+    EXPECT_EQ(mixer.GetStatus(id), 0u);
+}
+
+TEST(SoftMixerTest, RejectsBadValuesMissingControlsAndUnknownBuffers) {
+    SoftMixer mixer(48000);
+    std::vector<int16_t> data(100, 0);
+    BufferId id = Create(mixer, data);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(id, 1); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(id, -10001); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(id, 10001); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(id, -10001); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(id, 99); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(id, 100001); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetCurrentPosition(id, 200); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] {
+                  mixer.SetFrequency(id, 100);
+                  mixer.SetFrequency(id, 100000);
+                  mixer.SetCurrentPosition(id, 199);
+              }),
+              0);
+
+    BufferId voice = Create(mixer, data, 1, 22050, kBufStatic | kBufCtrlVolume);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(voice, 0); }), kErrControlUnavailable);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(voice, 22050); }), kErrControlUnavailable);
+    BufferId bare = Create(mixer, data, 1, 22050, kBufStatic);
+    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(bare, 0); }), kErrControlUnavailable);
+
+    mixer.Release(id);
+    mixer.Release(id);  // ignored
+    for (auto call : std::initializer_list<std::function<void()>>{
+             [&] { mixer.Play(id, false); }, [&] { mixer.Stop(id); },
+             [&] { mixer.GetStatus(id); }, [&] { mixer.SetVolume(kNoBuffer, 0); }}) {
+        EXPECT_EQ(ErrorOf(call), kErrInvalidParam);
+    }
+
+    WaveFormat eightBit = PcmFormat(1);
+    eightBit.bitsPerSample = 8;
+    WaveFormat surround = PcmFormat(6);
+    WaveFormat adpcm = PcmFormat(1);
+    adpcm.formatTag = 2;
+    for (const WaveFormat& f : {eightBit, surround, adpcm}) {
+        EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(f, 0, data.data(), 200, "x"); }), kErrBadFormat);
+    }
+    EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(PcmFormat(1), 0, data.data(), 1, "x"); }), kErrInvalidParam);
+    EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(PcmFormat(2), 0, data.data(), 3, "x"); }), kErrInvalidParam);
+}
+
+TEST(SoftMixerTest, CreatesBuffersFromWavFiles) {
+    SoftMixer mixer(22050);
+    auto path = std::filesystem::temp_directory_path() / ("soft_mixer_test_" + std::to_string(::getpid()) + ".wav");
+    std::vector<uint8_t> bytes = {0x10, 0x00, 0x20, 0x00, 0x30, 0x00, 0x40, 0x00};
+    auto wav = MakeWav(PcmFormat(2), bytes);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), wav.size());
+    BufferId id = mixer.CreateBufferFromFile(path.string(), kAllControls, "file");
+    std::filesystem::remove(path);
+    mixer.Play(id, false);
+    EXPECT_EQ(Render(mixer, 2), (std::vector<int16_t>{0x10, 0x20, 0x30, 0x40}));
+    EXPECT_EQ(ErrorOf([&] { mixer.CreateBufferFromFile(path.string(), 0, "gone"); }), kErrFileNotFound);
+}
+
+// Runs under AddressSanitizer in the sanitizer build: a buffer freed while
+// the audio thread mixes it would show up here.
+TEST(SoftMixerTest, GameThreadCallsAreSafeAgainstTheAudioThread) {
+    SoftMixer mixer(48000);
+    auto sine = Sine(500, 22050, 2000);
+    std::atomic<bool> done{false};
+    std::atomic<int> renders{0};
+    std::thread audio([&] {
+        std::vector<int16_t> out(2 * 256);
+        while (!done.load()) {
+            mixer.Render(out.data(), 256);
+            ++renders;
+        }
+    });
+    std::vector<BufferId> live;
+    for (int i = 0; i < 3000 || renders.load() < 500; ++i) {
+        BufferId id = Create(mixer, sine);
+        mixer.SetFrequency(id, 8000 + 97 * uint32_t(i % 500));
+        mixer.Play(id, i % 3 == 0);
+        live.push_back(id);
+        if (i % 5 == 0) mixer.Stop(live[size_t(i) % live.size()]);
+        if (live.size() > 40) {
+            mixer.Release(live.front());
+            live.erase(live.begin());
+        }
+    }
+    done = true;
+    audio.join();
+    for (BufferId id : live) mixer.Release(id);
+    EXPECT_EQ(Render(mixer, 16), std::vector<int16_t>(32, 0));
+}
+
+}  // namespace
+}  // namespace tamblor
