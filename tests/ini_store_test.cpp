@@ -1,0 +1,166 @@
+#include "platform/ini_store.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tamblor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class IniStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("ini_store_test_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    std::string Folder() const { return folder_.string(); }
+    fs::path File() const { return folder_ / "VKM222005.ini"; }
+
+    static std::string Slurp(const fs::path& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    static void Write(const fs::path& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder_;
+};
+
+// Values the file syntax would otherwise eat: separators, quotes, comment
+// and section markers, surrounding blanks, escapes.
+const std::vector<std::pair<std::string, std::string>> kAwkward = {
+    {"plain", "1Z4K"},
+    {"with=equals", "a=b=c"},
+    {" spaced key ", "  leading and trailing  "},
+    {"[notasection]", "[x]"},
+    {";notacomment", "; nor this"},
+    {"#hash", "#"},
+    {"\"quoted\"", "\"quoted\""},
+    {"back\\slash", "ends with backslash\\"},
+    {"quote\"=inside", "\\\"mixed\\"},
+    {"", ""},
+    {"tab\tkey", "\ttabbed\t"},
+    {"utf8", "caf\xC3\xA9 \xE2\x82\xAC"},
+};
+
+TEST_F(IniStoreTest, ValuesSurviveASaveAndALaterRunIdentically) {
+    {
+        IniSettingsStore store(Folder());
+        for (const auto& [key, value] : kAwkward) store.Set("VKM222005", "Settings", key, value);
+        store.Set("VKM222005", "Scores", "0I", "---");
+        store.Set("Other", "Settings", "plain", "separate file");
+        store.Flush();
+    }
+    IniSettingsStore later(Folder());
+    for (const auto& [key, value] : kAwkward) {
+        EXPECT_EQ(later.Get("VKM222005", "Settings", key, "absent"), value) << "key [" << key << "]";
+    }
+    EXPECT_EQ(later.Get("VKM222005", "Scores", "0I", "absent"), "---");
+    EXPECT_EQ(later.Get("VKM222005", "Scores", "plain", "absent"), "absent");
+    EXPECT_EQ(later.Get("Other", "Settings", "plain", "absent"), "separate file");
+    EXPECT_EQ(later.Get("Missing", "Settings", "plain", "fallback"), "fallback");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Other.ini", "VKM222005.ini"}));
+}
+
+TEST_F(IniStoreTest, SaveReplacesTheFileInOneStepAndLeavesNoTemporaryFile) {
+    IniSettingsStore store(Folder());
+    store.Set("VKM222005", "Settings", "GameMode", "0");
+    store.Flush();
+    // A reader that opened the old file keeps seeing it whole: the new
+    // contents arrive under the same name as a different file, never by
+    // rewriting the old one in place.
+    std::ifstream before(File(), std::ios::binary);
+    const std::string old = Slurp(File());
+    store.Set("VKM222005", "Settings", "GameMode", "1");
+    store.Flush();
+    std::stringstream seen;
+    seen << before.rdbuf();
+    EXPECT_EQ(seen.str(), old);
+    EXPECT_NE(Slurp(File()), old);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"VKM222005.ini"}));
+}
+
+TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
+    const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR binary", 24);
+    Write(File(), garbage);
+    ::testing::internal::CaptureStderr();
+    {
+        IniSettingsStore store(Folder());
+        EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
+        store.Set("VKM222005", "Settings", "GameMode", "1");
+        store.Flush();
+    }
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("VKM222005.ini"), std::string::npos);
+
+    // A second bad file within the same second must not replace the first.
+    Write(File(), "this line is not a setting\n");
+    ::testing::internal::CaptureStderr();
+    IniSettingsStore again(Folder());
+    EXPECT_EQ(again.Get("VKM222005", "Settings", "GameMode", "0"), "0");
+    ::testing::internal::GetCapturedStderr();
+
+    auto names = Names();
+    ASSERT_EQ(names.size(), 2u);  // the live file is gone until the next save
+    std::vector<std::string> kept;
+    for (const auto& name : names) {
+        ASSERT_EQ(name.rfind("VKM222005.ini.bad-", 0), 0u) << name;
+        kept.push_back(Slurp(folder_ / name));
+    }
+    std::sort(kept.begin(), kept.end());
+    std::vector<std::string> expected = {garbage, "this line is not a setting\n"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(kept, expected);
+}
+
+TEST_F(IniStoreTest, ParserReadsHandEditedFilesAndRejectsWhatIsNotIni) {
+    IniData data;
+    ASSERT_TRUE(ParseIni("\xEF\xBB\xBF; comment\r\ntop = level\r\n\r\n  [Settings]  \r\n"
+                         "# another\n GameMode =  1 \nHSPacMan=\"  padded  \"\nEmpty=\n"
+                         "Odd=\"unterminated\n[Scores]\n0I=---",
+                         data));
+    EXPECT_EQ(data[""]["top"], "level");
+    EXPECT_EQ(data["Settings"]["GameMode"], "1");
+    EXPECT_EQ(data["Settings"]["HSPacMan"], "  padded  ");
+    EXPECT_EQ(data["Settings"]["Empty"], "");
+    EXPECT_EQ(data["Settings"]["Odd"], "\"unterminated");
+    EXPECT_EQ(data["Scores"]["0I"], "---");
+
+    for (const std::string& bad : std::vector<std::string>{"no equals sign here", "[unclosed", "=no key", "key=va\x01lue",
+                            std::string("nul\0byte=1", 10), "\"open key=1"}) {
+        EXPECT_FALSE(ParseIni(bad, data)) << bad;
+    }
+}
+
+TEST_F(IniStoreTest, RefusesLineBreaksAndSurvivesAnUnwritableFolder) {
+    IniSettingsStore store(Folder() + "/file-not-folder");
+    Write(folder_ / "file-not-folder", "x");
+    EXPECT_THROW(store.Set("VKM222005", "Settings", "Key", "two\nlines"), RuntimeError);
+    store.Set("VKM222005", "Settings", "Key", "kept");
+    ::testing::internal::CaptureStderr();
+    store.Flush();  // reported, not thrown
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
+    EXPECT_EQ(store.Get("VKM222005", "Settings", "Key", ""), "kept");
+}
+
+}  // namespace
+}  // namespace tamblor
