@@ -9,7 +9,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
 BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
-DATA_PKGS  = flite sox
+DATA_PKGS  = festival festvox-us-slt-hts
 TEST_PKGS  = xvfb xdotool xauth
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
