@@ -172,7 +172,6 @@ bool ParseIni(std::string_view text, IniData& out) {
         if (line.front() == '[') {
             if (line.size() < 2 || line.back() != ']') return false;
             section.assign(line.substr(1, line.size() - 2));
-            out[section];
             continue;
         }
 

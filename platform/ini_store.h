@@ -11,7 +11,8 @@
 
 namespace tamblor {
 
-// section -> key -> value. Keys before any section header live in section "".
+// section -> key -> value; only sections that hold keys appear. Keys before
+// any section header live in section "".
 using IniData = std::map<std::string, std::map<std::string, std::string>>;
 
 // Pure parser, for tests and fuzzing. False for anything that is not text
