@@ -1,0 +1,394 @@
+// The map loader: the text field format, the shared TableMap, the error
+// reports for bad maps, the code listing and LoadMapMember's clean-up.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "audio/archive.h"
+#include "audio/archive_writer.h"
+#include "core/errors.h"
+#include "core/startup.h"
+#include "platform/platform.h"
+#include "table/table_map.h"
+#include "tools/maptools/compile.h"
+#include "tools/maptools/map_source.h"
+#include "tools/maptools/map_writer.h"
+
+namespace tamblor {
+namespace {
+
+namespace fs = std::filesystem;
+using maptools::MapGrid;
+using maptools::WriteGameMap;
+
+class CapturingWindow : public Window {
+public:
+    std::vector<std::string> messages;
+    std::vector<std::string> clipboard;
+    void SetCaption(const std::string&) override {}
+    void Show() override {}
+    void MessageBox(const std::string& text) override { messages.push_back(text); }
+    void SetClipboard(const std::string& text) override { clipboard.push_back(text); }
+    bool ClaimSingleInstance() override { return true; }
+    void ActivateRunningInstance() override {}
+};
+
+class FolderPaths : public Paths {
+public:
+    std::string folder;
+    std::string AppFolder() override { return folder; }
+    std::string UserDataFolder() override { return folder; }
+};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The compiler's output split into lines: [0] header, [1 + y * 50 + x] the
+// cell (x, y), [2501] footer. Tests edit single lines and join them again.
+std::vector<std::string> MapLines(const MapGrid& grid) {
+    std::vector<std::string> lines;
+    std::string text = WriteGameMap(grid);
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    return lines;
+}
+
+size_t CellLine(int x, int y) { return 1 + size_t(y) * 50 + size_t(x); }
+constexpr size_t kFooterLine = 2501;
+
+std::string Join(const std::vector<std::string>& lines, const std::string& ending = "\r\n") {
+    std::string text;
+    for (const std::string& line : lines) text += line + ending;
+    return text;
+}
+
+// The line of one cell with `field` (1-based) replaced by `value`.
+std::string WithField(std::string line, int field, const std::string& value) {
+    size_t begin = 0;
+    for (int i = 1; i < field; ++i) begin = line.find(',', begin) + 1;
+    size_t end = line.find(',', begin);
+    return line.replace(begin, end == std::string::npos ? std::string::npos : end - begin, value);
+}
+
+class TableMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedPlatform_ = CurrentPlatform();
+        savedDataFolder_ = DataFolder;
+        root_ = fs::temp_directory_path() /
+                ("tamblor_map_" + std::to_string(getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(root_);
+        fs::create_directories(root_ / "data");
+        fs::create_directories(root_ / "app");
+        paths_.folder = (root_ / "app").string();
+        Platform platform;
+        platform.window = &window_;
+        platform.paths = &paths_;
+        InstallPlatform(platform);
+        DataFolder = (root_ / "data").string();
+        unsetenv(kMapToClipboardVariable);
+    }
+
+    void TearDown() override {
+        CloseArchive();
+        unsetenv(kMapToClipboardVariable);
+        InstallPlatform(savedPlatform_);
+        DataFolder = savedDataFolder_;
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    void WriteData(const std::string& name, const std::string& text) {
+        std::ofstream(root_ / "data" / name, std::ios::binary) << text;
+    }
+
+    void Load(const std::string& text) {
+        WriteData("t.map", text);
+        LoadTableMap("t.map");
+    }
+
+    // Loads a bad map: it must throw ReturnToMainMenu after exactly one
+    // report, and leave an empty map. Returns the report.
+    std::string LoadBad(const std::string& text) {
+        WriteData("bad.map", text);
+        window_.messages.clear();
+        EXPECT_THROW(LoadTableMap("bad.map"), ReturnToMainMenu);
+        EXPECT_EQ(window_.messages.size(), 1u);
+        EXPECT_EQ(TableMap.DotCount, 0);
+        EXPECT_EQ(TableMap.Cells[0][0].Code, 0);
+        return window_.messages.empty() ? "" : window_.messages.front();
+    }
+
+    fs::path root_;
+    CapturingWindow window_;
+    FolderPaths paths_;
+    Platform savedPlatform_;
+    std::string savedDataFolder_;
+};
+
+MapGrid Walled(uint8_t inside) {
+    MapGrid grid;
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x) grid.Code(x, y) = (x == 0 || y == 0 || x == 49 || y == 49) ? 1 : inside;
+    return grid;
+}
+
+TEST_F(TableMapTest, CompiledSourceLoadsBackToItsCodesAndSecondBytes) {
+    std::string source = std::string(TAMBLOR_MAP_TEST_DATA) + "/example.mapsrc";
+    std::ostringstream messages;
+    ASSERT_EQ(maptools::CompileMapFile(source, DataFolder + "/EXAMPLE.MAP", "", messages), 0) << messages.str();
+    std::vector<maptools::Diagnostic> errors;
+    MapGrid expected = maptools::ParseMapSource(ReadFile(source), source, errors).grid;
+    ASSERT_TRUE(errors.empty());
+
+    LoadTableMap("example.map");  // found regardless of case, as extracted members are
+    int dots = 0;
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 50; ++x) {
+            ASSERT_EQ(TableMap.Cells[x][y].Code, expected.Code(x, y)) << x << "," << y;
+            ASSERT_EQ(TableMap.Cells[x][y].Number, expected.Number(x, y)) << x << "," << y;
+            dots += expected.Code(x, y) == kDotCode;
+        }
+    }
+    EXPECT_GT(dots, 1000);
+    EXPECT_EQ(TableMap.DotCount, dots);
+    EXPECT_EQ(TableMap.Cells[37][12].Code, 4);  // an override in the source
+    EXPECT_EQ(TableMap.Cells[37][12].Number, 2);
+    EXPECT_TRUE(window_.messages.empty());
+}
+
+TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPosition) {
+    MapGrid grid;
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 50; ++x) {
+            grid.Code(x, y) = uint8_t((x * 7 + y * 13) % 256);
+            grid.Number(x, y) = uint8_t((x * 3 + y * 50) % 256);
+        }
+    }
+    Load(WriteGameMap(grid));
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 50; ++x) {
+            ASSERT_EQ(TableMap.Cells[x][y].Code, grid.Code(x, y));
+            ASSERT_EQ(TableMap.Cells[x][y].Number, grid.Number(x, y));
+        }
+    }
+}
+
+TEST_F(TableMapTest, SecondLoadReplacesEveryCodeAndLeavesTheRingEmpty) {
+    Load(WriteGameMap(Walled(kDotCode)));
+    EXPECT_EQ(TableMap.DotCount, 48 * 48);
+
+    Load(WriteGameMap(MapGrid{}));  // all cells 0: an empty field
+    EXPECT_EQ(TableMap.DotCount, 0);
+    for (int x = 0; x < kMapArraySize; ++x) {
+        for (int y = 0; y < kMapArraySize; ++y) {
+            ASSERT_EQ(TableMap.Cells[x][y].Code, 0) << x << "," << y;
+            ASSERT_EQ(TableMap.Cells[x][y].Number, 0) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(TableMapTest, TextFieldsAreCutOrPaddedToTheirWidths) {
+    std::vector<std::string> lines = MapLines(MapGrid{});
+    std::string long70(70, 'L'), long130(130, 'F');
+    lines[0] = WithField(lines[0], 2, "abc");                      // unquoted, 16 wide
+    lines[0] = WithField(lines[0], 4, "\"  two spaces  \"");         // quoted keeps its spaces
+    lines[0] = WithField(lines[0], 16, "\"" + long70 + "\"");        // 64 wide
+    lines[0] = WithField(lines[0], 18, "short one   ");               // trailing spaces dropped
+    lines[CellLine(3, 4)] = WithField(lines[CellLine(3, 4)], 5, "seventeen chars!!");
+    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"" + long130 + "\"");
+    Load(Join(lines));
+
+    EXPECT_EQ(TextOf(TableMap.Header.Field2), "abc" + std::string(13, ' '));
+    EXPECT_EQ(TextOf(TableMap.Header.Field4), "  two spaces    ");
+    EXPECT_EQ(TextOf(TableMap.Header.Field16), std::string(64, 'L'));
+    EXPECT_EQ(TextOf(TableMap.Header.Field18), "short one" + std::string(55, ' '));
+    EXPECT_EQ(TextOf(TableMap.Cells[3][4].Field5), "seventeen chars!");
+    EXPECT_EQ(TextOf(TableMap.Cells[4][4].Field5), std::string(16, ' '));
+    EXPECT_EQ(TextOf(TableMap.Footer.Text), std::string(128, 'F'));
+
+    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"end\"");
+    Load(Join(lines));
+    EXPECT_EQ(TextOf(TableMap.Footer.Text), "end" + std::string(125, ' '));
+}
+
+TEST_F(TableMapTest, QuotedTextMayHoldCommasAndLineEnds) {
+    std::vector<std::string> lines = MapLines(MapGrid{});
+    lines[CellLine(0, 0)] = WithField(lines[CellLine(0, 0)], 5, "\"a,b\r\nc\ndef\"");
+    lines[0] = WithField(lines[0], 2, "\",,\"");
+    // Spaces around numbers, the extremes of each type, floats with a
+    // fraction and an exponent.
+    std::string extremes = "31 , 7,0,0,\"\",-32768,0,32767,0, 1.5 ,0,0,0,0,0,0,-2.5e1";
+    for (int i = 18; i <= 33; ++i) extremes += ",0";
+    lines[CellLine(1, 0)] = extremes + ",255";
+    Load(Join(lines));
+
+    EXPECT_EQ(TextOf(TableMap.Cells[0][0].Field5), "a,b\r\nc\ndef" + std::string(6, ' '));
+    EXPECT_EQ(TextOf(TableMap.Header.Field2), ",," + std::string(14, ' '));
+    const MapCell& cell = TableMap.Cells[1][0];
+    EXPECT_EQ(cell.Code, 31);
+    EXPECT_EQ(cell.Number, 7);
+    EXPECT_EQ(cell.Field6, -32768);
+    EXPECT_EQ(cell.Field8, 32767);
+    EXPECT_FLOAT_EQ(cell.Field10, 1.5f);
+    EXPECT_FLOAT_EQ(cell.Field17, -25.0f);
+    EXPECT_EQ(cell.Field34, 255);
+    EXPECT_EQ(TableMap.DotCount, 1);
+}
+
+TEST_F(TableMapTest, BareLineFeedsWork) {
+    Load(Join(MapLines(Walled(kDotCode)), "\n"));
+    EXPECT_EQ(TableMap.DotCount, 48 * 48);
+    EXPECT_EQ(TableMap.Cells[0][7].Code, 1);
+}
+
+struct BadMap {
+    const char* what;
+    int32_t number;
+    const char* where;  // part of the description
+};
+
+TEST_F(TableMapTest, MalformedMapsAreReportedAndLeadBackToTheMenu) {
+    const std::vector<std::string> good = MapLines(Walled(kDotCode));
+    auto edited = [&](size_t line, int field, const std::string& value) {
+        std::vector<std::string> lines = good;
+        lines[line] = WithField(lines[line], field, value);
+        return Join(lines);
+    };
+    auto truncated = [&](size_t lineCount) {
+        return Join(std::vector<std::string>(good.begin(), good.begin() + std::ptrdiff_t(lineCount)));
+    };
+    std::vector<std::string> shortLine = good;
+    shortLine[CellLine(4, 0)].resize(shortLine[CellLine(4, 0)].rfind(','));
+    std::string fieldTooFew = Join(shortLine);
+    std::string garbage;
+    for (int i = 0; i < 3000; ++i) garbage += char((i * 7919) % 251);
+
+    const std::vector<std::pair<std::string, BadMap>> cases = {
+        {"", {"empty file", kMapErrPastEnd, "line 1, header field 1:"}},
+        {truncated(1 + 153), {"short file", kMapErrPastEnd, "cell (3, 3) field 1 (Code): the file ends"}},
+        {truncated(2501), {"no footer", kMapErrPastEnd, "footer field 1:"}},
+        {edited(CellLine(5, 7), 1, "256"), {"code too big", kMapErrOverflow, "line 357, cell (5, 7) field 1 (Code): '256' is outside 0..255"}},
+        {edited(CellLine(5, 7), 2, "-1"), {"negative byte", kMapErrOverflow, "cell (5, 7) field 2 (Number)"}},
+        {edited(CellLine(0, 1), 6, "32768"), {"int16 too big", kMapErrOverflow, "cell (0, 1) field 6: '32768' is outside -32768..32767"}},
+        {edited(kFooterLine, 3, "-32769"), {"footer int16", kMapErrOverflow, "footer field 3:"}},
+        {edited(CellLine(9, 9), 1, "x1"), {"not a number", kMapErrTypeMismatch, "'x1' is not a whole number"}},
+        {edited(CellLine(9, 9), 1, "3.5"), {"fraction in a byte", kMapErrTypeMismatch, "'3.5' is not a whole number"}},
+        {edited(CellLine(9, 9), 1, ""), {"empty number", kMapErrTypeMismatch, "cell (9, 9) field 1 (Code): the number is missing"}},
+        {edited(CellLine(2, 2), 10, "1.2.3"), {"bad float", kMapErrTypeMismatch, "field 10: '1.2.3' is not a number"}},
+        {edited(CellLine(2, 2), 17, "1e39"), {"float too big", kMapErrOverflow, "field 17: '1e39' does not fit"}},
+        {edited(CellLine(2, 2), 1, "7 8"), {"two numbers in a field", kMapErrTypeMismatch, "unexpected '8' after the field"}},
+        {edited(CellLine(2, 2), 5, "\"abc\"x"), {"text after a quote", kMapErrTypeMismatch, "field 5: unexpected 'x'"}},
+        {edited(kFooterLine, 39, "\"never closed"), {"unterminated quote", kMapErrPastEnd, "footer field 39: the quoted text"}},
+        // A field too many or too few shifts the rest until a text meets a number.
+        {edited(CellLine(4, 0), 34, "0,0"), {"a field too many", kMapErrTypeMismatch, "cell (5, 0) field 6: '\"\"'"}},
+        {fieldTooFew, {"a field too few", kMapErrTypeMismatch, "cell (5, 0) field 4: '\"\"'"}},
+        {Join(good) + "31\r\n", {"data after the footer", kMapErrTypeMismatch, "after the footer: unexpected data '31"}},
+        {garbage, {"binary garbage", kMapErrTypeMismatch, "header field 1:"}},
+    };
+    for (const auto& [text, bad] : cases) {
+        SCOPED_TRACE(bad.what);
+        std::string report = LoadBad(text);
+        EXPECT_NE(report.find("Procedure: LoadTableMap."), std::string::npos) << report;
+        EXPECT_NE(report.find("Error Number: " + std::to_string(bad.number) + " - Map file 'bad.map'"),
+                  std::string::npos) << report;
+        EXPECT_NE(report.find(bad.where), std::string::npos) << report;
+    }
+
+    // A good map loads after all of that.
+    Load(Join(good));
+    EXPECT_EQ(TableMap.DotCount, 48 * 48);
+}
+
+TEST_F(TableMapTest, MissingFileIsReported) {
+    EXPECT_THROW(LoadTableMap("nowhere.map"), ReturnToMainMenu);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
+                                                     "Map file 'nowhere.map' not found in " + DataFolder));
+}
+
+TEST_F(TableMapTest, CodeListingGoesToAFileAndToTheClipboardOnlyWhenAsked) {
+    MapGrid grid = Walled(0);
+    grid.Code(2, 1) = 31;
+    grid.Code(48, 48) = 255;
+    Load(WriteGameMap(grid));
+
+    std::string wall = "";
+    for (int x = 0; x < 50; ++x) wall += "1,";
+    std::string inner = "1,";
+    for (int x = 1; x < 49; ++x) inner += "0,";
+    inner += "1,";
+    std::string expected = wall + "\r\n" + "1,0,31," + inner.substr(6) + "\r\n";
+    for (int y = 2; y < 48; ++y) expected += inner + "\r\n";
+    expected += inner.substr(0, inner.size() - 4) + "255,1,\r\n" + wall + "\r\n";
+
+    EXPECT_EQ(ReadFile(fs::path(DataFolder) / "lastmap.txt"), expected);
+    EXPECT_EQ(MapCodeListing(), expected);
+    EXPECT_TRUE(window_.clipboard.empty()) << "the player's clipboard must be left alone";
+
+    setenv(kMapToClipboardVariable, "0", 1);
+    Load(WriteGameMap(grid));
+    EXPECT_TRUE(window_.clipboard.empty());
+
+    setenv(kMapToClipboardVariable, "1", 1);
+    Load(WriteGameMap(MapGrid{}));
+    ASSERT_EQ(window_.clipboard.size(), 1u);
+    EXPECT_EQ(window_.clipboard[0], ReadFile(fs::path(DataFolder) / "lastmap.txt"));
+    EXPECT_EQ(window_.clipboard[0].substr(0, 8), "0,0,0,0,");
+}
+
+class MapMemberTest : public TableMapTest {
+protected:
+    void SetUp() override {
+        TableMapTest::SetUp();
+        std::string good = WriteGameMap(Walled(kDotCode));
+        std::string bad = good.substr(0, good.size() / 2);
+        WriteArchiveFile(paths_.folder + "/maps.tmb",
+                         {{"test/good.map", {good.begin(), good.end()}}, {"test/bad.map", {bad.begin(), bad.end()}}});
+        ASSERT_EQ(OpenArchive("maps.tmb"), 2);
+    }
+
+    bool DataFolderEmpty() {
+        for (const auto& item : fs::directory_iterator(DataFolder))
+            if (item.path().filename() != kMapListingFileName) return false;
+        return true;
+    }
+};
+
+TEST_F(MapMemberTest, LoadsAndDeletesTheExtractedFile) {
+    LoadMapMember("test/good.map", "good.map");
+    EXPECT_EQ(TableMap.DotCount, 48 * 48);
+    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_TRUE(DataFolderEmpty());
+}
+
+TEST_F(MapMemberTest, DeletesTheExtractedFileWhenLoadingFails) {
+    EXPECT_THROW(LoadMapMember("test/bad.map", "bad.map"), ReturnToMainMenu);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_NE(window_.messages[0].find("Procedure: LoadTableMap."), std::string::npos);
+    EXPECT_TRUE(DataFolderEmpty());
+}
+
+TEST_F(MapMemberTest, MissingMemberIsReportedInsteadOfLoadingAStaleFile) {
+    LoadMapMember("test/good.map", "good.map");
+    WriteData("GONE.MAP", WriteGameMap(Walled(kDotCode)));  // left over from an earlier run
+    EXPECT_THROW(LoadMapMember("test/gone.map", "gone.map"), ReturnToMainMenu);
+    ASSERT_EQ(window_.messages.size(), 1u);
+    EXPECT_EQ(window_.messages[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
+                                                     "Map 'test/gone.map' is not in the archive"));
+    EXPECT_EQ(TableMap.DotCount, 0);
+    EXPECT_EQ(TableMap.Cells[0][0].Code, 0);
+    EXPECT_TRUE(DataFolderEmpty());
+}
+
+}  // namespace
+}  // namespace tamblor
