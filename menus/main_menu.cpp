@@ -1,31 +1,117 @@
 #include "menus/main_menu.h"
 
+#include <string>
+
+#include "audio/sound.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/settings.h"
 #include "core/startup.h"
+#include "menus/submenus.h"
 #include "platform/platform.h"
+#include "table/services.h"
+#include "tables/tables.h"
 
 namespace tamblor {
 
 namespace {
-// One visit of the menu, from its start until a table or a submenu hands
-// control back with ReturnToMainMenu.
-void RunMainMenuOnce() {
+const char* const kEntryNames[10] = {
+    "sounds/menu/mnuPM.wav",    "sounds/menu/mnuSS.wav",    "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
+    "sounds/menu/mnuHH.wav",    "sounds/menu/mnuWW.wav",    "sounds/menu/mnuHighS.wav", "sounds/menu/mnuHMenu.wav",
+    "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav"};
+
+// Plays a table from its loader to its game end.
+void StartTable(int entry) {
+    const TableStart* table = TableStarter(entry);
+    if (table == nullptr) {
+        MusicDip dip;
+        PlayAndWait("sounds/menu/mnuUnava.wav");
+        return;
+    }
+    sndMenuMusic.Stop();
+    table->load();
+    if (table->intro != nullptr) PlayAndWait(table->intro);
+    LaunchBall();
+    table->play();
+    throw ReturnToMainMenu{};
+}
+
+// One visit of the menu, from its instructions until the options menu
+// ends (the caller then starts a fresh visit). Tables leave by throwing.
+void RunMainMenu() {
+    int entry = 0;
+    sndMenuMusic.Play(true);
+    {
+        MusicDip dip;
+        PlayAndWait("sounds/menu/mnuInstr.wav");
+    }
     for (;;) {
         PollKeyboard();
         YieldToSystem();
+        if (KeyDown(scan::Up)) {
+            entry = entry == 0 ? 9 : entry - 1;
+            SpeakMainMenu(entry);
+        }
+        if (KeyDown(scan::Down)) {
+            entry = entry == 9 ? 0 : entry + 1;
+            SpeakMainMenu(entry);
+        }
+        if (TakeLatchedPress(scan::Return)) {
+            if (entry <= 5) {
+                StartTable(entry);
+            } else if (entry == 6) {
+                ScoreMenu();
+                SpeakMainMenu(6);
+            } else if (entry == 7) {
+                HelpMenu();
+                SpeakMainMenu(7);
+            } else if (entry == 8) {
+                OptionsMenu();
+                return;
+            } else {
+                ExitGame();
+            }
+        }
         if (KeyDown(scan::Escape) && CommandKeysReleased) ExitGame();
+        if (KeyDown(scan::V) && CommandKeysReleased) SpeakVersion();
         UpdateCommandKeysReleased();
     }
 }
 }  // namespace
 
+MusicDip::MusicDip(int32_t to) : restore_(sndMenuMusic.Volume()) { sndMenuMusic.SetVolume(to); }
+MusicDip::~MusicDip() {
+    // Also runs while the program is ending; a failure then must not escape.
+    try {
+        sndMenuMusic.SetVolume(restore_);
+    } catch (const RuntimeError&) {
+    }
+}
+
+void SpeakMainMenu(int entry) {
+    MusicDip dip;
+    sndBumper1.SetPan(0);
+    sndBumper1.Play(false);
+    PlayAndWait(kEntryNames[entry]);
+}
+
+void SpeakVersion() {
+    MusicDip dip;
+    dip.RestoreToFull();
+    const std::string folder = "system\\initials\\";
+    PlaySoundNP(folder + std::to_string(kVersionMajor) + ".wav", 0, true);
+    PlaySoundNP(folder + "point.wav", 0, true);
+    PlaySoundNP(folder + std::to_string(kVersionMinor) + ".wav", 0, true);
+    PlaySoundNP(folder + "point.wav", 0, true);
+    PlaySoundNP(folder + std::to_string(kVersionRevision) + ".wav", 0, true);
+}
+
 void MainMenu() {
     for (;;) {
         try {
-            RunMainMenuOnce();
+            RunMainMenu();
         } catch (const ReturnToMainMenu&) {
-            // A finished game or a quit: the menu starts afresh.
+            // A finished game or a quit at the launch prompt: start afresh.
         }
     }
 }

@@ -1,10 +1,33 @@
 // The spoken main menu: the hub every game and submenu comes back to.
 #pragma once
 
+#include <cstdint>
+
 namespace tamblor {
 
 // Runs the menu for the rest of the program; it ends only through ExitGame
-// or a close request.
+// or a close request. A finished game, a quit at the launch prompt and the
+// end of the options menu all come back here and start it afresh, without
+// growing the stack.
 [[noreturn]] void MainMenu();
+
+void SpeakMainMenu(int entry);
+
+// Says the program's version from the loose digit recordings.
+void SpeakVersion();
+
+// Lowers the menu music beneath a voice and puts it back afterwards, to the
+// volume it had (or to full volume where a menu asks for that).
+class MusicDip {
+public:
+    explicit MusicDip(int32_t to = -1000);
+    ~MusicDip();
+    void RestoreToFull() { restore_ = 0; }
+    MusicDip(const MusicDip&) = delete;
+    MusicDip& operator=(const MusicDip&) = delete;
+
+private:
+    int32_t restore_;
+};
 
 }  // namespace tamblor

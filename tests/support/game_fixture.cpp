@@ -49,6 +49,35 @@ std::vector<ArchiveMember> StandardMembers() {
     return m;
 }
 
+std::vector<ArchiveMember> MenuMembers() {
+    std::vector<ArchiveMember> m = StandardMembers();
+    const char* stereo[] = {
+        "sounds/menu/mnuInstr.wav", "sounds/menu/mnuPM.wav",   "sounds/menu/mnuSS.wav",    "sounds/menu/mnuHeist.wav",
+        "sounds/menu/mnuSFRI.wav",  "sounds/menu/mnuHH.wav",   "sounds/menu/mnuWW.wav",    "sounds/menu/mnuHighS.wav",
+        "sounds/menu/mnuHMenu.wav", "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuUnava.wav",
+        "sounds/menu/mnuOMI.wav",   "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
+        "sounds/menu/mnuEOM.wav",   "sounds/TestSpkr.wav",      "sounds/menu/mnuHMI.wav",   "sounds/menu/mnuPMSD.wav",
+        "sounds/menu/mnuSSSD.wav",  "sounds/menu/mnuHSD.wav",   "sounds/menu/mnuSSD.wav",   "sounds/menu/mnuHHSD.wav",
+        "sounds/menu/mnuWWSD.wav",  "sounds/menu/mnuEHM.wav",   "pacman/v_SDPM.wav",        "soccer/v_SDSS.wav",
+        "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
+        "sounds/BLaunch.wav"};
+    for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
+    const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
+                          "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
+                          "sounds/LReady.wav",       "sounds/Paused.wav",       "sounds/Resumed.wav",
+                          "sounds/v_PAKTC.wav"};
+    for (const char* name : mono) m.push_back({name, SoundMember(600)});
+    for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
+    return m;
+}
+
+void GameTest::WriteMenuLooseFiles() {
+    for (const char* name : {"scoresel", "hs_yhs", "hd_hsb", "submiths", "hs_reset", "hsmsg", "exit"})
+        WriteLooseFile(std::string("system/hss/") + name + ".wav", 600);
+    for (const char* name : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "point"})
+        WriteLooseFile(std::string("system/initials/") + name + ".wav", 300);
+}
+
 void GameTest::SetUp() {
     root = (fs::temp_directory_path() /
             ("tamblor-test-" + std::to_string(::getpid()) + "-" +

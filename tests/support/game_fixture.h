@@ -22,6 +22,10 @@ std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels = 1);
 // jingles, the exit and error sounds and the number words.
 std::vector<ArchiveMember> StandardMembers();
 
+// StandardMembers plus every voice of the menus and the shared in-play
+// prompts. Voices last 600 ms unless named otherwise.
+std::vector<ArchiveMember> MenuMembers();
+
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -31,6 +35,8 @@ protected:
     void UseArchive(const std::vector<ArchiveMember>& members, bool open = true);
     // Writes a loose WAV file under the program folder.
     void WriteLooseFile(const std::string& relativePath, uint32_t ms, uint16_t channels = 1);
+    // The loose high-score menu voices and version digits.
+    void WriteMenuLooseFiles();
     // Runs `body` until it ends the process; returns the exit status, or -1
     // when it returned normally.
     int RunUntilExit(const std::function<void()>& body);

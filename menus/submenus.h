@@ -1,0 +1,19 @@
+// The menus reached from the main menu.
+#pragma once
+
+namespace tamblor {
+
+// Keeps the options or help menu running; cleared to leave it.
+extern bool SubMenuActive;
+
+void OptionsMenu();
+void SpeakOptionsMenu(int entry);
+
+void ScoreMenu();
+void SpeakScoreMenu(int entry);
+void SpeakHighScores();
+void EraseHighScores();
+
+void HelpMenu();
+
+}  // namespace tamblor

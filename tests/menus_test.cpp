@@ -1,0 +1,223 @@
+// The spoken menus walked by key scripts, asserting on what is heard and
+// what is stored.
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "menus/main_menu.h"
+#include "support/game_fixture.h"
+
+namespace tamblor::test {
+namespace {
+
+class MenuTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        UseArchive(MenuMembers(), false);
+        WriteMenuLooseFiles();
+    }
+    // Taps `key` shortly after the next start of `label`.
+    void On(const std::string& label, uint8_t key, uint64_t holdMs = 50) {
+        platform.TapWhenSoundStarts(label, key, 10, holdMs);
+    }
+    // Taps `key` once `label` (a voice no key can cut) has ended.
+    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
+    // Runs the whole program until it ends; the script must end it.
+    void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
+    // The started sounds after the start-up jingles, short names only.
+    std::string Heard() {
+        std::string out;
+        bool started = false;
+        for (std::string label : platform.Played()) {
+            if (label == "sounds/tamblor.wav") {
+                started = true;
+                continue;
+            }
+            if (!started) continue;
+            size_t slash = label.find_last_of("/\\");
+            label = label.substr(slash + 1, label.size() - slash - 5);
+            out += (out.empty() ? "" : " ") + label;
+        }
+        return out;
+    }
+    std::vector<int64_t> MusicVolumes() {
+        std::vector<int64_t> v;
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.op == "volume" && e.label == "sounds/menu/mnuMusic.wav") v.push_back(e.value);
+        return v;
+    }
+};
+
+TEST_F(MenuTest, MainMenuWrapsBothWaysAndClicksBeforeEachEntry) {
+    On("sounds/menu/mnuInstr.wav", scan::Up);    // 0 -> 9
+    On("sounds/menu/mnuExitP.wav", scan::Down);  // 9 -> 0
+    On("sounds/menu/mnuPM.wav", scan::Down);     // 0 -> 1
+    On("sounds/menu/mnuSS.wav", scan::Escape);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuPM bumper1 mnuSS mnuExit");
+    // Each voice is heard over the music lowered by 10 dB, then restored.
+    std::vector<int64_t> volumes = MusicVolumes();
+    ASSERT_GE(volumes.size(), 8u);
+    EXPECT_EQ(volumes[0], -1000);
+    EXPECT_EQ(volumes[1], 0);
+}
+
+TEST_F(MenuTest, AHeldArrowMovesOneEntryAndAHeldEnterChoosesOnce) {
+    On("sounds/menu/mnuInstr.wav", scan::Down, 2000);  // held for two seconds
+    On("sounds/menu/mnuSS.wav", scan::Return, 3000);   // Soccer Star is not playable yet
+    On("sounds/menu/mnuUnava.wav", scan::Escape);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS mnuUnava mnuExit");
+    // The name waited for the release of the arrow.
+    uint64_t instr = 0, name = 0;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.op == "play" && e.label == "sounds/menu/mnuInstr.wav") instr = e.ms;
+        if (e.op == "play" && e.label == "sounds/menu/mnuSS.wav") name = e.ms;
+    }
+    EXPECT_GE(name - instr, 2000u);
+}
+
+TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
+    // V acts only on a pass after one with no command key down, so a V
+    // that cuts the instructions short does nothing; once they end it speaks.
+    On("sounds/menu/mnuInstr.wav", scan::V);
+    platform.TapAt(6000, scan::V);
+    platform.TapAt(30000, scan::Escape);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr 1 point 0 point 0 mnuExit");
+    EXPECT_EQ(MusicVolumes().back(), 0);
+}
+
+TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
+    // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 3 (leave)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 3 -> 2 (speed)
+    On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
+    After("sounds/menu/mnuInsan.wav", scan::Up);  // 2 -> 1 (mode)
+    On("sounds/menu/mnuGMode.wav", scan::Return);  // classic
+    After("sounds/menu/mnuClass.wav", scan::Escape);
+    platform.TapAt(60000, scan::Escape);  // at the fresh main menu
+    Run();
+    EXPECT_EQ(Heard(),
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuGSped mnuInsan "
+              "bumper1 mnuGMode mnuClass mnuMusic mnuInstr mnuExit");
+    EXPECT_EQ(SpeedFactor, 3.5f);
+    EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
+    EXPECT_EQ(platform.Stored("Settings", "GameMode"), "1");
+
+    // A restart reads them back; choosing the mode again turns it back.
+    GameMode = GameSpeed = 0;
+    SpeedFactor = 3.0f;
+    platform.ClearSoundLog();
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    On("sounds/menu/mnuOMI.wav", scan::Down);
+    On("sounds/menu/mnuGMode.wav", scan::Return);
+    After("sounds/menu/mnuAccs.wav", scan::Escape);
+    platform.TapAt(platform.NowMs() + 60000, scan::Escape);
+    EXPECT_EQ(RunUntilExit(RunGame), 0);
+    EXPECT_EQ(SpeedFactor, 3.5f);
+    EXPECT_EQ(platform.Stored("Settings", "GameMode"), "0");
+    EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
+}
+
+TEST_F(MenuTest, HighScoreReadoutResetAndReturn) {
+    BestScore[kHeist] = 0;
+    platform.StoredSettings()[{kSettingsApp, "Settings", "HSHeist"}] = EncodeScore(305, "1.0");
+    // Main menu: Up x4 to entry 6; readout; reset; readout; Escape; then leave.
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);   // entry 0: hear them
+    On("system/hss/scoresel.wav", scan::Up);       // after the readout: 0 -> 5
+    On("system/hss/exit.wav", scan::Up);           // 5 -> 4
+    On("system/hss/hsmsg.wav", scan::Return);      // unavailable
+    On("sounds/menu/mnuUnava.wav", scan::Up);      // 4 -> 3
+    On("system/hss/hs_reset.wav", scan::Return);   // reset
+    After("sounds/HSReset.wav", scan::Escape);     // one Escape leaves
+    On("sounds/menu/mnuHighS.wav", scan::Escape);  // spoken again by the main menu: leave
+    Run();
+    std::string heard = Heard();
+    EXPECT_NE(heard.find("scoresel mnuPM zero mnuSS zero mnuHeist 3 hundred 5 mnuSFRI zero mnuHH zero mnuWW zero "
+                         "scoresel bumper1 exit bumper1 hsmsg mnuUnava bumper1 hs_reset HSReset bumper1 mnuHighS"),
+              std::string::npos)
+        << heard;
+    for (const char* t : {"PacMan", "SoccerStar", "Heist", "Safari", "HauntedHouse", "WildWest"})
+        EXPECT_EQ(platform.Stored("Settings", std::string("HS") + t), "0");
+}
+
+TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Return);
+    After("sounds/menu/mnuPMSD.wav", scan::Down);  // the first entry, spoken on entering
+    On("sounds/menu/mnuSSSD.wav", scan::Return);
+    On("soccer/v_SDSS.wav", scan::Up, 20);      // cut the description, move up
+    On("sounds/menu/mnuPMSD.wav", scan::Up);     // 0 -> 6
+    On("sounds/menu/mnuEHM.wav", scan::Return);  // leave
+    On("sounds/menu/mnuHMenu.wav", scan::Escape);
+    Run();
+    EXPECT_EQ(Heard(),
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu bumper1 mnuHMenu mnuHMI mnuPMSD bumper1 mnuSSSD "
+              "v_SDSS bumper1 mnuPMSD bumper1 mnuEHM bumper1 mnuHMenu mnuExit");
+    std::vector<int64_t> v = MusicVolumes();
+    // Around the description: silent, then full.
+    bool found = false;
+    for (size_t i = 0; i + 1 < v.size(); ++i)
+        if (v[i] == -10000 && v[i + 1] == 0) found = true;
+    EXPECT_TRUE(found);
+}
+
+TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {
+    const int kTrips = 1000;
+    for (int i = 0; i < kTrips; ++i) {
+        On("sounds/menu/mnuInstr.wav", scan::Up);
+        On("sounds/menu/mnuExitP.wav", scan::Up);
+        On("sounds/menu/mnuOMenu.wav", scan::Return);
+        On("sounds/menu/mnuOMI.wav", scan::Escape);
+    }
+    // Each fresh main menu begins with its instructions: count them, and
+    // watch how deep the stack gets early on and late.
+    int menus = 0;
+    uintptr_t deepest[2] = {UINTPTR_MAX, UINTPTR_MAX};
+    size_t heap[2] = {0, 0};
+    platform.OnYield([&] {
+        char probe;
+        if (menus >= 2) {
+            uintptr_t& d = deepest[menus < 10 ? 0 : 1];
+            d = std::min(d, reinterpret_cast<uintptr_t>(&probe));
+        }
+        bool fresh = false;
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.op == "play" && e.label == "sounds/menu/mnuInstr.wav") fresh = true;
+        if (!fresh) return;
+        ++menus;
+        platform.ClearSoundLog();
+        if (menus == 10) heap[0] = mallinfo2().uordblks;
+        if (menus == kTrips + 1) {
+            heap[1] = mallinfo2().uordblks;
+            platform.TapAt(platform.NowMs() + 100, scan::Escape);
+        }
+    });
+    platform.SetTimeLimitMs(24ull * 3600 * 1000);
+    EXPECT_EQ(RunUntilExit(RunGame), 0);
+    EXPECT_EQ(menus, kTrips + 1);
+    EXPECT_GE(deepest[1], deepest[0]) << "the stack grew by " << (deepest[0] - deepest[1]) << " bytes";
+    EXPECT_LT(heap[1], heap[0] + 64 * 1024) << heap[0] << " -> " << heap[1];
+    EXPECT_LE(platform.LiveBuffers(), 16);
+}
+
+}  // namespace
+}  // namespace tamblor::test
