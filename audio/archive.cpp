@@ -22,6 +22,7 @@ std::vector<ArchiveEntry> g_entries;
 
 // Reads `length` bytes at `offset`; whatever lies beyond the file is zero.
 void ReadAt(int64_t offset, uint8_t* out, size_t length) {
+    if (length == 0) return;
     std::memset(out, 0, length);
     if (g_file == nullptr || offset < 0 || offset >= g_fileSize) return;
     size_t available = static_cast<size_t>(std::min<int64_t>(g_fileSize - offset, int64_t(length)));
