@@ -1,0 +1,39 @@
+#include "platform/sdl_platform.h"
+
+#include "platform/ini_store.h"
+#include "platform/sdl_parts.h"
+
+namespace tamblor {
+
+struct SdlPlatform::Parts {
+    SdlWindowSystem windowSystem;
+    SdlMixer mixer;
+    IniSettingsStore settings{IniSettingsStore::DefaultFolder()};
+    PosixPaths paths;
+    PcgRandom random;
+};
+
+SdlPlatform::SdlPlatform() {
+    SDL_SetHint(SDL_HINT_APP_NAME, "Tamblor");
+    SDL_Init(0);
+    parts_ = std::make_unique<Parts>();
+}
+
+SdlPlatform::~SdlPlatform() {
+    parts_.reset();
+    SDL_Quit();
+}
+
+Platform SdlPlatform::Services() {
+    Platform p;
+    p.clock = &parts_->windowSystem;
+    p.keyboard = &parts_->windowSystem;
+    p.window = &parts_->windowSystem;
+    p.mixer = &parts_->mixer;
+    p.settings = &parts_->settings;
+    p.paths = &parts_->paths;
+    p.random = &parts_->random;
+    return p;
+}
+
+}  // namespace tamblor
