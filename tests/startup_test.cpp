@@ -45,7 +45,7 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
         "sounds/ProxBeep.wav", "sounds/PausedLp.wav", "sounds/vrenn.wav",        "sounds/tamblor.wav",
         "sounds/menu/mnuExit.wav"};
     EXPECT_EQ(created, expected);
-    EXPECT_EQ(PlayedList(), "sounds/vrenn.wav,sounds/tamblor.wav,sounds/menu/mnuExit.wav");
+    EXPECT_EQ(PlayedList(), "sounds/vrenn.wav,sounds/tamblor.wav,sounds/menu/mnuMusic.wav,sounds/menu/mnuExit.wav");
     // The jingles play whole, one after the other; the exit voice waits for Escape's release.
     EXPECT_NEAR(double(TimeOf("play", "sounds/tamblor.wav")), 1500, 3);
     EXPECT_GE(TimeOf("play", "sounds/menu/mnuExit.wav"), 6100u);
