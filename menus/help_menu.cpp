@@ -25,14 +25,7 @@ void HelpMenu() {
     do {
         PollKeyboard();
         YieldToSystem();
-        if (KeyDown(scan::Up)) {
-            entry = entry == 0 ? 6 : entry - 1;
-            SpeakTableDescription(entry);
-        }
-        if (KeyDown(scan::Down)) {
-            entry = entry == 6 ? 0 : entry + 1;
-            SpeakTableDescription(entry);
-        }
+        MoveWithArrows(entry, 7, SpeakTableDescription);
         if (KeyDown(scan::Return) && CommandKeysReleased) {
             if (entry == 6) {
                 SubMenuActive = false;

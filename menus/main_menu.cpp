@@ -48,14 +48,7 @@ void RunMainMenu() {
     for (;;) {
         PollKeyboard();
         YieldToSystem();
-        if (KeyDown(scan::Up)) {
-            entry = entry == 0 ? 9 : entry - 1;
-            SpeakMainMenu(entry);
-        }
-        if (KeyDown(scan::Down)) {
-            entry = entry == 9 ? 0 : entry + 1;
-            SpeakMainMenu(entry);
-        }
+        MoveWithArrows(entry, 10, SpeakMainMenu);
         if (TakeLatchedPress(scan::Return)) {
             if (entry <= 5) {
                 StartTable(entry);
@@ -85,6 +78,17 @@ MusicDip::~MusicDip() {
     try {
         sndMenuMusic.SetVolume(restore_);
     } catch (const RuntimeError&) {
+    }
+}
+
+void MoveWithArrows(int& entry, int count, void (*speak)(int)) {
+    if (KeyDown(scan::Up)) {
+        entry = entry == 0 ? count - 1 : entry - 1;
+        speak(entry);
+    }
+    if (KeyDown(scan::Down)) {
+        entry = entry == count - 1 ? 0 : entry + 1;
+        speak(entry);
     }
 }
 

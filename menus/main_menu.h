@@ -13,6 +13,10 @@ namespace tamblor {
 
 void SpeakMainMenu(int entry);
 
+// The arrow keys of a menu of `count` entries: Up moves to the previous
+// entry, Down to the next, both wrapping, and the new entry is spoken.
+void MoveWithArrows(int& entry, int count, void (*speak)(int));
+
 // Says the program's version from the loose digit recordings.
 void SpeakVersion();
 

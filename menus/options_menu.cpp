@@ -32,14 +32,7 @@ void OptionsMenu() {
     do {
         PollKeyboard();
         YieldToSystem();
-        if (KeyDown(scan::Up)) {
-            entry = entry == 0 ? 3 : entry - 1;
-            SpeakOptionsMenu(entry);
-        }
-        if (KeyDown(scan::Down)) {
-            entry = entry == 3 ? 0 : entry + 1;
-            SpeakOptionsMenu(entry);
-        }
+        MoveWithArrows(entry, 4, SpeakOptionsMenu);
         if (KeyDown(scan::Return) && CommandKeysReleased) {
             sndMenuMusic.SetVolume(-1000);
             switch (entry) {
