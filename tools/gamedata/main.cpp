@@ -307,8 +307,13 @@ private:
     std::set<std::string> used_;
 };
 
+// An unchanged loose file keeps its bytes but is marked as new, so the build
+// tool sees the step's outputs as up to date.
 void WriteIfChanged(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (fs::exists(path) && ReadBytes(path) == bytes) return;
+    if (fs::exists(path) && ReadBytes(path) == bytes) {
+        fs::last_write_time(path, fs::file_time_type::clock::now());
+        return;
+    }
     WriteBytes(path, bytes);
 }
 

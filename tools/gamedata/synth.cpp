@@ -210,6 +210,7 @@ struct Voice {
     double pluck_decay = 1.0, bright = 0.5;
     double bpm = 120, legato = 0.9, transpose = 0;
     std::string src = "osc";
+    bool whole = false;  // round the pitch so the layer holds whole cycles
     uint64_t seed = 0;
 };
 
@@ -321,6 +322,7 @@ Voice ParseVoice(const Layer& layer, const Scale& sc, uint64_t seed) {
     if (auto s = get("legato")) v.legato = Num(*s);
     if (auto s = get("tr")) v.transpose = Num(*s);
     if (auto s = get("src")) v.src = *s;
+    if (auto s = get("whole")) v.whole = Num(*s) != 0;
     if (auto s = get("seed")) v.seed = seed ^ HashString(*s);
     for (const auto& [key, value] : layer.keys)
         if (!used.count(key)) Fail("unknown setting " + key + "=" + value + " on " + layer.type);
@@ -397,13 +399,25 @@ void RenderNote(const Voice& v, const std::string& kind, double start, double du
     }
 
     if (kind == "osc") {
+        // A layer that fills a loop must end on the phase it started with.
+        double wholescale = 1.0;
+        if (v.whole) {
+            double cycles = 0;
+            for (size_t i = 0; i < n; ++i) {
+                double hz = freq_at(double(i) / double(n));
+                if (v.vib_rate > 0)
+                    hz *= std::pow(2.0, v.vib_depth * std::sin(2 * kPi * v.vib_rate * double(i) / kRate) / 12.0);
+                cycles += hz / kRate;
+            }
+            if (cycles >= 1) wholescale = std::round(cycles) / cycles;
+        }
         for (int u = 0; u < v.uni; ++u) {
             double cents = v.uni > 1 ? v.uni_cents * (2.0 * u / (v.uni - 1) - 1.0) : 0.0;
             double detune = std::pow(2.0, cents / 1200.0);
             double ph = v.uni > 1 ? rng.Uniform() : 0.0, mph = 0.0;
             for (size_t i = 0; i < n; ++i) {
                 double t = double(i) / kRate;
-                double hz = freq_at(double(i) / double(n)) * detune;
+                double hz = freq_at(double(i) / double(n)) * detune * wholescale;
                 if (v.vib_rate > 0) hz *= std::pow(2.0, v.vib_depth * std::sin(2 * kPi * v.vib_rate * t) / 12.0);
                 if (!drift.empty()) hz *= std::pow(2.0, drift[i] / 12.0);
                 double dt = std::min(hz / kRate, 0.49);
@@ -566,9 +580,13 @@ std::vector<Recipe> ParseRecipes(const std::string& text, const std::string& fil
     while (std::getline(in, raw)) {
         ++lineno;
         try {
+            // '#' opens a comment only at the start of a word: "C#4" is a note.
             std::string line = raw;
-            size_t hash = line.find('#');
-            if (hash != std::string::npos) line = line.substr(0, hash);
+            for (size_t i = 0; i < line.size(); ++i)
+                if (line[i] == '#' && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+                    line = line.substr(0, i);
+                    break;
+                }
             line = Trim(line);
             if (line.empty()) continue;
             if (line[0] == '[') {
@@ -650,6 +668,8 @@ Rendered Render(const Recipe& recipe, int channels) {
         double len = -1;
         if (auto s = get("len")) len = Num(*s) * sc.time;
         double peak_db = -1.0;
+        double master_lp = 0;
+        if (auto s = get("lp")) master_lp = Num(*s);
         if (auto s = get("peak")) peak_db = Num(*s);
         std::string loop;
         double xfade = 0;
@@ -731,6 +751,18 @@ Rendered Render(const Recipe& recipe, int channels) {
                 }
             }
             d.resize(frames * ch);
+        }
+        if (master_lp > 0) {
+            // A loop is filtered twice round, keeping the second pass, so
+            // the filter's state at the start is the one the end leaves.
+            size_t frames_now = d.size() / ch;
+            for (size_t c = 0; c < ch; ++c) {
+                Svf f(Svf::kLow, 0.707);
+                std::vector<float> pass(frames_now);
+                for (int round = 0; round < (out.loop ? 2 : 1); ++round)
+                    for (size_t i = 0; i < frames_now; ++i) pass[i] = float(f.Process(d[i * ch + c], master_lp));
+                for (size_t i = 0; i < frames_now; ++i) d[i * ch + c] = pass[i];
+            }
         }
         if (out.loop) {
             // A loop may not carry an offset; removing the mean keeps it seamless.
