@@ -414,7 +414,9 @@ void RenderNote(const Voice& v, const std::string& kind, double start, double du
         for (int u = 0; u < v.uni; ++u) {
             double cents = v.uni > 1 ? v.uni_cents * (2.0 * u / (v.uni - 1) - 1.0) : 0.0;
             double detune = std::pow(2.0, cents / 1200.0);
-            double ph = v.uni > 1 ? rng.Uniform() : 0.0, mph = 0.0;
+            // A whole-cycle loop starts a quarter in, so its seam falls mid-ramp
+            // rather than on a saw or square wave's own edge.
+            double ph = v.uni > 1 ? rng.Uniform() : (v.whole ? 0.25 : 0.0), mph = 0.0;
             for (size_t i = 0; i < n; ++i) {
                 double t = double(i) / kRate;
                 double hz = freq_at(double(i) / double(n)) * detune * wholescale;
@@ -484,18 +486,28 @@ void RenderNote(const Voice& v, const std::string& kind, double start, double du
         }
     }
 
-    // Filters, then the formant bank.
+    // Filters, then the formant bank. A whole-cycle layer repeats exactly,
+    // so it is filtered twice round and the second round kept: the filters
+    // then start in the state the end of the loop leaves them in.
+    size_t rounds = v.whole ? 2 : 1;
+    if (v.whole) {
+        s.resize(2 * n);
+        std::copy(s.begin(), s.begin() + long(n), s.begin() + long(n));
+    }
+    const size_t total = n;
+    n = total * rounds;
+    auto at_u = [&](size_t i) { return double(i % total) / double(total); };
     if (!v.hp.Empty()) {
         Svf f(Svf::kHigh, v.q);
-        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.hp.At(double(i) / double(n)) * fmul);
+        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.hp.At(at_u(i)) * fmul);
     }
     if (!v.lp.Empty()) {
         Svf f(Svf::kLow, v.q);
-        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.lp.At(double(i) / double(n)) * fmul);
+        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.lp.At(at_u(i)) * fmul);
     }
     if (!v.bp.Empty()) {
         Svf f(Svf::kBand, v.bq);
-        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.bp.At(double(i) / double(n)) * fmul);
+        for (size_t i = 0; i < n; ++i) s[i] = f.Process(s[i], v.bp.At(at_u(i)) * fmul);
     }
     if (!v.formants.empty()) {
         std::vector<Svf> bank;
@@ -506,6 +518,8 @@ void RenderNote(const Voice& v, const std::string& kind, double start, double du
             s[i] = acc * 1.5;
         }
     }
+    if (v.whole) s.erase(s.begin(), s.begin() + long(total));
+    n = total;
 
     for (size_t i = 0; i < n; ++i) {
         double t = double(i) / kRate;
