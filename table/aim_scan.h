@@ -1,0 +1,76 @@
+// The aim scan: a sweep of probe rays from the ball, each answered by the
+// cues of what lies along it, panned to where it points, while the player
+// listens and fires with a Shift key. Every table's holes, launchers and
+// drains use it with their own range, pans, dwell and answers.
+#pragma once
+
+#include <cstdint>
+
+#include "table/table_map.h"
+
+namespace tamblor {
+
+class SoundSlot;
+
+// What a probe hears at one cell.
+struct ProbeAnswer {
+    SoundSlot* cue = nullptr;  // nullptr: the cell is silent
+    bool endsProbe = false;
+};
+
+class AimScan {
+public:
+    struct Shape {
+        int first = 0;          // sweep positions, first to last (first may be the larger)
+        int last = 0;
+        uint32_t dwellMs = 150;  // time on each position
+        int probeSteps = 50;    // steps of the step vector a probe takes at most
+    };
+
+    explicit AimScan(const Shape& shape) : shape_(shape) {}
+    virtual ~AimScan() = default;
+
+    // Sweeps the positions again and again until the player shoots; returns
+    // the position that was sounding, or -1 when the scan was left (Escape,
+    // or the table's own reason).
+    int Run();
+
+    // One probe from the ball's position at a position of the sweep: its
+    // cues are panned and started, a cue still playing goes on.
+    void Probe(int position);
+
+protected:
+    // Before each pass over the positions (a sweep that turns a heading
+    // restarts it here).
+    virtual void StartSweep() {}
+    // The probe's angle in degrees, as TransformPoint takes it; called once
+    // per position, in order.
+    virtual float ProbeAngle(int position) = 0;
+    virtual int32_t CuePan(int position) { return position * 100 - 3200; }
+    virtual ProbeAnswer Answer(const MapCell& cell) = 0;
+    // The table's in-play keys, on every pass of a dwell.
+    virtual void Keys() = 0;
+    // Escape is down: true leaves the scan (the table has ended the game
+    // or will).
+    virtual bool Escape() = 0;
+    virtual bool ShotKeyDown();  // either Shift
+    // The keys have ended the ball's stay here (a tilt, a new table).
+    virtual bool Abandoned() { return false; }
+
+private:
+    Shape shape_;
+};
+
+// The flipper tables' scans first wait for the player to choose a side:
+// Left Shift gives 1, Right Shift 2 (the right one when both are down).
+// Meanwhile ScanWaiting is set and sndScanWait loops; `keys` runs on every
+// pass. Escape calls `escape`, and 0 is returned when it says to leave.
+// Afterwards waits for both Shift keys to be released.
+int ChooseScanSide(void (*keys)(), bool (*escape)());
+
+// The heading of a side sweep's next position. Side 1 turns `heading` down
+// by one (from 0 round to 127) and probes along it; side 2 turns it up by
+// one and probes along |heading + 112| below 16, else |heading - 16|.
+float NextSideHeading(int side, float& heading);
+
+}  // namespace tamblor

@@ -1,0 +1,350 @@
+// The shared play engine: the step, its timing on the 64 Hz tick, the wall
+// reflections with their exact bounds, the speed loss, the anti-repeat nudge,
+// the cells a handler reads, and the aim scan's sweep.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "table/aim_scan.h"
+#include "table/ball.h"
+#include "table/play.h"
+#include "table/table_map.h"
+#include "support/game_fixture.h"
+
+namespace tamblor::test {
+namespace {
+
+class EngineTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        Ball = BallState{};
+        Game = SharedGameState{};
+        TableMap = TableMapRecord{};
+    }
+    // Every result of reflecting `direction` off `side`, over many draws.
+    std::set<float> Outcomes(Side side, float direction) {
+        std::set<float> seen;
+        for (int i = 0; i < 400; ++i) {
+            float a = direction;
+            Reflect(side, a);
+            seen.insert(a);
+        }
+        return seen;
+    }
+    static std::set<float> Range(int from, int to) {
+        std::set<float> r;
+        for (int v = from; v <= to; ++v) r.insert(float(v));
+        return r;
+    }
+};
+
+TEST_F(EngineTest, AStepIsTheTurnedVectorAndHeadingsPointTheWayTheirNamesSay) {
+    const float step = std::sqrt(2.0f / 3.0f);
+    struct {
+        float heading, dx, dy;  // the move, in cells
+    } cases[] = {{heading::Up, 0, -step},  {heading::Down, 0, step},    {heading::Left, -step, 0},
+                 {heading::Right, step, 0}, {heading::UpLeft, -0.577f, -0.577f}};
+    for (const auto& c : cases) {
+        Ball = {20, 20, c.heading, 3};
+        MoveBall();
+        EXPECT_NEAR(Ball.X - 20, c.dx, 1e-3) << c.heading;
+        EXPECT_NEAR(Ball.Y - 20, c.dy, 1e-3) << c.heading;
+    }
+}
+
+TEST_F(EngineTest, TheBallStepsOnEveryTickAtFullSpeedAndEveryFourthAtSpeedOne) {
+    auto stepsInOneSecond = [&](float speed) {
+        Ball.Speed = speed;
+        uint64_t end = platform.NowMs() + 1000;
+        Game.LastStepTick = int32_t(GetTick());
+        int steps = 0;
+        while (platform.NowMs() < end) {
+            YieldToSystem();
+            if (BallStepDue(GetTick())) {
+                ++steps;
+                Game.LastStepTick = int32_t(GetTick());
+            }
+        }
+        return steps;
+    };
+    EXPECT_EQ(stepsInOneSecond(3.0f), 64);  // 10 ms asked, but the tick moves every 15.625 ms
+    EXPECT_EQ(stepsInOneSecond(3.5f), 64);
+    EXPECT_EQ(stepsInOneSecond(1.0f), 16);  // more than 50 ms: four ticks
+    EXPECT_EQ(stepsInOneSecond(-0.8f), 10); // the slowest ball, 86 ms: six ticks (93.75 ms)
+}
+
+TEST_F(EngineTest, ReflectionsFollowTheTableOfRangesWithTheirOddBounds) {
+    struct {
+        Side side;
+        float in, out;
+    } mirrors[] = {
+        {Side::Up, 120, 104},  {Side::Up, 10, 86},     {Side::Up, 40, 56},    {Side::Up, -2, 98},
+        {Side::Down, 60, 36},  {Side::Down, 100, 124}, {Side::Down, 90, 6},   {Side::Down, 96, 0},
+        {Side::Down, 97, 127}, {Side::Down, 30, 30},   {Side::Left, 100, 60}, {Side::Left, 120, 40},
+        {Side::Left, 10, 22},  {Side::Left, 60, 60},   {Side::Right, 8, 24},  {Side::Right, 60, 100},
+        {Side::Right, 40, 120}, {Side::Right, 32, 0},  {Side::Right, 20, 12}, {Side::Right, 100, 100},
+    };
+    for (const auto& m : mirrors) {
+        float a = m.in;
+        Reflect(m.side, a);
+        EXPECT_EQ(a, m.out) << "side " << int(m.side) << " heading " << m.in;
+    }
+    // A ball running exactly along an axis into the wall goes back along the
+    // other axis, spread by up to 10 either way.
+    EXPECT_EQ(Outcomes(Side::Down, 80), Range(6, 26));
+    EXPECT_EQ(Outcomes(Side::Up, 16), Range(70, 90));
+    EXPECT_EQ(Outcomes(Side::Left, 112), Range(38, 58));
+    EXPECT_EQ(Outcomes(Side::Right, 48), Range(102, 122));
+}
+
+TEST_F(EngineTest, WallsSlowTheBallDownToAFloorAndTheNudgeSizeIsTheTables) {
+    Ball = {20, 20, 60, 3.0f};
+    for (int i = 0; i < 10; ++i) WallBounce(Side::Down);
+    EXPECT_NEAR(Ball.Speed, 2.0f, 1e-4);
+    float lowest = Ball.Speed;
+    for (int i = 0; i < 100; ++i) {
+        float before = Ball.Speed;
+        WallBounce(Side::Down);
+        if (Ball.Speed < before) {
+            EXPECT_GT(before, -0.7f);
+        }
+        lowest = std::min(lowest, Ball.Speed);
+    }
+    EXPECT_GE(lowest, -0.8f - 1e-4);
+    EXPECT_LT(lowest, -0.7f);
+
+    BounceStyle twice{};
+    twice.lossCount = 2;
+    twice.speedLoss = 0.1;
+    Ball.Speed = 3.0f;
+    WallBounce(Side::Right, twice);
+    EXPECT_NEAR(Ball.Speed, 2.8f, 1e-4);
+}
+
+TEST_F(EngineTest, ARepeatedPairOfHeadingsNudgesTheBallEveryTimeItRecurs) {
+    // Records 50, 60, 50, 60: the last pair (50, 60) repeats one earlier pair.
+    for (float a : {50.0f, 60.0f, 50.0f}) {
+        Ball.Direction = a;
+        RecordBounce();
+        EXPECT_EQ(Ball.Direction, a);
+    }
+    Ball.Direction = 60;
+    RecordBounce();
+    EXPECT_EQ(Ball.Direction, 56);
+    EXPECT_EQ(Game.BounceHistory[4], 60);  // the history keeps what was recorded
+    EXPECT_EQ(Game.BounceIndex, 5);
+
+    // Again: now two earlier pairs match, and the nudge is the table's own.
+    Ball.Direction = 50;
+    RecordBounce(10);
+    Ball.Direction = 60;
+    RecordBounce(10);
+    EXPECT_EQ(Ball.Direction, 40);
+
+    // A heading at 0 is pushed up instead (the empty history holds zeros, so
+    // the second 0 already repeats); a negative one is recorded as 1.
+    Game = SharedGameState{};
+    Ball.Direction = 0;
+    RecordBounce();
+    EXPECT_EQ(Ball.Direction, 0);
+    RecordBounce();
+    EXPECT_EQ(Ball.Direction, 4);
+    Ball.Direction = -3;
+    RecordBounce();
+    EXPECT_EQ(Game.BounceHistory[3], 1);
+
+    // The write position runs 1..16 and starts again at 1.
+    Game = SharedGameState{};
+    for (int i = 0; i < 16; ++i) {
+        Ball.Direction = float(i * 7);
+        RecordBounce();
+    }
+    EXPECT_EQ(Game.BounceIndex, 1);
+    EXPECT_EQ(Game.BounceHistory[0], 0);
+}
+
+TEST_F(EngineTest, NeighboursAreFoundByRoundingTheShiftedCoordinateHalvesToEven) {
+    TableMap.Cells[10][10].Code = 7;
+    TableMap.Cells[10][9].Code = 8;
+    TableMap.Cells[10][11].Code = 9;
+    TableMap.Cells[9][10].Code = 10;
+    TableMap.Cells[11][10].Code = 11;
+    TableMap.Cells[10][12].Code = 12;
+    CellsAround a = ReadCellsAround(10.2f, 9.7f);
+    EXPECT_EQ(a.x, 10);
+    EXPECT_EQ(a.y, 10);
+    EXPECT_EQ(a.C.code, 7);
+    EXPECT_EQ(a.U.code, 8);
+    EXPECT_EQ(a.D.code, 9);
+    EXPECT_EQ(a.L.code, 10);
+    EXPECT_EQ(a.R.code, 11);
+    // y = 10.5 rounds to 10, but 11.5 (below) rounds to 12 and 9.5 (above) to 10.
+    a = ReadCellsAround(10, 10.5f);
+    EXPECT_EQ(a.y, 10);
+    EXPECT_EQ(a.U.code, 7);
+    EXPECT_EQ(a.up, 10);
+    EXPECT_EQ(a.D.code, 12);
+
+    Ball = {0.4f, 20, 0, 0};
+    EXPECT_TRUE(BallOutsideField(1, 48));
+    Ball = {48, std::nanf(""), 0, 0};
+    EXPECT_TRUE(BallOutsideField(1, 48));
+    Ball = {1, 48, 0, 0};
+    EXPECT_FALSE(BallOutsideField(1, 48));
+    EXPECT_EQ(FieldGuardResets >= 2, true);
+}
+
+// A sweep over an empty field: floor beeps, a bumper answers and ends its
+// probe, and the shot returns the position that was sounding.
+class TestScan : public AimScan {
+public:
+    TestScan() : AimScan({0, 9, 150, 50}) {}
+    int keysRun = 0;
+
+protected:
+    float ProbeAngle(int position) override { return float(position) * 10.0f; }
+    ProbeAnswer Answer(const MapCell& cell) override {
+        if (cell.Code == 36) return {&sndScanTrig, true};
+        if (cell.Code == 0) return {&sndScanBeep, false};
+        return {};
+    }
+    void Keys() override { ++keysRun; }
+    bool Escape() override { return true; }
+};
+
+TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) {
+    std::vector<ArchiveMember> members = StandardMembers();
+    for (ArchiveMember& m : members)
+        if (m.name == "sounds/ScanBeep.wav") m.bytes = SoundMember(50);  // shorter than a position
+    UseArchive(members);
+    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
+    CreateSoundBuffer(sndScanTrig, "sounds/ScanTrig.wav");
+    Ball = {25, 25, 0, 0};
+    // Position 3 (30 degrees) is the first to be followed by a shot.
+    platform.PressAt(3 * 157 + 20, scan::RightShift);
+    TestScan scan;
+    EXPECT_EQ(scan.Run(), 3);
+    std::vector<int64_t> pans;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav") pans.push_back(e.value);
+    EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
+    EXPECT_GT(scan.keysRun, 30);
+
+    // Holding Escape leaves at once.
+    platform.SetKeyDown(scan::RightShift, false);
+    platform.SetKeyDown(scan::Escape, true);
+    EXPECT_EQ(TestScan().Run(), -1);
+}
+
+TEST_F(EngineTest, FlipperTablesChooseASideThenSweepTheirHeadings) {
+    UseArchive(StandardMembers());
+    CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
+    platform.PressAt(100, scan::LeftShift);
+    platform.PressAt(120, scan::RightShift);
+    platform.ReleaseAt(300, scan::LeftShift);
+    platform.ReleaseAt(400, scan::RightShift);
+    static bool waitingSeen;
+    waitingSeen = false;
+    int side = ChooseScanSide([] { waitingSeen = waitingSeen || Game.ScanWaiting; }, [] { return true; });
+    EXPECT_EQ(side, 1);  // the left press came first
+    EXPECT_TRUE(waitingSeen);
+    EXPECT_FALSE(Game.ScanWaiting);
+    EXPECT_GE(platform.NowMs(), 400u);  // both Shift keys released before the sweep
+
+    float h = 44;
+    EXPECT_EQ(NextSideHeading(1, h), 43);
+    h = 0;
+    EXPECT_EQ(NextSideHeading(1, h), 127);
+    h = 4;
+    EXPECT_EQ(NextSideHeading(2, h), 117);
+    h = 63;
+    EXPECT_EQ(NextSideHeading(2, h), 48);
+}
+
+TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
+    UseArchive(StandardMembers());
+    SoundSlot music;
+    CreateSoundBuffer(music, "sounds/PausedLp.wav");
+    MusicVolume[kSafari] = -9900;
+    auto pass = [&](std::initializer_list<uint8_t> held) {
+        for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
+        for (uint8_t k : held) platform.SetKeyDown(k, true);
+        PollKeyboard();
+        MusicVolumeKeys(kSafari, music);
+        UpdateCommandKeysReleased();
+    };
+    pass({});
+    pass({scan::Delete});
+    pass({scan::Delete});  // held: no repeat
+    EXPECT_EQ(MusicVolume[kSafari], -10000);
+    pass({});
+    pass({scan::Delete});  // already silent
+    EXPECT_EQ(MusicVolume[kSafari], -10000);
+    pass({});
+    pass({scan::PageDown});
+    EXPECT_EQ(MusicVolume[kSafari], -9900);
+    EXPECT_EQ(music.Volume(), -9900);
+    pass({});
+    pass({scan::End});
+    EXPECT_EQ(MusicVolume[kSafari], 0);
+    pass({});
+    pass({scan::PageDown});  // already full
+    EXPECT_EQ(MusicVolume[kSafari], 0);
+
+    // A quieter floor for tables whose music may only go so low.
+    MusicVolume[kHeist] = -2400;
+    pass({});
+    for (int i = 0; i < 3; ++i) {
+        for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
+        PollKeyboard();
+        MusicVolumeKeys(kHeist, music, -2500);
+        UpdateCommandKeysReleased();
+        platform.SetKeyDown(scan::Delete, true);
+        PollKeyboard();
+        MusicVolumeKeys(kHeist, music, -2500);
+        UpdateCommandKeysReleased();
+    }
+    EXPECT_EQ(MusicVolume[kHeist], -2500);
+}
+
+TEST_F(EngineTest, TheClassicFlipperWindowStaysOpenForOneSecond) {
+    UseArchive(StandardMembers());
+    CreateSoundBuffer(sndFlipper, "sounds/Flipper.wav");
+    GameMode = 1;
+    CommandKeysReleased = true;
+    platform.SetKeyDown(scan::LeftShift, true);
+    PollKeyboard();
+    FlipperKeys(true);
+    EXPECT_TRUE(Game.FlipperUp);
+    uint32_t opened = GetTick();
+    while (GetTick() - opened <= 1000) {
+        CloseFlipperWindow();
+        EXPECT_TRUE(Game.FlipperUp);
+        YieldToSystem();
+    }
+    CloseFlipperWindow();
+    EXPECT_FALSE(Game.FlipperUp);
+
+    // A drain with the flipper up sends the ball back up at the base speed.
+    Game.FlipperUp = true;
+    Ball = {25, 45, 64, 1.0f};
+    EXPECT_TRUE(FlipperCatchesBall());
+    EXPECT_EQ(Ball.Direction, 32);
+    EXPECT_EQ(Ball.Speed, 3.0f);
+    Game.FlipperUp = false;
+    EXPECT_FALSE(FlipperCatchesBall());
+
+    // In accessible mode the press only clicks.
+    GameMode = 0;
+    CommandKeysReleased = true;
+    FlipperKeys(true);
+    EXPECT_FALSE(Game.FlipperUp);
+}
+
+}  // namespace
+}  // namespace tamblor::test
