@@ -1,0 +1,179 @@
+// The built archive and loose files, read byte by byte against the layout
+// and the member format the game plays: every manifest entry is there, in
+// the channel count the game plays it with, with its silent tail.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "data/data_support.h"
+
+using namespace datatest;
+
+namespace {
+
+struct Pcm {
+    int channels = 0;
+    std::vector<int16_t> played;  // bytes 44 .. Size-157, what the game plays
+};
+
+// Checks the 44-byte header and the tail; returns the played samples.
+Pcm CheckWav(const std::string& what, const std::vector<uint8_t>& b, int channels, bool loop) {
+    Pcm pcm;
+    SCOPED_TRACE(what);
+    EXPECT_GE(b.size(), 244u) << "shorter than the smallest member the game can play";
+    if (b.size() < 244) return pcm;
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
+    EXPECT_EQ(Le32(b, 4), int32_t(b.size() - 8));
+    EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(Le32(b, 16), 16) << "plain PCM format chunk";
+    EXPECT_EQ(Le16(b, 20), 1) << "PCM";
+    EXPECT_EQ(Le16(b, 22), channels) << "channel count the game plays it with";
+    EXPECT_EQ(Le32(b, 24), 22050);
+    EXPECT_EQ(Le32(b, 28), 22050 * 2 * channels);
+    EXPECT_EQ(Le16(b, 32), 2 * channels);
+    EXPECT_EQ(Le16(b, 34), 16);
+    EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
+    EXPECT_EQ(Le32(b, 40), int32_t(b.size() - 44)) << "data runs to the end, right after the 44-byte header";
+    // The game never plays the last 156 bytes; a loop's played part must be
+    // exactly its period, a one-shot gets 160 bytes of silence.
+    size_t tail = loop ? 156 : 160;
+    size_t nonzero_tail = 0;
+    for (size_t i = b.size() - tail; i < b.size(); ++i) nonzero_tail += b[i] != 0;
+    EXPECT_EQ(nonzero_tail, 0u) << "the last " << tail << " bytes must be silence";
+    size_t played = b.size() - 200;
+    EXPECT_EQ(played % size_t(2 * channels), 0u) << "whole frames";
+    pcm.channels = channels;
+    for (size_t i = 44; i + 1 < 44 + played; i += 2) pcm.played.push_back(int16_t(Le16(b, i)));
+    int peak = 0;
+    for (int16_t s : pcm.played) peak = std::max(peak, std::abs(int(s)));
+    EXPECT_GT(peak, 3000) << "nothing audible in the played part";
+    return pcm;
+}
+
+// A loop must not click where its end meets its start: the jump there is
+// no larger than the steps a nearly-loudest stretch of it takes anyway.
+void CheckSeam(const std::string& name, const Pcm& pcm) {
+    for (int c = 0; c < pcm.channels; ++c) {
+        std::vector<int> steps;
+        std::vector<int16_t> ch;
+        for (size_t i = size_t(c); i < pcm.played.size(); i += size_t(pcm.channels)) ch.push_back(pcm.played[i]);
+        for (size_t i = 1; i < ch.size(); ++i) steps.push_back(std::abs(ch[i] - ch[i - 1]));
+        std::sort(steps.begin(), steps.end());
+        int typical_big = steps[steps.size() * 999 / 1000];
+        EXPECT_LE(std::abs(ch.front() - ch.back()), typical_big + 64) << name << " clicks at its loop point, channel " << c;
+    }
+}
+
+// A joined word starts and ends promptly, so spoken numbers run together.
+void CheckTight(const std::string& name, const Pcm& pcm) {
+    int peak = 0;
+    for (int16_t s : pcm.played) peak = std::max(peak, std::abs(int(s)));
+    int threshold = peak / 100;  // 40 dB down: soft consonants count as sound
+    size_t frames = pcm.played.size() / size_t(pcm.channels);
+    size_t first = 0, last = 0;
+    for (size_t i = 0; i < pcm.played.size(); ++i)
+        if (std::abs(int(pcm.played[i])) > threshold) {
+            if (!first) first = i / size_t(pcm.channels) + 1;
+            last = i / size_t(pcm.channels);
+        }
+    EXPECT_LT(double(first) / 22050, 0.03) << name << " starts with silence";
+    EXPECT_LT(double(frames - last) / 22050, 0.06) << name << " ends with silence";
+}
+
+class BuiltData : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        manifest_ = new std::vector<ManifestEntry>(LoadManifest());
+        archive_ = new std::vector<uint8_t>(ReadBytes(kBuild + "/tamblor.tmb"));
+    }
+    static void TearDownTestSuite() {
+        delete manifest_;
+        delete archive_;
+    }
+    static std::vector<ManifestEntry>* manifest_;
+    static std::vector<uint8_t>* archive_;
+};
+std::vector<ManifestEntry>* BuiltData::manifest_ = nullptr;
+std::vector<uint8_t>* BuiltData::archive_ = nullptr;
+
+TEST_F(BuiltData, ArchiveLayoutAndDirectory) {
+    std::string problem;
+    auto dir = ReadDirectory(*archive_, problem);
+    ASSERT_TRUE(problem.empty()) << problem;
+    ASSERT_FALSE(dir.empty());
+    EXPECT_LE(dir.size(), 4097u) << "more members than the game's directory holds";
+    std::set<std::string> seen;
+    std::vector<std::pair<int32_t, int32_t>> spans;
+    int32_t dir_offset = Le32(*archive_, 4);
+    for (const auto& e : dir) {
+        EXPECT_TRUE(seen.insert(Upper(e.name)).second) << e.name << " twice (lookups ignore case)";
+        EXPECT_EQ(e.name.find('\\'), std::string::npos) << e.name;
+        EXPECT_EQ(e.name, e.name.substr(e.name.find_first_not_of(' '))) << "padded name " << e.name;
+        EXPECT_GE(e.offset, 12) << e.name;
+        EXPECT_LE(int64_t(e.offset) + e.size, dir_offset) << e.name << " runs into the directory";
+        spans.push_back({e.offset, e.offset + e.size});
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i) EXPECT_LE(spans[i - 1].second, spans[i].first) << "members overlap";
+}
+
+TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
+    std::string problem;
+    auto dir = ReadDirectory(*archive_, problem);
+    ASSERT_TRUE(problem.empty()) << problem;
+    std::map<std::string, ArchiveEntry> by_name;
+    for (const auto& e : dir) by_name.emplace(e.name, e);
+    std::set<std::string> compiled_maps;
+    {
+        std::istringstream maps(ReadText(kBuild + "/gamedata/maps.txt"));
+        for (std::string m; std::getline(maps, m);)
+            if (!m.empty()) compiled_maps.insert(m);
+    }
+    std::set<std::string> in_manifest;
+    ASSERT_GT(manifest_->size(), 400u);
+    for (const ManifestEntry& m : *manifest_) {
+        in_manifest.insert(m.name);
+        if (m.kind == "map") {
+            if (!compiled_maps.count(m.name)) continue;  // no source or no compiler in this build
+            auto it = by_name.find(m.name);
+            ASSERT_NE(it, by_name.end()) << "compiled map missing from the archive: " << m.name;
+            EXPECT_GT(it->second.size, 2500) << m.name << " is too short for a 2,500-cell map";
+            continue;
+        }
+        std::vector<uint8_t> bytes;
+        if (m.Loose()) {
+            EXPECT_EQ(by_name.count(m.name), 0u) << m.name << " is a loose file, not a member";
+            bytes = ReadBytes(kBuild + "/" + m.name);
+            ASSERT_FALSE(bytes.empty()) << "loose file missing: " << m.name;
+        } else {
+            auto it = by_name.find(m.name);
+            ASSERT_NE(it, by_name.end()) << "member missing: " << m.name;
+            bytes.assign(archive_->begin() + it->second.offset, archive_->begin() + it->second.offset + it->second.size);
+        }
+        Pcm pcm = CheckWav(m.name, bytes, m.Channels(), m.kind == "loop");
+        if (m.kind == "loop") CheckSeam(m.name, pcm);
+        if (m.kind == "word") CheckTight(m.name, pcm);
+    }
+    for (const auto& e : dir) EXPECT_TRUE(in_manifest.count(e.name)) << "member not in the manifest: " << e.name;
+}
+
+TEST_F(BuiltData, VersionDigitsCoverTheProgramsVersion) {
+    // The main menu speaks major, point, minor, point, revision from these.
+    std::string cmake = ReadText(kSource + "/CMakeLists.txt");
+    size_t at = cmake.find("VERSION", cmake.find("project("));
+    ASSERT_NE(at, std::string::npos);
+    std::istringstream version(cmake.substr(at + 7));
+    std::string v;
+    version >> v;
+    std::set<std::string> loose;
+    for (const ManifestEntry& m : *manifest_)
+        if (m.Loose()) loose.insert(m.name);
+    EXPECT_TRUE(loose.count("system/initials/point.wav"));
+    std::istringstream parts(v);
+    for (std::string n; std::getline(parts, n, '.');)
+        EXPECT_TRUE(loose.count("system/initials/" + n + ".wav")) << "version " << v;
+}
+
+}  // namespace

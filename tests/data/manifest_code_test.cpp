@@ -1,0 +1,140 @@
+// The manifest against the game's code: every member name the code asks
+// for exists, every member is asked for by some code (or belongs to a part
+// of the game not written yet), and each name is made in the channel count
+// of the player the code hands it to.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "data/data_support.h"
+
+using namespace datatest;
+
+namespace {
+
+// Names the code composes at run time: the literal prefix it writes, and
+// the manifest entries that prefix reaches (prefix, then digits, ".wav").
+struct Family {
+    const char* prefix;
+};
+const Family kFamilies[] = {
+    {"sounds/numbers/"},   {"sounds/taunt_0"},  {"system/initials/"}, {"soccer/v_d"},     {"soccer/Kick0"},
+    {"heist/C"},           {"heist/J"},         {"heist/j"},          {"heist/SE0"},      {"heist/SB0"},
+    {"safari/V"},          {"Safari/Amb"},      {"Safari/water"},     {"Safari/Sand"},    {"Haunted/V"},
+    {"Haunted/SE0"},       {"Haunted/LE0"},     {"Haunted/Glass"},    {"Haunted/W"},      {"wildwest/Gen_0"},
+    {"wildwest/Amb_0"},    {"wildwest/Yell_0"}, {"wildwest/horse"},   {"wildwest/ricocht"},
+};
+
+// Parts of the game whose code has not landed yet: their members are not
+// asked for by any code so far. Remove a line when its code arrives (the
+// test says so once nothing under it is unrequested any more).
+const char* const kNotBuiltYet[] = {
+    "soccer/", "heist/", "safari/", "haunted/", "wildwest/",
+    "sounds/flush.wav",  // the drain of the flipper tables (Safari, Haunted House, Wild West)
+};
+
+bool FamilyMember(const std::string& name, const std::string& prefix) {
+    if (name.size() <= prefix.size() + 4 || Upper(name.substr(0, prefix.size())) != Upper(prefix)) return false;
+    std::string rest = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+    if (!EndsWithCi(name, ".wav")) return false;
+    // Number words are named by digits or by the word itself.
+    if (prefix == std::string("sounds/numbers/")) return true;
+    if (prefix == std::string("system/initials/") && rest == "point") return true;
+    return !rest.empty() && std::all_of(rest.begin(), rest.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+struct Requests {
+    std::map<std::string, std::string> names;  // upper-cased name -> where
+    std::set<std::string> prefixes;            // families whose prefix the code writes
+};
+
+Requests ScanCode() {
+    Requests r;
+    for (const SourceFile& f : GameSources()) {
+        for (const Literal& lit : StringLiterals(f.text)) {
+            std::string s = Normalise(lit.text);
+            if ((EndsWithCi(s, ".wav") || EndsWithCi(s, ".map")) && s.find('/') != std::string::npos)
+                r.names.emplace(Upper(s), f.path);
+            for (const Family& fam : kFamilies)
+                if (Upper(s) == Upper(fam.prefix)) r.prefixes.insert(fam.prefix);
+        }
+    }
+    return r;
+}
+
+TEST(ManifestAndCode, EveryNameTheCodeRequestsIsInTheManifest) {
+    std::set<std::string> manifest;
+    for (const ManifestEntry& m : LoadManifest()) manifest.insert(Upper(m.name));
+    Requests r = ScanCode();
+    ASSERT_FALSE(r.names.empty()) << "found no member names in the game's sources";
+    for (const auto& [name, where] : r.names) EXPECT_TRUE(manifest.count(name)) << name << " (" << where << ")";
+}
+
+TEST(ManifestAndCode, EveryManifestEntryIsRequestedByTheCode) {
+    Requests r = ScanCode();
+    std::map<std::string, int> unrequested_under;
+    for (const ManifestEntry& m : LoadManifest()) {
+        bool requested = r.names.count(Upper(m.name)) != 0;
+        for (const std::string& prefix : r.prefixes) requested = requested || FamilyMember(m.name, prefix);
+        const char* exempt = nullptr;
+        for (const char* p : kNotBuiltYet)
+            if (Upper(m.name).rfind(Upper(p), 0) == 0) exempt = p;
+        if (exempt) {
+            if (!requested) unrequested_under[exempt]++;
+            continue;
+        }
+        EXPECT_TRUE(requested) << m.name << " is never requested by the game's code";
+    }
+    for (const char* p : kNotBuiltYet)
+        EXPECT_GT(unrequested_under[p], 0) << "every member under " << p << " is requested now: drop it from kNotBuiltYet";
+}
+
+// The players and loaders, and the channel count each takes a member in.
+// PlaySound("x.wav", ...) and CreateSoundBuffer(slot, "x.wav") play mono;
+// PlayStereo, PlayAndWait and CreateStereoSoundBuffer play stereo.
+TEST(ManifestAndCode, MembersHaveTheChannelsOfThePlayerTheCodeUses) {
+    std::map<std::string, int> channels;
+    for (const ManifestEntry& m : LoadManifest()) channels[Upper(m.name)] = m.Channels();
+    const std::pair<const char*, int> kPlayers[] = {{"PlaySound", 1},
+                                                    {"CreateSoundBuffer", 1},
+                                                    {"PlayStereo", 2},
+                                                    {"PlayAndWait", 2},
+                                                    {"CreateStereoSoundBuffer", 2}};
+    int calls_checked = 0;
+    for (const SourceFile& f : GameSources()) {
+        std::vector<Literal> lits = StringLiterals(f.text);
+        for (const auto& [player, want] : kPlayers) {
+            std::string fn = player;
+            for (size_t at = f.text.find(fn); at != std::string::npos; at = f.text.find(fn, at + 1)) {
+                bool word_start = at == 0 || !(std::isalnum((unsigned char)f.text[at - 1]) || f.text[at - 1] == '_');
+                size_t open = f.text.find_first_not_of(" \t", at + fn.size());
+                if (!word_start || open == std::string::npos || f.text[open] != '(') continue;
+                // The first ".wav" literal inside the call's own parentheses.
+                int depth = 0;
+                size_t close = open;
+                for (; close < f.text.size(); ++close) {
+                    if (f.text[close] == '"') {
+                        for (++close; close < f.text.size() && f.text[close] != '"'; ++close)
+                            if (f.text[close] == '\\') ++close;
+                        continue;
+                    }
+                    if (f.text[close] == '(') ++depth;
+                    if (f.text[close] == ')' && --depth == 0) break;
+                }
+                for (const Literal& lit : lits) {
+                    if (lit.pos <= open || lit.pos >= close || !EndsWithCi(lit.text, ".wav")) continue;
+                    std::string name = Upper(Normalise(lit.text));
+                    if (channels.count(name)) {
+                        ++calls_checked;
+                        EXPECT_EQ(channels[name], want) << lit.text << " is played by " << player << " in " << f.path;
+                    }
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_GT(calls_checked, 10) << "found too few player calls to check";
+}
+
+}  // namespace
