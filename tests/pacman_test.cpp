@@ -1,0 +1,554 @@
+// The Pac Man table on its real maze: the cell handler's walls, bumpers,
+// holes and tunnels, and the rules (dots, pills, ghosts, fruit, extra balls,
+// tables, status, tilt and game over) as the player hears them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "support/pacman_fixture.h"
+#include "table/ball.h"
+#include "table/play.h"
+#include "table/table_map.h"
+#include "tables/pacman/pacman.h"
+
+namespace tamblor::test {
+namespace {
+
+using namespace pacman;
+
+class PacManRules : public PacManTest {
+protected:
+    void SetUp() override {
+        PacManTest::SetUp();
+        LoadTable();
+        StartOfPlay();
+        platform.ClearSoundLog();
+    }
+    // Spaces every launch prompt that comes, held long enough to be seen.
+    void LaunchEveryBall() {
+        for (int i = 0; i < 8; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
+    }
+    void AnswerTheLastPrompt() { platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Return, 10, 1000); }
+    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
+    static std::string N(int n) { return "sounds/numbers/" + std::to_string(n) + ".wav"; }
+    size_t Mark() const { return platform.SoundLog().size(); }
+    // A pass of every key as the table reads them, with `key` down.
+    void KeysWith(uint8_t key) {
+        platform.SetKeyDown(key, true);
+        PollKeyboard();
+        PacManKeys();
+        platform.SetKeyDown(key, false);
+        PollKeyboard();
+        PacManKeys();
+    }
+    // Waits in virtual time until the tick has moved `ms` on.
+    void Wait(uint32_t ms) {
+        uint32_t from = GetTick();
+        while (GetTick() - from <= ms) YieldToSystem();
+    }
+    // Presses right Shift while sweep position `i` of a scan starting now sounds.
+    void ShootAtPosition(int i) {
+        uint64_t quantum = kTickQuantumMicros;
+        uint64_t start = platform.NowMicros() / quantum * quantum;
+        uint64_t at = (start + uint64_t(i) * 10 * quantum) / 1000 + 60;
+        platform.TapAt(at, scan::RightShift, 30);
+    }
+    // Lets the shooting key go before the next hole: a Shift still held
+    // fires a hole at once.
+    void ReleaseShot() { Wait(100); }
+};
+
+TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
+    // A bumper below the ball: reflected, scored, and back to full speed.
+    Put(25, 10, heading::Down, 2.0f);
+    HandleCell();
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_GE(Ball.Direction, 6);
+    EXPECT_LE(Ball.Direction, 26);
+    EXPECT_EQ(Game.Score, 10000);
+    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-400", "play:0"}));
+
+    // The house's top wall holds the ball in, unless power is on.
+    Put(25, 20, heading::Up);
+    HandleCell();
+    EXPECT_GE(Ball.Direction, 70);
+    EXPECT_NEAR(Ball.Speed, 2.9f, 1e-5);
+    EXPECT_EQ(platform.Played().back(), "sounds/WallHit.wav");
+    PacMan.PowerActive = true;
+    Put(25, 20, heading::Up);
+    HandleCell();
+    EXPECT_EQ(Ball.Direction, heading::Up);
+    EXPECT_EQ(Ball.Speed, 3.0f);
+    PacMan.PowerActive = false;
+
+    // In the bottom-left corner, straight down: the floor re-aims the ball
+    // first (6..26), then the left wall mirrors what still heads left (and
+    // the nudge turns a heading the wall left alone by 4). Left wall first,
+    // the ball would always leave at 20.
+    std::set<float> seen;
+    for (int i = 0; i < 200; ++i) {
+        Game.BounceIndex = 1;
+        std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
+        Put(2, 47, heading::Down);
+        HandleCell();
+        seen.insert(Ball.Direction);
+    }
+    EXPECT_EQ(*seen.begin(), 12);
+    EXPECT_EQ(*seen.rbegin(), 26);
+    EXPECT_GT(seen.size(), 5u);
+}
+
+TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
+    uint32_t resets = FieldGuardResets;
+    std::set<float> rows;
+    for (int i = 0; i < 20; ++i) {
+        Put(0.6f, 20, heading::Left, 1.5f);
+        HandleCell();
+        EXPECT_EQ(Ball.X, 26);
+        EXPECT_EQ(Ball.Speed, 1.5f);
+        rows.insert(Ball.Y);
+        if (Ball.Y == 6) {
+            EXPECT_TRUE(Ball.Direction >= 50 && Ball.Direction <= 110) << Ball.Direction;
+        } else {
+            EXPECT_TRUE(Ball.Direction <= 46 || (Ball.Direction >= 114 && Ball.Direction <= 127)) << Ball.Direction;
+        }
+    }
+    EXPECT_EQ(rows, (std::set<float>{6, 43}));
+    EXPECT_EQ(FieldGuardResets, resets + 20);
+}
+
+TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
+    Put(3.4f, 25, heading::Left);
+    HandleCell();
+    EXPECT_EQ(Ball.X, 43);
+    EXPECT_EQ(Ball.Y, 25);
+    Put(46.4f, 24.8f, heading::Right);
+    HandleCell();
+    EXPECT_EQ(Ball.X, 7);
+    EXPECT_EQ(Ball.Y, 25);
+    std::vector<std::string> swooshes = Ops("pacman/Swoosh.wav");
+    EXPECT_EQ(swooshes, (std::vector<std::string>{"pan:-2500", "play:0", "pan:2500", "play:0"}));
+    // Two slots: the right one may start while the left one still plays.
+    EXPECT_NE(platform.SoundLog()[0].id, platform.SoundLog().back().id);
+}
+
+TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
+    // The bottom hole: position 20 leaves at heading 5 (up, a little left).
+    ShootAtPosition(20);
+    Put(46, 37, heading::Right);
+    HandleCell();
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_EQ(Ball.Direction, 5);
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_TRUE(Game.ScanDone);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    ReleaseShot();
+
+    // The top hole: position 20 leaves at 92 (down, a little left).
+    ShootAtPosition(20);
+    Put(3, 13, heading::Down);
+    HandleCell();
+    EXPECT_EQ(Ball.Y, 6);
+    EXPECT_EQ(Ball.Direction, 92);
+    ReleaseShot();
+
+    // Cues are panned by their position, left to right.
+    std::set<int64_t> pans;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav") pans.insert(e.value);
+    EXPECT_EQ(*pans.begin(), -3200);
+    EXPECT_EQ(*pans.rbegin(), 20 * 100 - 3200);
+
+    // A Shift held as the ball drops in fires along the first probe: left.
+    platform.SetKeyDown(scan::LeftShift, true);
+    Put(3, 13, heading::Down);
+    HandleCell();
+    EXPECT_EQ(Ball.Direction, heading::Left);
+    platform.SetKeyDown(scan::LeftShift, false);
+
+    // Escape in the scan ends the game: the ball stays in the hole.
+    platform.SetKeyDown(scan::Escape, true);
+    Put(46, 37, heading::Right);
+    HandleCell();
+    EXPECT_FALSE(Game.GameRunning);
+    EXPECT_FALSE(Game.ScanDone);
+}
+
+TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
+    // One whole sweep from a hole: the labels its probes started.
+    auto sweep = [&](bool top) {
+        size_t from = Mark();
+        ShootAtPosition(top ? 64 : 61);  // the first position of the second sweep
+        AimScanHole(top);
+        ReleaseShot();
+        std::vector<std::string> heard = StartedSince(from);
+        return std::set<std::string>(heard.begin(), heard.end());
+    };
+    auto both = [&] {
+        std::set<std::string> heard = sweep(true);
+        heard.merge(sweep(false));
+        return heard;
+    };
+    PacMan.FruitPresent = true;
+    std::set<std::string> heard = both();
+    for (const char* cue : {"pacman/ScanPUp.wav", "pacman/ScanFrt.wav", "pacman/ScanTunl.wav",
+                            "sounds/ScanTrig.wav", "sounds/ScanBeep.wav"})
+        EXPECT_TRUE(heard.count(cue)) << cue;
+    EXPECT_FALSE(heard.count("pacman/ScanGhst.wav"));
+
+    // Eaten pills and a gone fruit are not there to aim at.
+    std::fill(std::begin(PacMan.PillEaten), std::end(PacMan.PillEaten), true);
+    PacMan.FruitPresent = false;
+    heard = both();
+    EXPECT_FALSE(heard.count("pacman/ScanPUp.wav"));
+    EXPECT_FALSE(heard.count("pacman/ScanFrt.wav"));
+
+    // In power mode the ghosts answer, until each is eaten; the loops are
+    // silenced while the ball waits and back at full volume after.
+    PacMan.PowerActive = true;
+    heard = both();
+    EXPECT_TRUE(heard.count("pacman/ScanGhst.wav"));
+    EXPECT_FALSE(heard.count("sounds/ScanTrig.wav"));
+    std::vector<std::string> run = Ops("pacman/GhostRun.wav");
+    EXPECT_NE(std::find(run.begin(), run.end(), "volume:-10000"), run.end());
+    EXPECT_EQ(run.back(), "volume:0");
+    std::fill(std::begin(PacMan.GhostEaten), std::end(PacMan.GhostEaten), true);
+    heard = both();
+    EXPECT_FALSE(heard.count("pacman/ScanGhst.wav"));
+}
+
+TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
+    // A pill: power, its cue, 50000; the siren gives way to the power loop.
+    Put(3, 9, heading::Up);
+    double before = Game.Score;
+    HandleCell();
+    EXPECT_TRUE(PacMan.PowerActive);
+    EXPECT_TRUE(PacMan.PillEaten[1]);
+    EXPECT_GE(Game.Score - before, 50000);
+    EXPECT_FALSE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    EXPECT_TRUE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
+
+    // Another pill touched during power mode is not eaten and stays.
+    PowerPill(2);  // (as if eaten elsewhere) restarts nothing of pill 4
+    Put(46, 40, heading::Down);
+    HandleCell();
+    EXPECT_FALSE(PacMan.PillEaten[4]);
+
+    // Ghosts of one period: 40000, then 80000; one already eaten is nothing.
+    before = Game.Score;
+    Ghost(1);
+    EXPECT_EQ(Game.Score - before, 40000);
+    Ghost(2);
+    EXPECT_EQ(Game.Score - before, 120000);
+    Ghost(2);
+    EXPECT_EQ(Game.Score - before, 120000);
+
+    // The period runs out: ghosts reset, the next first ghost is 40000 again.
+    Wait(PacMan.PowerDuration);
+    PowerExpiry();
+    EXPECT_FALSE(PacMan.PowerActive);
+    EXPECT_EQ(PacMan.GhostValue, 20000);
+    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    HandleCell();  // now the pill at (46, 40) is eaten
+    EXPECT_TRUE(PacMan.PillEaten[4]);
+    before = Game.Score;
+    Ghost(2);
+    EXPECT_EQ(Game.Score - before, 40000);
+
+    // A table finished in power mode keeps the doubled value.
+    LaunchEveryBall();
+    CompleteTable(false);
+    EXPECT_EQ(PacMan.GhostValue, 40000);
+    EXPECT_FALSE(PacMan.PowerActive);
+    EXPECT_EQ(PacMan.PowerDuration, 13000);
+    PowerPill(1);
+    before = Game.Score;
+    Ghost(1);
+    EXPECT_EQ(Game.Score - before, 80000);
+}
+
+TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
+    LaunchEveryBall();
+    AnswerTheLastPrompt();
+    PacMan.PowerActive = true;
+    PacMan.FruitPresent = true;
+    PacMan.GhostEaten[3] = true;
+    PacMan.PowerActive = false;
+    size_t from = Mark();
+    Put(10, 20, heading::Down);
+    HandleCell();  // ghost 1 takes the ball (and the dots beside it go first)
+    std::vector<std::string> heard = StartedSince(from);
+    heard.erase(std::remove(heard.begin(), heard.end(), "pacman/EatDot.wav"), heard.end());
+    std::vector<std::string> expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(2), "sounds/v_BsLeft.wav",
+                                         "sounds/v_Launch.wav"};
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_EQ(Ball.X, 35);
+    EXPECT_EQ(Ball.Y, 35);
+    EXPECT_EQ(Ball.Direction, 88);
+    EXPECT_FALSE(PacMan.FruitPresent);
+    EXPECT_FALSE(PacMan.GhostEaten[3]);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    EXPECT_TRUE(Game.GameRunning);
+
+    from = Mark();
+    Ghost(2);
+    heard = StartedSince(from);
+    expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(1), "sounds/v_BLeft.wav"};
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
+    EXPECT_EQ(Game.BallsLeft, 0);
+
+    from = Mark();
+    EXPECT_TRUE(RunUntilMainMenu([] { Ghost(3); }));
+    heard = StartedSince(from);
+    EXPECT_EQ(heard[0], "pacman/pacdie.wav");
+    EXPECT_EQ(heard[1], "sounds/v_GOver.wav");
+    EXPECT_TRUE(Sounds.Siren.Empty());  // the table's sounds are released
+}
+
+TEST_F(PacManRules, EatingDotsReachesFewerNeighboursTableByTable) {
+    // (10, 34) has dots on all four sides and under the ball.
+    auto eaten = [&](int tables) {
+        for (auto& column : PacMan.DotEaten) std::fill(std::begin(column), std::end(column), false);
+        PacMan.TablesCompleted = tables;
+        PacMan.DotsLeft = 300;
+        EatDots(ReadCellsAround(10, 34));
+        return 300 - PacMan.DotsLeft;
+    };
+    EXPECT_EQ(eaten(0), 5);
+    EXPECT_EQ(eaten(1), 5);
+    EXPECT_EQ(eaten(2), 4);  // none above
+    EXPECT_FALSE(PacMan.DotEaten[10][33]);
+    EXPECT_EQ(eaten(4), 3);  // none below
+    EXPECT_EQ(eaten(6), 2);  // none to the left
+    EXPECT_EQ(eaten(7), 1);  // only the one under the ball
+    EXPECT_TRUE(PacMan.DotEaten[10][34]);
+
+    // A dot is eaten once; each pays 1000 with its sound panned half-width.
+    PacMan.TablesCompleted = 0;
+    platform.ClearSoundLog();
+    double before = Game.Score;
+    int32_t left = PacMan.DotsLeft;
+    Put(10, 34, heading::Right);
+    EatDots(ReadCellsAround(10, 34));
+    EXPECT_EQ(PacMan.DotsLeft, left - 4);
+    EXPECT_EQ(Game.Score - before, 4000);
+    EXPECT_EQ(Ops("pacman/EatDot.wav").front(), "pan:-3000");
+}
+
+TEST_F(PacManRules, TheSirenRisesAsTheDotsRunOutEvenWhenTwoGoAtOnce) {
+    auto frequencies = [&] {
+        std::vector<std::string> out;
+        for (const std::string& op : Ops("pacman/Siren.wav"))
+            if (op.rfind("frequency:", 0) == 0) out.push_back(op.substr(10));
+        return out;
+    };
+    PacMan.DotsLeft = 81;
+    PacMan.TablesCompleted = 7;  // one dot at a time
+    EatDots(ReadCellsAround(10, 34));
+    EXPECT_EQ(frequencies(), (std::vector<std::string>{"24050"}));
+    // On the third table the ball eats the dot under it and the one below:
+    // from 42, two dots at once go straight to 40.
+    PacMan.TablesCompleted = 2;
+    PacMan.DotsLeft = 42;
+    EatDots(ReadCellsAround(10, 32));
+    EXPECT_EQ(PacMan.DotsLeft, 40);
+    PacMan.DotsLeft = 21;
+    EatDots(ReadCellsAround(10, 30));
+    PacMan.DotsLeft = 11;
+    EatDots(ReadCellsAround(10, 28));
+    EXPECT_EQ(frequencies(), (std::vector<std::string>{"24050", "26050", "28050", "30050"}));
+    LaunchEveryBall();
+    CompleteTable(false);
+    StartOfPlay();
+    EXPECT_EQ(frequencies().back(), "22050");
+}
+
+TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) {
+    platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
+    CommandKeysReleased = true;
+    PacMan.DotsLeft = 11;
+    KeysWith(scan::Space);
+    EXPECT_EQ(PacMan.TablesCompleted, 0);
+
+    PacMan.DotsLeft = 10;
+    double before = Game.Score;
+    size_t from = Mark();
+    KeysWith(scan::Space);
+    EXPECT_EQ(PacMan.TablesCompleted, 1);
+    EXPECT_EQ(Game.Score, before);  // no bonus
+    EXPECT_EQ(PacMan.DotsLeft, TableMap.DotCount);
+    EXPECT_TRUE(Game.ReenterPlay);
+    std::vector<std::string> heard = StartedSince(from);
+    EXPECT_EQ(heard[0], "pacman/TableCom.wav");
+    EXPECT_EQ(heard[1], "pacman/lvlMusic.wav");
+
+    // The Space that launches the next ball, still held, skips nothing.
+    StartOfPlay();
+    PacMan.DotsLeft = 5;
+    platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 2000);
+    Ghost(1);  // a lost ball and its launch prompt
+    PollKeyboard();
+    EXPECT_TRUE(KeyDown(scan::Space));
+    PacManKeys();
+    EXPECT_EQ(PacMan.TablesCompleted, 1);
+
+    // Eating the last dot pays the completion bonus and starts a new table.
+    PacMan.DotsLeft = 1;
+    before = Game.Score;
+    LaunchEveryBall();
+    EatDots(ReadCellsAround(10, 34));
+    EXPECT_EQ(PacMan.TablesCompleted, 2);
+    EXPECT_EQ(Game.Score - before, 200000);
+}
+
+TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) {
+    Wait(30000);
+    FruitTiming();
+    EXPECT_TRUE(PacMan.FruitPresent);
+    EXPECT_EQ(platform.Played().back(), "pacman/FruitPr.wav");
+    // Eaten ten seconds later: the first pays 20000.
+    Wait(10000);
+    FruitTiming();
+    double before = Game.Score;
+    Put(25, 25, heading::Up);
+    HandleCell();  // the fruit spot in the house
+    EXPECT_EQ(Game.Score - before, 20000);
+    EXPECT_FALSE(PacMan.FruitPresent);
+
+    // Eating it did not restart the clock: the next comes 30 s after the last came.
+    Wait(19000);
+    FruitTiming();
+    EXPECT_FALSE(PacMan.FruitPresent);
+    Wait(1100);
+    FruitTiming();
+    EXPECT_TRUE(PacMan.FruitPresent);
+    PacMan.TablesCompleted = 1;
+    before = Game.Score;
+    Fruit();
+    EXPECT_EQ(Game.Score - before, 60000);  // third fruit (x3) on the second table (x2)
+
+    // Uneaten, a fruit goes after 20 s.
+    Wait(30000);
+    FruitTiming();
+    ASSERT_TRUE(PacMan.FruitPresent);
+    Wait(19000);
+    FruitTiming();
+    EXPECT_TRUE(PacMan.FruitPresent);
+    Wait(1100);
+    FruitTiming();
+    EXPECT_FALSE(PacMan.FruitPresent);
+}
+
+TEST_F(PacManRules, AnExtraBallEveryTenMillionOnceAndTheStatusReport) {
+    Game.Score = 10000000;
+    ExtraBall();
+    EXPECT_EQ(Game.BallsLeft, 2);  // not above it yet
+    Game.Score = 10000001;
+    ExtraBall();
+    EXPECT_EQ(Game.BallsLeft, 3);
+    EXPECT_EQ(Game.Score, 10100001);
+    EXPECT_EQ(Game.ExtraBallLevel, 2);
+    std::vector<std::string> siren = Ops("pacman/Siren.wav");
+    EXPECT_NE(std::find(siren.begin(), siren.end(), "volume:-10000"), siren.end());
+    EXPECT_EQ(siren.back(), "volume:0");
+    ExtraBall();
+    EXPECT_EQ(Game.BallsLeft, 3);
+    Game.Score = 20000001;
+    ExtraBall();
+    EXPECT_EQ(Game.BallsLeft, 4);
+
+    // At the start of a game the report says three balls (spares and the one in play).
+    Game.Score = 0;
+    Game.BallsLeft = 2;
+    size_t from = Mark();
+    StatusReport();
+    std::vector<std::string> expected = {"sounds/v_UHave.wav",  "sounds/numbers/zero.wav", "sounds/v_Points.wav",
+                                         "pacman/v_NOTC.wav",   "sounds/numbers/zero.wav", "pacman/v_Tables.wav",
+                                         "sounds/v_UHave.wav",  N(3),                      "sounds/v_BsLeft.wav",
+                                         "sounds/ball.wav"};
+    EXPECT_EQ(StartedSince(from), expected);
+}
+
+TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
+    auto steps = [&](float speed, uint32_t ms) {
+        Put(12, 9, heading::Right, speed);
+        platform.ClearSoundLog();
+        uint32_t from = GetTick();
+        Game.LastStepTick = int32_t(from);
+        while (GetTick() - from < ms) {
+            PollKeyboard();
+            YieldToSystem();
+            LoopPass();
+        }
+        int pans = 0;
+        for (const SoundEvent& e : platform.SoundLog()) pans += e.op == "pan" && e.label == "sounds/ball.wav";
+        return pans;
+    };
+    EXPECT_EQ(steps(3.0f, 250), 16);
+    EXPECT_EQ(steps(3.5f, 250), 16);
+    EXPECT_EQ(steps(1.0f, 250), 4);
+}
+
+TEST_F(PacManRules, TiltCostsABallAndAnyBestScore) {
+    LaunchEveryBall();
+    AnswerTheLastPrompt();
+    BestScore[kPacMan] = 1000;
+    Game.Score = 5000;
+    CommandKeysReleased = true;
+    KeysWith(scan::Return);
+    EXPECT_TRUE(Game.Tilted);
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_TRUE(Game.ReenterPlay);
+    NewHighScoreCue(kPacMan);  // no cue for a tilted game
+    Game.BallsLeft = 0;
+    CommandKeysReleased = true;
+    int flushes = platform.FlushCount();
+    EXPECT_TRUE(RunUntilMainMenu([&] { KeysWith(scan::Return); }));
+    EXPECT_EQ(BestScore[kPacMan], 1000);
+    EXPECT_EQ(platform.FlushCount(), flushes + 1);  // saved all the same
+    std::vector<std::string> heard = platform.Played();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 0);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
+}
+
+// Whole games through the table loop, as the main menu starts them.
+class PacManGames : public PacManTest {
+protected:
+    void AnswerTheLastPromptWith(uint8_t key) { platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", key, 10, 1000); }
+};
+
+TEST_F(PacManGames, EscapeEndsTheGameStoringTheBestScoreAndReleasingTheTable) {
+    BestScore[kPacMan] = 2000;
+    LoadTable();
+    platform.PressAt(platform.NowMs() + 3000, scan::Escape);
+    platform.ReleaseAt(platform.NowMs() + 3100, scan::Escape);
+    AnswerTheLastPromptWith(scan::Down);
+    int flushes = platform.FlushCount();
+    EXPECT_TRUE(RunUntilMainMenu([] {
+        Game.Score = 0;
+        PlayPacMan();
+    }));
+    EXPECT_GT(Game.Score, 2000);  // three seconds of dots and bumpers
+    EXPECT_EQ(BestScore[kPacMan], Game.Score);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), Version), Game.Score);
+    EXPECT_EQ(platform.FlushCount(), flushes + 1);
+    std::vector<std::string> heard = platform.Played();
+    auto at = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
+    ASSERT_NE(at, heard.end());
+    EXPECT_EQ(*(at + 1), "sounds/v_NHTS.wav");
+    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 1);  // beaten during play too
+    EXPECT_TRUE(Sounds.Siren.Empty());
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
+}
+
+}  // namespace
+}  // namespace tamblor::test
