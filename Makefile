@@ -10,7 +10,7 @@ FUZZ_SECONDS ?= 60
 
 BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
 DATA_PKGS  = festival festvox-us-slt-hts
-TEST_PKGS  = xvfb xdotool xauth
+TEST_PKGS  = xvfb xdotool
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
 

@@ -1,0 +1,96 @@
+# Shared set-up for end-to-end runs of the real program: a private X server,
+# SDL's disk audio driver (the output goes to a file we can measure), private
+# settings and data folders, and helpers to press keys and wait.
+# Usage: source this with the build folder in $1.
+
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+WORK=$(mktemp -d /tmp/tamblor-e2e.XXXXXX)
+GAME_PID=""
+XVFB_PID=""
+
+cleanup() {
+    [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    if [ "${KEEP_E2E:-0}" != 1 ]; then rm -rf "$WORK"; fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    echo "--- game output ---" >&2
+    cat "$WORK/game.log" >&2 || true
+    exit 1
+}
+
+export HOME="$WORK/home"
+export XDG_CONFIG_HOME="$WORK/config" XDG_DATA_HOME="$WORK/data" XDG_RUNTIME_DIR="$WORK/run"
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw"
+export TAMBLOR_MESSAGES=stderr
+SETTINGS="$XDG_CONFIG_HOME/tamblor/VKM222005.ini"
+
+start_display() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do
+            xdotool getmouselocation >/dev/null 2>&1 && return 0
+            sleep 0.1
+        done
+        kill "$XVFB_PID" 2>/dev/null || true
+    done
+    fail "no X server could be started"
+}
+
+start_game() {
+    (cd "$BUILD" && exec ./tamblor) >"$WORK/game.log" 2>&1 &
+    GAME_PID=$!
+    local _
+    for _ in $(seq 100); do
+        WINDOW=$(xdotool search --name '^Tamblor' 2>/dev/null | head -n1 || true)
+        [ -n "$WINDOW" ] && break
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before showing its window"
+        sleep 0.1
+    done
+    [ -n "${WINDOW:-}" ] || fail "no game window appeared"
+    xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
+}
+
+# press KEY [HOLD_SECONDS]: a real key press on the game window.
+press() {
+    local key=$1 hold=${2:-0.15}
+    # Real (XTEST) key events to the focused window, as a keyboard makes them.
+    xdotool keydown "$key"
+    sleep "$hold"
+    xdotool keyup "$key"
+}
+
+# wait_exit SECONDS: waits for the game to end; sets GAME_STATUS.
+wait_exit() {
+    local _
+    for _ in $(seq $(( $1 * 10 ))); do
+        if ! kill -0 "$GAME_PID" 2>/dev/null; then
+            set +e; wait "$GAME_PID"; GAME_STATUS=$?; set -e
+            GAME_PID=""
+            return 0
+        fi
+        sleep 0.1
+    done
+    fail "the game did not end within $1 s"
+}
+
+# The loudest sample written to the audio device so far (0 = silence).
+peak_level() {
+    [ -s "$SDL_DISKAUDIOFILE" ] || { echo 0; return; }
+    od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk '{v=$1<0?-$1:$1; if(v>m)m=v} END{print m+0}'
+}
+
+# setting KEY: the stored value of a settings key.
+setting() {
+    sed -n "s/^$1=//p" "$SETTINGS" | head -n1
+}
