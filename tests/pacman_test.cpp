@@ -65,20 +65,26 @@ protected:
 
 TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
     // A bumper below the ball: reflected, scored, and back to full speed.
-    Put(25, 10, heading::Down, 2.0f);
+    Put(24, 10, heading::Down, 2.0f);
     HandleCell();
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_GE(Ball.Direction, 6);
     EXPECT_LE(Ball.Direction, 26);
     EXPECT_EQ(Game.Score, 10000);
-    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-400", "play:0"}));
+    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-800", "play:0"}));
 
-    // The house's top wall holds the ball in, unless power is on.
-    Put(25, 20, heading::Up);
+    // A wall slows the ball by a tenth and clicks.
+    Put(22, 8, heading::Up, 2.0f);
     HandleCell();
     EXPECT_GE(Ball.Direction, 70);
-    EXPECT_NEAR(Ball.Speed, 2.9f, 1e-5);
-    EXPECT_EQ(platform.Played().back(), "sounds/WallHit.wav");
+    EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
+    EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-1600", "play:0"}));
+
+    // The house's top holds the ball in, unless power is on.
+    Put(25, 20, heading::Up, 2.0f);
+    HandleCell();
+    EXPECT_GE(Ball.Direction, 70);
+    EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     PacMan.PowerActive = true;
     Put(25, 20, heading::Up);
     HandleCell();
@@ -152,7 +158,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // The top hole: position 20 leaves at 92 (down, a little left).
     ShootAtPosition(20);
-    Put(3, 13, heading::Down);
+    Put(3, 17, heading::Down);
     HandleCell();
     EXPECT_EQ(Ball.Y, 6);
     EXPECT_EQ(Ball.Direction, 92);
@@ -167,7 +173,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // A Shift held as the ball drops in fires along the first probe: left.
     platform.SetKeyDown(scan::LeftShift, true);
-    Put(3, 13, heading::Down);
+    Put(3, 17, heading::Down);
     HandleCell();
     EXPECT_EQ(Ball.Direction, heading::Left);
     platform.SetKeyDown(scan::LeftShift, false);
@@ -281,10 +287,10 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
     PacMan.GhostEaten[3] = true;
     PacMan.PowerActive = false;
     size_t from = Mark();
-    Put(10, 20, heading::Down);
-    HandleCell();  // ghost 1 takes the ball (and the dots beside it go first)
+    Put(12, 22, heading::Left);
+    HandleCell();  // ghost 1, in its alcove, takes the ball (after the walls around it)
     std::vector<std::string> heard = StartedSince(from);
-    heard.erase(std::remove(heard.begin(), heard.end(), "pacman/EatDot.wav"), heard.end());
+    heard.erase(std::remove(heard.begin(), heard.end(), "sounds/WallHit.wav"), heard.end());
     std::vector<std::string> expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(2), "sounds/v_BsLeft.wav",
                                          "sounds/v_Launch.wav"};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
