@@ -29,10 +29,18 @@ void StartTable(int entry) {
         return;
     }
     sndMenuMusic.Stop();
-    table->load();
-    if (table->intro != nullptr) PlayAndWait(table->intro);
-    LaunchBall();
-    table->play();
+    try {
+        table->load();
+        if (table->intro != nullptr) PlayAndWait(table->intro);
+        LaunchBall();
+        table->play();
+    } catch (const ReturnToMainMenu&) {
+        // A quit at a launch prompt abandons the table: its music and
+        // loops must not play on into the menu.
+        table->unload();
+        throw;
+    }
+    table->unload();
     throw ReturnToMainMenu{};
 }
 

@@ -5,7 +5,7 @@
 namespace tamblor {
 
 namespace {
-const TableStart kPacManStart{LoadPacMan, "pacman/strtmuse.wav", PlayPacMan};
+const TableStart kPacManStart{LoadPacMan, "pacman/strtmuse.wav", PlayPacMan, pacman::UnloadPacMan};
 }  // namespace
 
 const TableStart* TableStarter(int entry) {

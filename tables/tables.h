@@ -8,6 +8,7 @@ struct TableStart {
     void (*load)();
     const char* intro;  // nullptr: the table has none
     void (*play)();     // ends the game by throwing ReturnToMainMenu
+    void (*unload)();   // releases the table's sounds; safe to call twice
 };
 
 // The starter for main-menu entries 0..5, or nullptr for a table that is

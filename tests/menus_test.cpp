@@ -10,6 +10,7 @@
 #include "core/startup.h"
 #include "menus/main_menu.h"
 #include "support/game_fixture.h"
+#include "support/pacman_fixture.h"
 
 namespace tamblor::test {
 namespace {
@@ -178,6 +179,20 @@ TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
     for (size_t i = 0; i + 1 < v.size(); ++i)
         if (v[i] == -10000 && v[i + 1] == 0) found = true;
     EXPECT_TRUE(found);
+}
+
+TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
+    std::vector<ArchiveMember> members = PacManMembers();
+    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+    UseArchive(members, false);
+    On("sounds/menu/mnuInstr.wav", scan::Return);  // entry 0: Pac Man
+    After("sounds/LReady.wav", scan::Escape);       // quit at the launch prompt
+    platform.TapAt(120000, scan::Escape);           // leave from the fresh menu
+    Run();
+    std::string heard = Heard();
+    EXPECT_NE(heard.find("v_Launch LReady mnuMusic mnuInstr"), std::string::npos) << heard;
+    // Everything the table loaded was released before the menu came back.
+    EXPECT_EQ(platform.LiveBuffers(), 0);
 }
 
 TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {
