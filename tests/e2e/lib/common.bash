@@ -51,7 +51,8 @@ start_game() {
     (cd "$BUILD" && exec ./tamblor) >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
     local _
-    for _ in $(seq 100); do
+    # Generous: a loaded machine can take a while to map the first window.
+    for _ in $(seq 300); do
         WINDOW=$(xdotool search --name '^Tamblor' 2>/dev/null | head -n1 || true)
         [ -n "$WINDOW" ] && break
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before showing its window"
