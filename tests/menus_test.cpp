@@ -4,7 +4,10 @@
 
 #include <malloc.h>
 
+#include <algorithm>
+
 #include "audio/sound.h"
+#include "audio/speech.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
@@ -193,6 +196,33 @@ TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
     EXPECT_NE(heard.find("v_Launch LReady mnuMusic mnuInstr"), std::string::npos) << heard;
     // Everything the table loaded was released before the menu came back.
     EXPECT_EQ(platform.LiveBuffers(), 0);
+}
+
+TEST_F(MenuTest, AGamesBestScoreIsSpokenBackByTheHighScoreMenu) {
+    std::vector<ArchiveMember> members = PacManMembers();
+    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+    UseArchive(members, false);
+    On("sounds/menu/mnuInstr.wav", scan::Return);  // Pac Man
+    After("sounds/LReady.wav", scan::Space);
+    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 5000, 50);  // five seconds of play
+    After("sounds/v_PAKTC.wav", scan::Space);
+    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);  // hear them
+    On("system/hss/scoresel.wav", scan::Escape);
+    On("sounds/menu/mnuHighS.wav", scan::Escape);
+    Run();
+    ASSERT_GT(BestScore[kPacMan], 0);
+    std::vector<std::string> played = platform.Played(), spoken;
+    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
+    auto from = std::find(readout, played.end(), "sounds/menu/mnuPM.wav");
+    auto to = std::find(from, played.end(), "sounds/menu/mnuSS.wav");
+    ASSERT_NE(to, played.end());
+    EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kPacMan]));
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), BestScore[kPacMan]);
 }
 
 TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {
