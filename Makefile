@@ -7,6 +7,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+# Lets checkouts in other folders share compiled objects when ccache is there.
+export CCACHE_BASEDIR ?= $(CURDIR)
+export CCACHE_NOHASHDIR ?= 1
 
 BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
 DATA_PKGS  = festival festvox-us-slt-hts
