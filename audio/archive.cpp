@@ -9,7 +9,7 @@
 
 #include "audio/archive_format.h"
 #include "core/errors.h"
-#include "core/startup.h"
+#include "core/app.h"
 #include "platform/platform.h"
 
 namespace tamblor {

@@ -5,7 +5,7 @@
 #include "audio/archive.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
-#include "core/startup.h"
+#include "core/app.h"
 
 namespace tamblor {
 
@@ -110,6 +110,7 @@ void SoundSlot::SetFrequency(uint32_t hz) {
 int32_t SoundSlot::Volume() { return Empty() ? 0 : SoundMixer().GetVolume(id_); }
 uint32_t SoundSlot::Status() { return Empty() ? 0 : SoundMixer().GetStatus(id_); }
 bool SoundSlot::IsPlaying() { return (Status() & kStatusPlaying) != 0; }
+bool SoundSlot::IsLooping() { return (Status() & kStatusLooping) != 0; }
 
 // -------------------------------------------------------------- loaders ---
 

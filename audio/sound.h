@@ -36,6 +36,7 @@ public:
     int32_t Volume();
     uint32_t Status();
     bool IsPlaying();
+    bool IsLooping();
 
 private:
     BufferId id_ = kNoBuffer;

@@ -65,6 +65,16 @@ bool TakeLatchedPress(uint8_t scanCode) {
     return true;
 }
 
+bool CommandPress(uint8_t scanCode) { return KeyDown(scanCode) && CommandKeysReleased; }
+
+bool FreshKeyDown(uint8_t scanCode) { return KeyDown(scanCode) && !KeyState.Latched[scanCode]; }
+
+void SwallowHeldKeys() {
+    for (int k = 0; k < 256; ++k)
+        if (KeyState.Down[k] & 0x80) KeyState.Latched[k] = true;
+    UpdateCommandKeysReleased();
+}
+
 void ResetKeyboard() {
     KeyState = {};
     CommandKeysReleased = false;

@@ -59,6 +59,18 @@ bool AnyKeyDown(std::initializer_list<uint8_t> keys);
 // latching it.
 bool TakeLatchedPress(uint8_t scanCode);
 
+// A command key that acts once per press: it is down and no command key was
+// down at the end of the previous pass.
+bool CommandPress(uint8_t scanCode);
+
+// Down, and not a press something has already acted on (a key held since
+// it ended a prompt or a pause).
+bool FreshKeyDown(uint8_t scanCode);
+
+// Every key now down has done its work (it ended a pause or a prompt): it
+// acts again only after being released and pressed anew.
+void SwallowHeldKeys();
+
 // Forgets every key and latch (a fresh start, for tests).
 void ResetKeyboard();
 

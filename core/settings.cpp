@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "core/startup.h"
+#include "core/app.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -81,10 +81,7 @@ bool WellFormedVersion(const std::string& version) {
 }
 }  // namespace
 
-const char* TableKeyName(int table) {
-    static const char* const names[] = {"PacMan", "SoccerStar", "Heist", "Safari", "HauntedHouse", "WildWest"};
-    return (table >= 0 && table < kTableCount) ? names[table] : "";
-}
+const char* TableKeyName(int table) { return IsTable(table) ? FactsOfTable(table).keyName : ""; }
 
 std::string RunningVersion() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
 

@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/table_registry.h"
+
 namespace tamblor {
 
 constexpr const char* kSettingsApp = "VKM222005";
-
-// Table numbers, as the menus and the score board order them.
-enum TableId : int { kPacMan = 0, kSoccerStar, kHeist, kSafari, kHauntedHouse, kWildWest, kTableCount };
 
 // "PacMan", "SoccerStar", ... as the "HS" and "MV" keys spell them.
 const char* TableKeyName(int table);

@@ -10,19 +10,24 @@
 #include "menus/submenus.h"
 #include "platform/platform.h"
 #include "table/services.h"
+#include "table/table.h"
 #include "tables/tables.h"
 
 namespace tamblor {
 
 namespace {
-const char* const kEntryNames[10] = {
-    "sounds/menu/mnuPM.wav",    "sounds/menu/mnuSS.wav",    "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
-    "sounds/menu/mnuHH.wav",    "sounds/menu/mnuWW.wav",    "sounds/menu/mnuHighS.wav", "sounds/menu/mnuHMenu.wav",
-    "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav"};
+constexpr int kEntryCount = 10;
+// After the six tables.
+const char* const kOtherEntryNames[kEntryCount - kTableCount] = {"sounds/menu/mnuHighS.wav", "sounds/menu/mnuHMenu.wav",
+                                                                 "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav"};
+
+const char* EntryName(int entry) {
+    return IsTable(entry) ? FactsOfTable(entry).menuName : kOtherEntryNames[entry - kTableCount];
+}
 
 // Plays a table from its loader to its game end.
 void StartTable(int entry) {
-    const TableStart* table = TableStarter(entry);
+    const TableDesc* table = TableFor(entry);
     if (table == nullptr) {
         MusicDip dip;
         PlayAndWait("sounds/menu/mnuUnava.wav");
@@ -30,18 +35,13 @@ void StartTable(int entry) {
     }
     sndMenuMusic.Stop();
     try {
-        table->load();
-        if (table->intro != nullptr) PlayAndWait(table->intro);
-        LaunchBall();
-        table->play();
+        RunTable(*table);
     } catch (const ReturnToMainMenu&) {
         // A quit at a launch prompt abandons the table: its music and
         // loops must not play on into the menu.
-        table->unload();
+        UnloadTable(*table);
         throw;
     }
-    table->unload();
-    throw ReturnToMainMenu{};
 }
 
 // One visit of the menu, from its instructions until the options menu
@@ -56,7 +56,7 @@ void RunMainMenu() {
     for (;;) {
         PollKeyboard();
         YieldToSystem();
-        MoveWithArrows(entry, 10, SpeakMainMenu);
+        MoveWithArrows(entry, kEntryCount, SpeakMainMenu);
         if (TakeLatchedPress(scan::Return)) {
             if (entry <= 5) {
                 StartTable(entry);
@@ -73,8 +73,8 @@ void RunMainMenu() {
                 ExitGame();
             }
         }
-        if (KeyDown(scan::Escape) && CommandKeysReleased) ExitGame();
-        if (KeyDown(scan::V) && CommandKeysReleased) SpeakVersion();
+        if (CommandPress(scan::Escape)) ExitGame();
+        if (CommandPress(scan::V)) SpeakVersion();
         UpdateCommandKeysReleased();
     }
 }
@@ -104,7 +104,7 @@ void SpeakMainMenu(int entry) {
     MusicDip dip;
     sndBumper1.SetPan(0);
     sndBumper1.Play(false);
-    PlayAndWait(kEntryNames[entry]);
+    PlayAndWait(EntryName(entry));
 }
 
 void SpeakVersion() {

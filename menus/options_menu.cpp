@@ -1,7 +1,7 @@
 #include "audio/sound.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "menus/main_menu.h"
 #include "menus/submenus.h"
 #include "platform/platform.h"
@@ -33,7 +33,7 @@ void OptionsMenu() {
         PollKeyboard();
         YieldToSystem();
         MoveWithArrows(entry, 4, SpeakOptionsMenu);
-        if (KeyDown(scan::Return) && CommandKeysReleased) {
+        if (CommandPress(scan::Return)) {
             sndMenuMusic.SetVolume(-1000);
             switch (entry) {
             case 0:
@@ -56,7 +56,7 @@ void OptionsMenu() {
             }
             sndMenuMusic.SetVolume(noted);
         }
-        if (KeyDown(scan::Escape) && CommandKeysReleased) SubMenuActive = false;
+        if (CommandPress(scan::Escape)) SubMenuActive = false;
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

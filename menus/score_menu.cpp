@@ -12,9 +12,6 @@ namespace tamblor {
 namespace {
 const char* const kScoreEntries[6] = {"system/hss/hs_yhs.wav", "system/hss/hd_hsb.wav",  "system/hss/submiths.wav",
                                       "system/hss/hs_reset.wav", "system/hss/hsmsg.wav", "system/hss/exit.wav"};
-const char* const kTableNames[kTableCount] = {"sounds/menu/mnuPM.wav",    "sounds/menu/mnuSS.wav",
-                                              "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
-                                              "sounds/menu/mnuHH.wav",    "sounds/menu/mnuWW.wav"};
 
 void ScoreMenuLoop() {
     bool stay = true;
@@ -85,7 +82,7 @@ void SpeakHighScores() {
     MusicDip dip;
     LoadSettings();  // the readout comes from the store, not from memory
     for (int table = 0; table < kTableCount; ++table) {
-        PlayAndWait(kTableNames[table]);
+        PlayAndWait(FactsOfTable(table).menuName);
         SpeakNumber(BestScore[table]);
     }
 }

@@ -11,9 +11,10 @@ namespace tamblor {
 
 namespace {
 constexpr float kProbeFieldEnd = 50.0f;  // probes look only strictly inside 0..50
-}
+constexpr float kDegreesPerHeading = 2.8125f;
+}  // namespace
 
-bool AimScan::ShotKeyDown() { return KeyDown(scan::LeftShift) || KeyDown(scan::RightShift); }
+bool AimScan::ShotKeyDown() { return FreshKeyDown(scan::LeftShift) || FreshKeyDown(scan::RightShift); }
 
 void AimScan::Probe(int position) {
     StepVector step = StepForAngle(ProbeAngle(position));
@@ -24,26 +25,25 @@ void AimScan::Probe(int position) {
         y -= step.dy;
         if (!(x > 0 && x < kProbeFieldEnd && y > 0 && y < kProbeFieldEnd)) continue;
         ProbeAnswer answer = Answer(TableMap.Cells[MapIndex(x)][MapIndex(y)]);
-        if (answer.cue && !answer.cue->IsPlaying()) {
+        if (answer.cue) {
             answer.cue->SetPan(pan);
-            answer.cue->Play(false);
+            if (!answer.cue->IsPlaying()) answer.cue->Play(false);
         }
         if (answer.endsProbe) break;
     }
 }
 
 int AimScan::Run() {
-    const int stride = shape_.last >= shape_.first ? 1 : -1;
     for (;;) {
         StartSweep();
+        const int stride = shape_.last >= shape_.first ? 1 : -1;
         for (int position = shape_.first;; position += stride) {
             const uint32_t started = GetTick();
             Probe(position);
             while (GetTick() - started < shape_.dwellMs) {
                 PollKeyboard();
                 Keys();
-                if (Abandoned()) return -1;
-                if (KeyDown(scan::Escape) && Escape()) return -1;
+                if (FreshKeyDown(scan::Escape) && Escape()) return -1;
                 if (ShotKeyDown()) return position;
                 YieldToSystem();
             }
@@ -52,21 +52,29 @@ int AimScan::Run() {
     }
 }
 
-int ChooseScanSide(void (*keys)(), bool (*escape)()) {
+SideAimScan::SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs)
+    : AimScan({left.first, left.last, dwellMs, 50}), sides_{left, right}, dwellMs_(dwellMs) {}
+
+int SideAimScan::SideChosen() {
+    if (FreshKeyDown(scan::RightShift)) return 2;
+    if (FreshKeyDown(scan::LeftShift)) return 1;
+    return 0;
+}
+
+bool SideAimScan::Aim(float& shot) {
     Game.ScanWaiting = true;
     sndScanWait.Play(true);
     int side = 0;
     while (side == 0) {
         PollKeyboard();
         YieldToSystem();
-        keys();
-        if (KeyDown(scan::Escape) && escape()) {
+        Keys();
+        if (FreshKeyDown(scan::Escape) && Escape()) {
             sndScanWait.Stop();
             Game.ScanWaiting = false;
-            return 0;
+            return false;
         }
-        if (KeyDown(scan::RightShift)) side = 2;
-        else if (KeyDown(scan::LeftShift)) side = 1;
+        side = SideChosen();
     }
     sndScanWait.Stop();
     Game.ScanWaiting = false;
@@ -75,7 +83,23 @@ int ChooseScanSide(void (*keys)(), bool (*escape)()) {
         PollKeyboard();
         YieldToSystem();
     }
-    return side;
+    side_ = side;
+    const SideSweep& sweep = sides_[side - 1];
+    SetShape({sweep.first, sweep.last, dwellMs_, 50});
+    if (Run() < 0) return false;
+    shot = lastProbe_ + sweep.shotCorrection;
+    return true;
+}
+
+void SideAimScan::StartSweep() { heading_ = sides_[side_ - 1].startHeading; }
+
+float SideAimScan::ProbeAngle(int) {
+    lastProbe_ = NextSideHeading(side_, heading_);
+    return lastProbe_ * kDegreesPerHeading;
+}
+
+int32_t SideAimScan::CuePan(int position) {
+    return sides_[side_ - 1].cuesRightToLeft ? 3200 - position * 100 : position * 100 - 3200;
 }
 
 float NextSideHeading(int side, float& heading) {

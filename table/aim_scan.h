@@ -36,10 +36,12 @@ public:
     int Run();
 
     // One probe from the ball's position at a position of the sweep: its
-    // cues are panned and started, a cue still playing goes on.
+    // cues are panned to it and started; a cue still sounding from the
+    // probe before moves to the new pan and plays on.
     void Probe(int position);
 
 protected:
+    void SetShape(const Shape& shape) { shape_ = shape; }
     // Before each pass over the positions (a sweep that turns a heading
     // restarts it here).
     virtual void StartSweep() {}
@@ -53,20 +55,47 @@ protected:
     // Escape is down: true leaves the scan (the table has ended the game
     // or will).
     virtual bool Escape() = 0;
-    virtual bool ShotKeyDown();  // either Shift
-    // The keys have ended the ball's stay here (a tilt, a new table).
-    virtual bool Abandoned() { return false; }
+    // Either Shift, pressed for this shot (not one held from a pause).
+    virtual bool ShotKeyDown();
 
 private:
     Shape shape_;
 };
 
-// The flipper tables' scans first wait for the player to choose a side:
-// Left Shift gives 1, Right Shift 2 (the right one when both are down).
-// Meanwhile ScanWaiting is set and sndScanWait loops; `keys` runs on every
-// pass. Escape calls `escape`, and 0 is returned when it says to leave.
-// Afterwards waits for both Shift keys to be released.
-int ChooseScanSide(void (*keys)(), bool (*escape)());
+// One side of the flipper tables' scans, which first wait for the player to
+// choose a side: Left Shift sweeps side 1, Right Shift side 2.
+struct SideSweep {
+    float startHeading;    // where the heading starts each sweep
+    int first, last;       // sweep positions, in the order they sound
+    float shotCorrection;  // added to the probe heading of the shot
+    bool cuesRightToLeft;  // cues at 3200 - position x 100 instead of position x 100 - 3200
+};
+
+class SideAimScan : public AimScan {
+public:
+    SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs);
+
+    // Waits for a side (scan-wait loop sounding meanwhile), then sweeps it
+    // until the player shoots. True with the shot heading in `shot`; false
+    // when the scan was left.
+    bool Aim(float& shot);
+
+    // Which side a Shift chooses: 1 for the left one, 2 for the right one
+    // (which wins when both are down), 0 for neither.
+    static int SideChosen();
+
+protected:
+    void StartSweep() override;
+    float ProbeAngle(int position) override;
+    int32_t CuePan(int position) override;
+
+private:
+    SideSweep sides_[2];
+    uint32_t dwellMs_;
+    int side_ = 1;
+    float heading_ = 0;
+    float lastProbe_ = 0;
+};
 
 // The heading of a side sweep's next position. Side 1 turns `heading` down
 // by one (from 0 round to 127) and probes along it; side 2 turns it up by

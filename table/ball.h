@@ -40,10 +40,8 @@ struct SharedGameState {
     bool FlipperUp = false;
     uint32_t FlipperTick = 0;
     uint8_t TableLevel = 0;  // a table's own difficulty counter
-    // Set when the table must run its ball entry again (a tilt with a spare
-    // ball, a new table, a lost ball on most tables). The table loop returns
-    // to its start instead of calling itself, so the stack never grows.
-    bool ReenterPlay = false;
+    bool WarningPlaying = false;  // a warning loop sounds (the ball is in its box)
+    uint32_t SpeedDecayTick = 0;  // last time a slowing ball lost speed
 };
 
 extern SharedGameState Game;

@@ -1,14 +1,16 @@
 #include "table/play.h"
 
+#include <exception>
+
+#include "audio/positional.h"
 #include "audio/sound.h"
 #include "audio/speech.h"
-#include "core/errors.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "platform/platform.h"
-#include "table/ball.h"
 #include "table/services.h"
+#include "table/table.h"
 
 namespace tamblor {
 
@@ -19,21 +21,41 @@ constexpr uint32_t kFlipperWindowMs = 1000;
 constexpr float kProxBeepBaseHz = 22050.0f;
 constexpr float kProxBeepHzPerRow = 1000.0f;
 constexpr float kProxBeepFromRow = 32.0f;
+constexpr uint32_t kSpeedDecayEveryMs = 70;
+constexpr double kSpeedDecayStep = 0.025;
+constexpr float kSlowestDecayedSpeed = 1.0f;
 
-bool proxBeepPlaying = false;
+uint32_t ClampedHz(float hz) {
+    if (!(hz >= float(kFrequencyMin))) return kFrequencyMin;
+    if (hz > float(kFrequencyMax)) return kFrequencyMax;
+    return static_cast<uint32_t>(hz);
+}
 }  // namespace
 
-bool CommandPress(uint8_t scanCode) { return KeyDown(scanCode) && CommandKeysReleased; }
+HeldLoops::HeldLoops(std::span<SoundSlot* const> loops) : exceptions_(std::uncaught_exceptions()) {
+    auto hold = [&](SoundSlot* slot) {
+        if (slot == nullptr || count_ == kMax || !slot->IsLooping()) return;
+        for (int i = 0; i < count_; ++i)
+            if (held_[i] == slot) return;
+        slot->Stop();
+        held_[count_++] = slot;
+    };
+    hold(&sndScanWait);
+    hold(&sndBall);
+    for (SoundSlot* slot : loops) hold(slot);
+}
 
-void PauseAround(std::initializer_list<SoundSlot*> loops) {
-    const bool scanWaiting = Game.ScanWaiting;
-    if (scanWaiting) sndScanWait.Stop();
-    for (SoundSlot* loop : loops)
-        if (loop) loop->Stop();
-    PauseGame();
-    if (scanWaiting) sndScanWait.Play(true);
-    for (SoundSlot* loop : loops)
-        if (loop) loop->Play(true);
+HeldLoops::~HeldLoops() {
+    if (std::uncaught_exceptions() > exceptions_) return;
+    for (int i = 0; i < count_; ++i) held_[i]->Play(true);
+}
+
+void PauseTable() {
+    {
+        HeldLoops held(CurrentTable ? CurrentTable->loops : std::span<SoundSlot* const>{});
+        PauseGame();
+    }
+    SwallowHeldKeys();
 }
 
 void MusicVolumeKeys(int table, SoundSlot& music, int16_t quietest) {
@@ -52,17 +74,16 @@ void MusicVolumeKeys(int table, SoundSlot& music, int16_t quietest) {
     }
 }
 
-void FlipperKeys(bool tableHasFlippers) {
-    if (!CommandPress(scan::LeftShift) && !CommandPress(scan::RightShift)) return;
+void FlipperKeys(bool tableHasFlippers, bool gated, int32_t leftPan, int32_t rightPan) {
+    auto pressed = [gated](uint8_t key) { return gated ? CommandPress(key) : FreshKeyDown(key); };
+    const bool left = pressed(scan::LeftShift), right = pressed(scan::RightShift);
+    if (!left && !right) return;
+    if (leftPan != 0 || rightPan != 0) sndFlipper.SetPan(right ? rightPan : leftPan);
     sndFlipper.Play(false);
     if (tableHasFlippers && GameMode == 1) {
         Game.FlipperUp = true;
         Game.FlipperTick = GetTick();
     }
-}
-
-void LatchHeldSpace() {
-    if (KeyDown(scan::Space)) KeyState.Latched[scan::Space] = true;
 }
 
 void SayScore() {
@@ -105,37 +126,48 @@ bool FlipperCatchesBall() {
     return true;
 }
 
-void ProximityWarning(bool ballInBox) {
-    if (!ballInBox) {
-        if (proxBeepPlaying) sndProxBeep.Stop();
-        proxBeepPlaying = false;
+void WarnWhileInside(SoundSlot& loop, bool inside, int32_t pan, float hz, bool followPitch) {
+    if (!inside) {
+        if (Game.WarningPlaying) loop.Stop();
+        Game.WarningPlaying = false;
         return;
     }
-    if (proxBeepPlaying) return;
-    sndProxBeep.SetPan(0);
-    float hz = kProxBeepBaseHz + (Ball.Y - kProxBeepFromRow) * kProxBeepHzPerRow;
-    sndProxBeep.SetFrequency(hz < float(kFrequencyMin) ? kFrequencyMin : static_cast<uint32_t>(hz));
-    sndProxBeep.Play(true);
-    proxBeepPlaying = true;
-}
-
-void AnnounceGameOver(int table) {
-    PlaySound("sounds/v_GOver.wav", 0, true);
-    if (Game.Score > BestScore[table] && !Game.Tilted) {
-        PlaySound("sounds/v_NHTS.wav", 0, true);
-        BestScore[table] = Game.Score;
+    if (Game.WarningPlaying) {
+        if (followPitch) loop.SetFrequency(ClampedHz(hz));
+        return;
     }
-    SaveSettings();
-    PlaySound("sounds/v_YSW.wav", 0, true);
-    SpeakNumber(Game.Score);
-    PlaySound("sounds/v_Points.wav", 0, true);
+    loop.SetPan(pan);
+    loop.SetFrequency(ClampedHz(hz));
+    loop.Play(true);
+    Game.WarningPlaying = true;
 }
 
-void LeaveTable(void (*unload)()) {
-    PressAnyKey();
-    unload();
-    Game.GameRunning = false;
-    throw ReturnToMainMenu{};
+void DrainWarning(bool ballInBox) {
+    WarnWhileInside(sndProxBeep, ballInBox && GameMode == 1, 0,
+                    kProxBeepBaseHz + (Ball.Y - kProxBeepFromRow) * kProxBeepHzPerRow, false);
+}
+
+void DecaySpeed() {
+    const uint32_t now = GetTick();
+    if (now - Game.SpeedDecayTick <= kSpeedDecayEveryMs) return;
+    if (Ball.Speed > kSlowestDecayedSpeed) Ball.Speed = static_cast<float>(double(Ball.Speed) - kSpeedDecayStep);
+    Game.SpeedDecayTick = now;
+}
+
+void TableTimer::Start() {
+    start_ = GetTick();
+    running_ = true;
+}
+
+uint32_t TableTimer::Elapsed() const { return GetTick() - start_; }
+
+void PlayAtBall(SoundSlot& sound) {
+    sound.SetPan(PanFor(Ball.X));
+    sound.Play(false);
+}
+
+std::array<WallSide, 4> SidesInOrder(const CellsAround& cells) {
+    return {{{Side::Down, cells.D}, {Side::Up, cells.U}, {Side::Left, cells.L}, {Side::Right, cells.R}}};
 }
 
 }  // namespace tamblor

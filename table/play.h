@@ -1,37 +1,57 @@
-// Pieces of the table loops that every table shares: the in-play keys with
-// their edge rules, spoken reports, the extra-ball and new-high-score checks,
-// the classic flipper window, and the end of a game.
+// Pieces of play that every table shares: in-play key rules, spoken reports,
+// the extra-ball and new-high-score checks, the classic flipper window, the
+// warning loops, table timers, and the scoped hold on looping sounds that
+// every blocking cue uses.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
+
+#include "table/ball.h"
 
 namespace tamblor {
 
 class SoundSlot;
 
+// ------------------------------------------------------- looping sounds ---
+
+// Stops whichever of the given sounds (and the ball, and the scan-wait loop)
+// are looping, and starts exactly those looping again when it goes out of
+// scope, unless the scope is left by an exception (the ball or the game is
+// over then, and whatever comes next starts its own sounds).
+class HeldLoops {
+public:
+    explicit HeldLoops(std::span<SoundSlot* const> loops);
+    HeldLoops(std::initializer_list<SoundSlot*> loops)
+        : HeldLoops(std::span<SoundSlot* const>(loops.begin(), loops.size())) {}
+    ~HeldLoops();
+    HeldLoops(const HeldLoops&) = delete;
+    HeldLoops& operator=(const HeldLoops&) = delete;
+
+private:
+    static constexpr int kMax = 12;
+    SoundSlot* held_[kMax] = {};
+    int count_ = 0;
+    int exceptions_ = 0;
+};
+
+// The pause key: everything looping stops, the pause runs, it all comes
+// back; the key that ended the pause does nothing more.
+void PauseTable();
+
 // ------------------------------------------------------------------ keys ---
-
-// A command key that acts once per press: it is down and no command key was
-// down at the end of the previous pass.
-bool CommandPress(uint8_t scanCode);
-
-// Stops `loops` (and the scan-wait loop while a scan waits for a side),
-// pauses, then starts them looping again. Null entries are skipped.
-void PauseAround(std::initializer_list<SoundSlot*> loops);
 
 // Delete (one step down while the level is above `quietest`), Page Down
 // (one step up while below 0) and End (full), each once per press; the new
 // level of the table's stored music volume goes to `music`.
 void MusicVolumeKeys(int table, SoundSlot& music, int16_t quietest = -10000);
 
-// Either Shift, once per press: the flipper sound, and in classic game mode
-// (when the table has flippers) the flipper window opens.
-void FlipperKeys(bool tableHasFlippers);
-
-// A Space still held from the launch prompt must not count as a new press
-// (it would skip a table or block at once).
-void LatchHeldSpace();
+// Either Shift: the flipper sound at the given pans, and in classic game
+// mode (when the table has flippers) the flipper window opens. `gated`:
+// once per press.
+void FlipperKeys(bool tableHasFlippers, bool gated = true, int32_t leftPan = 0, int32_t rightPan = 0);
 
 // ------------------------------------------------------------- reports ---
 
@@ -57,18 +77,49 @@ void CloseFlipperWindow();
 // floor reflection. False when the flipper is down.
 bool FlipperCatchesBall();
 
-// Classic mode's drain warning: sndProxBeep loops (pan 0, pitch rising with
-// the row) while the ball is in the table's box above the drain, heading down.
-void ProximityWarning(bool ballInBox);
+// A warning loop that sounds while the ball is inside a box: started (at
+// `pan` and `hz`) as the ball enters, stopped as it leaves. `followPitch`
+// retunes it to `hz` on every pass while it plays. One warning sounds at a
+// time; Game.WarningPlaying says whether it does.
+void WarnWhileInside(SoundSlot& loop, bool inside, int32_t pan, float hz, bool followPitch);
 
-// ------------------------------------------------------------ game end ---
+// Classic mode's drain warning: sndProxBeep at pan 0, its pitch set by the
+// row as the ball enters the table's box above the drain heading down.
+void DrainWarning(bool ballInBox);
 
-// "Game over", a better untilted score stored as the table's best (with its
-// cue), the settings saved, then "Your score was" score "points".
-void AnnounceGameOver(int table);
+// The speed a ball loses between hits on the tables where it slows down:
+// 0.025 every 70 ms while above 1.
+void DecaySpeed();
 
-// The press-any-key prompt, the table's sounds released, and a fresh main
-// menu: every game ends here.
-[[noreturn]] void LeaveTable(void (*unload)());
+// A table's timer over the real tick.
+class TableTimer {
+public:
+    void Start();
+    void Stop() { running_ = false; }
+    bool Running() const { return running_; }
+    uint32_t Elapsed() const;
+    // Running and more than `ms` have passed since it started.
+    bool Expired(uint32_t ms) const { return running_ && Elapsed() > ms; }
+
+private:
+    uint32_t start_ = 0;
+    bool running_ = false;
+};
+
+// -------------------------------------------------------------- sounds ---
+
+// Pans `sound` to the ball's column, (X - 26) x 400, and plays it once.
+void PlayAtBall(SoundSlot& sound);
+
+// ------------------------------------------------------------- the walls ---
+
+struct WallSide {
+    Side side;
+    CellRead cell;
+};
+
+// The four sides of a cell read, in the order walls are tested: down, up,
+// left, right.
+std::array<WallSide, 4> SidesInOrder(const CellsAround& cells);
 
 }  // namespace tamblor

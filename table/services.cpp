@@ -6,6 +6,7 @@
 #include "audio/sound.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/table_registry.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -16,10 +17,7 @@ namespace {
 constexpr uint32_t kTauntIntervalMs = 30000;
 constexpr int32_t kLaunchReadyPan = 3200;
 constexpr int32_t kMusicDip = -1000;
-
-const char* const kDescriptions[] = {
-    "sounds/menu/mnuPMSD.wav", "sounds/menu/mnuSSSD.wav", "sounds/menu/mnuHSD.wav", "sounds/menu/mnuSSD.wav",
-    "sounds/menu/mnuHHSD.wav", "sounds/menu/mnuWWSD.wav", "sounds/menu/mnuEHM.wav"};
+const char* const kLeaveHelpName = "sounds/menu/mnuEHM.wav";
 }  // namespace
 
 void LaunchBall() {
@@ -33,8 +31,8 @@ void LaunchBall() {
         PollKeyboard();
         YieldToSystem();
         bool launch = false, quit = false;
-        if (KeyDown(scan::Space) && CommandKeysReleased) launch = true;
-        if (KeyDown(scan::Escape) && CommandKeysReleased) launch = quit = true;
+        if (CommandPress(scan::Space)) launch = true;
+        if (CommandPress(scan::Escape)) launch = quit = true;
         CommandKeysReleased = !AnyKeyDown({scan::Up, scan::Down, scan::Return});
         if (GetTick() - LastTauntTime > kTauntIntervalMs) {
             int n = static_cast<int>(std::nearbyint(Rnd() * 6.0f));
@@ -73,7 +71,8 @@ void SpeakTableDescription(int index) {
     int32_t previous = sndMenuMusic.Volume();
     sndMenuMusic.SetVolume(kMusicDip);
     sndBumper1.Play(false);
-    if (index >= 0 && index <= 6) PlayAndWait(kDescriptions[index]);
+    if (IsTable(index)) PlayAndWait(FactsOfTable(index).helpName);
+    else if (index == kTableCount) PlayAndWait(kLeaveHelpName);
     sndMenuMusic.SetVolume(previous);
 }
 

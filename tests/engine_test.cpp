@@ -12,6 +12,7 @@
 #include "table/aim_scan.h"
 #include "table/ball.h"
 #include "table/play.h"
+#include "table/table.h"
 #include "table/table_map.h"
 #include "support/game_fixture.h"
 
@@ -231,7 +232,8 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     EXPECT_EQ(scan.Run(), 3);
     std::vector<int64_t> pans;
     for (const SoundEvent& e : platform.SoundLog())
-        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav") pans.push_back(e.value);
+        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav" && (pans.empty() || pans.back() != e.value))
+            pans.push_back(e.value);
     EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
     EXPECT_GT(scan.keysRun, 30);
 
@@ -241,21 +243,54 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     EXPECT_EQ(TestScan().Run(), -1);
 }
 
-TEST_F(EngineTest, FlipperTablesChooseASideThenSweepTheirHeadings) {
+// A flipper table's scan: every floor cell beeps, so each position's pan
+// is heard.
+class TestSideScan : public SideAimScan {
+public:
+    using SideAimScan::SideAimScan;
+    bool waitingSeen = false;
+
+protected:
+    ProbeAnswer Answer(const MapCell& cell) override {
+        return cell.Code == 0 ? ProbeAnswer{&sndScanBeep, true} : ProbeAnswer{};
+    }
+    void Keys() override { waitingSeen = waitingSeen || Game.ScanWaiting; }
+    bool Escape() override { return true; }
+};
+
+TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
     UseArchive(StandardMembers());
     CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
+    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
+    Ball = {25, 45, 0, 0};
+    // Safari's two sides: the left one sweeps its cues right to left.
+    const SideSweep left{44, 0, 59, 2, true}, right{4, 0, 59, -2, false};
+
+    // The left press comes first and chooses; the choosing press does not
+    // fire: the sweep waits for both keys to be up, then the shot comes at
+    // the third position (headings 43, 42, 41).
     platform.PressAt(100, scan::LeftShift);
     platform.PressAt(120, scan::RightShift);
     platform.ReleaseAt(300, scan::LeftShift);
     platform.ReleaseAt(400, scan::RightShift);
-    static bool waitingSeen;
-    waitingSeen = false;
-    int side = ChooseScanSide([] { waitingSeen = waitingSeen || Game.ScanWaiting; }, [] { return true; });
-    EXPECT_EQ(side, 1);  // the left press came first
-    EXPECT_TRUE(waitingSeen);
+    TestSideScan scan(left, right, 125);
+    float shot = -1;
+    size_t from = platform.SoundLog().size();
+    platform.PressAt(400 + 2 * 125 + 60, scan::LeftShift);
+    ASSERT_TRUE(scan.Aim(shot));
+    EXPECT_TRUE(scan.waitingSeen);
     EXPECT_FALSE(Game.ScanWaiting);
-    EXPECT_GE(platform.NowMs(), 400u);  // both Shift keys released before the sweep
+    EXPECT_EQ(shot, 41 + 2);
+    std::vector<int64_t> pans;
+    for (size_t i = from; i < platform.SoundLog().size(); ++i) {
+        const SoundEvent& e = platform.SoundLog()[i];
+        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav" && (pans.empty() || pans.back() != e.value))
+            pans.push_back(e.value);
+    }
+    EXPECT_EQ(pans, (std::vector<int64_t>{3200, 3100, 3000}));
 
+    // The right side turns the other way and wraps past 127 to the axis
+    // rule; a sweep that reaches its end starts again from its heading.
     float h = 44;
     EXPECT_EQ(NextSideHeading(1, h), 43);
     h = 0;
@@ -264,6 +299,88 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepTheirHeadings) {
     EXPECT_EQ(NextSideHeading(2, h), 117);
     h = 63;
     EXPECT_EQ(NextSideHeading(2, h), 48);
+    platform.ReleaseAt(platform.NowMs() + 10, scan::LeftShift);
+    for (uint64_t until = platform.NowMs() + 20; platform.NowMs() < until;) YieldToSystem();
+    platform.PressAt(platform.NowMs() + 20, scan::RightShift);
+    platform.ReleaseAt(platform.NowMs() + 40, scan::RightShift);
+    // Two positions of a second lap: heading 4 again, so 117 then 118.
+    const SideSweep shortRight{4, 0, 2, -2, false};
+    TestSideScan again(left, shortRight, 125);
+    platform.PressAt(platform.NowMs() + 40 + 4 * 125 + 60, scan::RightShift);
+    ASSERT_TRUE(again.Aim(shot));
+    EXPECT_EQ(shot, 118 - 2);
+
+    // Escape while waiting for a side leaves, and the wait loop stops.
+    platform.SetKeyDown(scan::RightShift, false);
+    platform.SetKeyDown(scan::Escape, true);
+    EXPECT_FALSE(TestSideScan(left, right, 125).Aim(shot));
+    EXPECT_FALSE(Game.ScanWaiting);
+    EXPECT_FALSE(sndScanWait.IsPlaying());
+}
+
+TEST_F(EngineTest, TimersWarningsDecayAndHeldLoopsFollowTheTick) {
+    UseArchive(StandardMembers());
+    CreateSoundBuffer(sndProxBeep, "sounds/ProxBeep.wav");
+    CreateSoundBuffer(sndBall, "sounds/ball.wav");
+    SoundSlot music;
+    CreateSoundBuffer(music, "sounds/PausedLp.wav");
+
+    // A timer counts real ticks and expires strictly after its length.
+    TableTimer timer;
+    EXPECT_FALSE(timer.Expired(0));
+    timer.Start();
+    const uint32_t started = GetTick();
+    while (GetTick() - started <= 1000) {
+        EXPECT_FALSE(timer.Expired(1000));
+        YieldToSystem();
+    }
+    EXPECT_TRUE(timer.Expired(1000));
+    timer.Stop();
+    EXPECT_FALSE(timer.Expired(1000));
+
+    // The warning starts once on entering its box, follows the pitch when
+    // asked, and stops on leaving it.
+    WarnWhileInside(sndProxBeep, true, 2000, 23000, true);
+    WarnWhileInside(sndProxBeep, true, 2000, 24000, true);
+    EXPECT_TRUE(Game.WarningPlaying);
+    EXPECT_TRUE(sndProxBeep.IsLooping());
+    int starts = 0;
+    int64_t lastHz = 0;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.label != "sounds/ProxBeep.wav") continue;
+        if (e.op == "loop") ++starts;
+        if (e.op == "frequency") lastHz = e.value;
+    }
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(lastHz, 24000);
+    WarnWhileInside(sndProxBeep, false, 0, 0, false);
+    EXPECT_FALSE(Game.WarningPlaying);
+    EXPECT_FALSE(sndProxBeep.IsPlaying());
+
+    // A slowing ball loses 0.025 every 70 ms, never below 1.
+    Ball.Speed = 1.05f;
+    Game.SpeedDecayTick = GetTick();
+    for (int i = 0; i < 400; ++i) {
+        DecaySpeed();
+        YieldToSystem();
+    }
+    EXPECT_FLOAT_EQ(Ball.Speed, 1.0f);
+
+    // Held loops: only what was looping comes back, and nothing comes back
+    // when the hold is left by an exception (a new ball is on its way).
+    sndBall.Play(true);
+    {
+        HeldLoops held({&music});
+        EXPECT_FALSE(sndBall.IsPlaying());
+    }
+    EXPECT_TRUE(sndBall.IsLooping());
+    EXPECT_FALSE(music.IsPlaying());
+    try {
+        HeldLoops held({&music});
+        throw RestartPlay{};
+    } catch (const RestartPlay&) {
+    }
+    EXPECT_FALSE(sndBall.IsPlaying());
 }
 
 TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {

@@ -14,6 +14,7 @@
 #include "menus/main_menu.h"
 #include "support/game_fixture.h"
 #include "support/pacman_fixture.h"
+#include "tables/pacman/pacman.h"
 
 namespace tamblor::test {
 namespace {
@@ -185,7 +186,7 @@ TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
 }
 
 TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
-    std::vector<ArchiveMember> members = PacManMembers();
+    std::vector<ArchiveMember> members = TableMembers(pacman::kTable, PacManSounds(), "pacman/pacman.mapsrc");
     for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
     UseArchive(members, false);
     On("sounds/menu/mnuInstr.wav", scan::Return);  // entry 0: Pac Man
@@ -199,7 +200,7 @@ TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
 }
 
 TEST_F(MenuTest, AGamesBestScoreIsSpokenBackByTheHighScoreMenu) {
-    std::vector<ArchiveMember> members = PacManMembers();
+    std::vector<ArchiveMember> members = TableMembers(pacman::kTable, PacManSounds(), "pacman/pacman.mapsrc");
     for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
     UseArchive(members, false);
     On("sounds/menu/mnuInstr.wav", scan::Return);  // Pac Man

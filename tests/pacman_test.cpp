@@ -13,6 +13,7 @@
 #include "support/pacman_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
+#include "table/table.h"
 #include "table/table_map.h"
 #include "tables/pacman/pacman.h"
 
@@ -26,30 +27,20 @@ protected:
     void SetUp() override {
         PacManTest::SetUp();
         LoadTable();
+        Game.GameRunning = true;  // as the ball entry sets it
         StartOfPlay();
         platform.ClearSoundLog();
     }
-    // Spaces every launch prompt that comes, held long enough to be seen.
-    void LaunchEveryBall() {
-        for (int i = 0; i < 8; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
-    }
-    void AnswerTheLastPrompt() { platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Return, 10, 1000); }
     void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    static std::string N(int n) { return "sounds/numbers/" + std::to_string(n) + ".wav"; }
-    size_t Mark() const { return platform.SoundLog().size(); }
     // A pass of every key as the table reads them, with `key` down.
-    void KeysWith(uint8_t key) {
+    // True when the keys started the ball entry again (a tilt, a new table).
+    bool KeysWith(uint8_t key) {
         platform.SetKeyDown(key, true);
         PollKeyboard();
-        PacManKeys();
+        const bool restarted = Restarts(InPlayKeys);
         platform.SetKeyDown(key, false);
         PollKeyboard();
-        PacManKeys();
-    }
-    // Waits in virtual time until the tick has moved `ms` on.
-    void Wait(uint32_t ms) {
-        uint32_t from = GetTick();
-        while (GetTick() - from <= ms) YieldToSystem();
+        return Restarts(InPlayKeys) || restarted;
     }
     // Presses right Shift while sweep position `i` of a scan starting now sounds.
     void ShootAtPosition(int i) {
@@ -269,7 +260,7 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
 
     // A table finished in power mode keeps the doubled value.
     LaunchEveryBall();
-    CompleteTable(false);
+    EXPECT_TRUE(Restarts([] { CompleteTable(false); }));
     EXPECT_EQ(PacMan.GhostValue, 40000);
     EXPECT_FALSE(PacMan.PowerActive);
     EXPECT_EQ(PacMan.PowerDuration, 13000);
@@ -372,7 +363,7 @@ TEST_F(PacManRules, TheSirenRisesAsTheDotsRunOutEvenWhenTwoGoAtOnce) {
     EatDots(ReadCellsAround(10, 28));
     EXPECT_EQ(frequencies(), (std::vector<std::string>{"24050", "26050", "28050", "30050"}));
     LaunchEveryBall();
-    CompleteTable(false);
+    EXPECT_TRUE(Restarts([] { CompleteTable(false); }));
     StartOfPlay();
     EXPECT_EQ(frequencies().back(), "22050");
 }
@@ -387,11 +378,10 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
     PacMan.DotsLeft = 10;
     double before = Game.Score;
     size_t from = Mark();
-    KeysWith(scan::Space);
+    EXPECT_TRUE(KeysWith(scan::Space));
     EXPECT_EQ(PacMan.TablesCompleted, 1);
     EXPECT_EQ(Game.Score, before);  // no bonus
     EXPECT_EQ(PacMan.DotsLeft, TableMap.DotCount);
-    EXPECT_TRUE(Game.ReenterPlay);
     std::vector<std::string> heard = StartedSince(from);
     EXPECT_EQ(heard[0], "pacman/TableCom.wav");
     EXPECT_EQ(heard[1], "pacman/lvlMusic.wav");
@@ -403,14 +393,14 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
     Ghost(1);  // a lost ball and its launch prompt
     PollKeyboard();
     EXPECT_TRUE(KeyDown(scan::Space));
-    PacManKeys();
+    EXPECT_FALSE(Restarts(InPlayKeys));
     EXPECT_EQ(PacMan.TablesCompleted, 1);
 
     // Eating the last dot pays the completion bonus and starts a new table.
     PacMan.DotsLeft = 1;
     before = Game.Score;
     LaunchEveryBall();
-    EatDots(ReadCellsAround(10, 34));
+    EXPECT_TRUE(Restarts([] { EatDots(ReadCellsAround(10, 34)); }));
     EXPECT_EQ(PacMan.TablesCompleted, 2);
     EXPECT_EQ(Game.Score - before, 200000);
 }
@@ -455,20 +445,20 @@ TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) 
 
 TEST_F(PacManRules, AnExtraBallEveryTenMillionOnceAndTheStatusReport) {
     Game.Score = 10000000;
-    ExtraBall();
+    ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 2);  // not above it yet
     Game.Score = 10000001;
-    ExtraBall();
+    ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 3);
     EXPECT_EQ(Game.Score, 10100001);
     EXPECT_EQ(Game.ExtraBallLevel, 2);
     std::vector<std::string> siren = Ops("pacman/Siren.wav");
     EXPECT_NE(std::find(siren.begin(), siren.end(), "volume:-10000"), siren.end());
     EXPECT_EQ(siren.back(), "volume:0");
-    ExtraBall();
+    ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 3);
     Game.Score = 20000001;
-    ExtraBall();
+    ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 4);
 
     // At the start of a game the report says three balls (spares and the one in play).
@@ -492,7 +482,7 @@ TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
         while (GetTick() - from < ms) {
             PollKeyboard();
             YieldToSystem();
-            LoopPass();
+            PlayPass();
         }
         int pans = 0;
         for (const SoundEvent& e : platform.SoundLog()) pans += e.op == "pan" && e.label == "sounds/ball.wav";
@@ -509,10 +499,9 @@ TEST_F(PacManRules, TiltCostsABallAndAnyBestScore) {
     BestScore[kPacMan] = 1000;
     Game.Score = 5000;
     CommandKeysReleased = true;
-    KeysWith(scan::Return);
+    EXPECT_TRUE(KeysWith(scan::Return));
     EXPECT_TRUE(Game.Tilted);
     EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_TRUE(Game.ReenterPlay);
     NewHighScoreCue(kPacMan);  // no cue for a tilted game
     Game.BallsLeft = 0;
     CommandKeysReleased = true;
@@ -540,7 +529,7 @@ TEST_F(PacManGames, EscapeEndsTheGameStoringTheBestScoreAndReleasingTheTable) {
     int flushes = platform.FlushCount();
     EXPECT_TRUE(RunUntilMainMenu([] {
         Game.Score = 0;
-        PlayPacMan();
+        PlayFromBallEntry();
     }));
     EXPECT_GT(Game.Score, 2000);  // three seconds of dots and bumpers
     EXPECT_EQ(BestScore[kPacMan], Game.Score);

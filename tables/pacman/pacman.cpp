@@ -1,23 +1,18 @@
-// The Pac Man table's loader, loop, ball tick, cell handler, launch holes
-// and keys. Its rules (dots, pills, ghosts, fruit, tables, game end) are in
-// pacman_rules.cpp.
+// The Pac Man table's description for the shared table loop, its start of
+// play, cell handler, launch holes and keys. Its rules (dots, pills, ghosts,
+// fruit, tables, status and game end) are in pacman_rules.cpp.
 #include "tables/pacman/pacman.h"
 
 #include "audio/positional.h"
-#include "core/errors.h"
+#include "core/app.h"
 #include "core/keyboard.h"
-#include "core/settings.h"
-#include "core/startup.h"
 #include "platform/platform.h"
 #include "table/aim_scan.h"
 #include "table/play.h"
-#include "table/services.h"
 #include "table/table_map.h"
 #include "tables/pacman/pacman_internal.h"
 
-namespace tamblor {
-
-namespace pacman {
+namespace tamblor::pacman {
 
 PacManState PacMan;
 PacManSounds Sounds;
@@ -44,7 +39,7 @@ constexpr int32_t kSkipBelowDots = 11;
 constexpr int kTopSweepLast = 63;
 constexpr int kBottomSweepLast = 60;
 constexpr uint32_t kSweepDwellMs = 150;
-constexpr float kTopSweepFrom = 112;       // straight left, turning down through to just short of right
+constexpr float kTopSweepFrom = 112;             // straight left, turning down through to just short of right
 constexpr float kBottomSweepFromDegrees = -40;  // about heading 114, turning up through to about 46
 constexpr float kDegreesPerHeading = 2.8125f;
 constexpr int kBottomShotOffset = 113;
@@ -71,8 +66,7 @@ bool ValidNumber(uint8_t number) { return number <= 4; }
 
 class HoleScan final : public AimScan {
 public:
-    explicit HoleScan(bool top)
-        : AimScan({0, top ? kTopSweepLast : kBottomSweepLast, kSweepDwellMs, 50}), top_(top) {}
+    explicit HoleScan(bool top) : AimScan({0, top ? kTopSweepLast : kBottomSweepLast, kSweepDwellMs, 50}), top_(top) {}
 
 protected:
     float ProbeAngle(int i) override {
@@ -102,39 +96,96 @@ protected:
         }
     }
 
-    void Keys() override { PacManKeys(); }
+    void Keys() override { InPlayKeys(); }
 
     bool Escape() override {
         Game.GameRunning = false;
         return true;
     }
 
-    bool Abandoned() override { return Game.ReenterPlay; }
-
 private:
     bool top_;
 };
 
-void Pause() {
-    // Only what was playing comes back: the siren is silent in power mode,
-    // and the ball does not roll while it sits in a launch hole.
-    SoundSlot* ball = PacMan.InHole ? nullptr : &sndBall;
-    SoundSlot* siren = PacMan.PowerActive ? nullptr : &Sounds.Siren;
-    SoundSlot* power = PacMan.PowerActive ? &Sounds.GhostRun : nullptr;
-    PauseAround({ball, siren, power});
-    LatchHeldSpace();
+// The siren and the power loop are silenced while a hole's sweep speaks;
+// whatever ends the scan (a shot, Escape, a tilt, a skipped table) gives
+// them their volume back.
+struct SilencedForScan {
+    SilencedForScan() {
+        if (!PacMan.PowerActive) return;
+        Sounds.Siren.SetVolume(kVolumeMin);
+        Sounds.GhostRun.SetVolume(kVolumeMin);
+    }
+    ~SilencedForScan() {
+        Sounds.Siren.SetVolume(0);
+        Sounds.GhostRun.SetVolume(0);
+    }
+};
+
+void Bounce(const WallSide& side) {
+    WallBounce(side.side, kPacManBounce);
+    if (side.cell.code == code::Bumper) {
+        Ball.Speed = SpeedFactor;
+        PlayAtBall(sndBumper1);
+        Game.Score += kBumperPoints;
+    } else {
+        PlayAtBall(sndWallHit);
+    }
+}
+
+void Keys() {
+    // A fresh press only: the Space that launched a ball must not also skip
+    // the table.
+    if (PacMan.DotsLeft < kSkipBelowDots && TakeLatchedPress(scan::Space)) CompleteTable(false);
+}
+
+const TableSound kSounds[] = {
+    {&Sounds.Siren, "pacman/Siren.wav"},         {&Sounds.EatDot, "pacman/EatDot.wav"},
+    {&Sounds.GhostRun, "pacman/GhostRun.wav"},   {&Sounds.EatFruitPower, "pacman/EatFrGR.wav"},
+    {&Sounds.EatFruit, "pacman/EatFrS.wav"},     {&Sounds.SwooshLeft, "pacman/Swoosh.wav"},
+    {&Sounds.SwooshRight, "pacman/Swoosh.wav"},  {&Sounds.LevelMusic, "pacman/lvlMusic.wav"},
+    {&Sounds.FruitAppears, "pacman/FruitPr.wav"}, {&Sounds.GhostReturns, "pacman/ghostrtn.wav"},
+    {&Sounds.ScanGhost, "pacman/ScanGhst.wav"},  {&Sounds.ScanFruit, "pacman/ScanFrt.wav"},
+    {&Sounds.ScanPill, "pacman/ScanPUp.wav"},    {&Sounds.ScanTunnel, "pacman/ScanTunl.wav"},
+};
+
+SoundSlot* const kLoops[] = {&Sounds.Siren, &Sounds.GhostRun, &Sounds.GhostReturns};
+
+void Reset() {
+    PacMan = PacManState{};
+    PacMan.DotsLeft = TableMap.DotCount;
 }
 
 }  // namespace
 
+const TableDesc kTable = [] {
+    TableDesc t{};
+    t.id = kPacMan;
+    t.mapMember = "pacman/pacman.map";
+    t.mapFile = "pacman.map";
+    t.intro = "pacman/strtmuse.wav";
+    t.sounds = kSounds;
+    t.loops = kLoops;
+    t.music = &Sounds.Siren;
+    t.extraBallVoice = "pacman/BonusLif.wav";
+    t.bounce = kPacManBounce;
+    t.lostBallReentersPlay = false;  // a ghost's victim is relaunched and play goes on
+    t.reset = Reset;
+    t.startOfPlay = StartOfPlay;
+    t.handleCell = HandleCell;
+    t.keys = Keys;
+    t.timers = Timers;
+    t.statusReport = StatusReport;
+    t.onTilt = EndPower;
+    t.onBallLost = BallLost;
+    t.afterRelaunch = PlayOnAfterLostBall;
+    t.finalWords = TablesCompletedWords;
+    return t;
+}();
+
 void SetSirenPitch(uint32_t hz) {
     Sounds.Siren.SetFrequency(hz);
     PacMan.SirenHz = hz;
-}
-
-void Relaunch() {
-    LaunchBall();
-    LatchHeldSpace();
 }
 
 void StartOfPlay() {
@@ -145,20 +196,9 @@ void StartOfPlay() {
     Ball.Speed = SpeedFactor;
     Ball.X = kStartX;
     DrawStart();
-    Game.GameRunning = true;
-    Game.ReenterPlay = false;
-    Sounds.Siren.Play(true);
     PacMan.FruitPresent = false;
     PacMan.FruitTick = PacMan.PowerStartTick = GetTick();
     SetSirenPitch(kSirenHz);
-}
-
-void BallTick() {
-    if (!BallStepDue(GetTick())) return;
-    sndBall.SetPan(PanFor(Ball.X, 25, 400));
-    MoveBall();
-    HandleCell();
-    Game.LastStepTick = static_cast<int32_t>(GetTick());
 }
 
 void HandleCell() {
@@ -169,35 +209,19 @@ void HandleCell() {
     }
     const CellsAround cells = ReadCellsAround(Ball.X, Ball.Y);
 
-    const struct {
-        Side side;
-        CellRead cell;
-    } sides[] = {{Side::Down, cells.D}, {Side::Up, cells.U}, {Side::Left, cells.L}, {Side::Right, cells.R}};
-    for (const auto& s : sides) {
-        if (!Solid(s.cell)) continue;
-        WallBounce(s.side, kPacManBounce);
-        if (s.cell.code == code::Bumper) {
-            Ball.Speed = SpeedFactor;
-            sndBumper1.SetPan(PanFor(Ball.X));
-            sndBumper1.Play(false);
-            Game.Score += kBumperPoints;
-        } else {
-            sndWallHit.SetPan(PanFor(Ball.X));
-            sndWallHit.Play(false);
-        }
-    }
+    for (const WallSide& side : SidesInOrder(cells))
+        if (Solid(side.cell)) Bounce(side);
 
     if (cells.C.code == code::Hole) {
         sndBall.Stop();
         AimScanHole(Ball.Y < kMiddleRow);
-        if (Game.ReenterPlay || !Game.GameRunning) return;
+        if (!Game.GameRunning) return;  // Escape in the hole ends the game
     }
 
     const CellRead* all[] = {&cells.C, &cells.U, &cells.D, &cells.L, &cells.R};
     for (const CellRead* cell : all) {
         if (cell->code != code::Dot) continue;
-        EatDots(cells);
-        if (Game.ReenterPlay) return;  // a new table has begun
+        EatDots(cells);  // the last dot leaves for a new table
         break;
     }
 
@@ -224,19 +248,13 @@ void HandleCell() {
 void AimScanHole(bool topHole) {
     Ball.X = kHoleX;
     Ball.Y = topHole ? kTopHoleY : kBottomHoleY;
-    if (PacMan.PowerActive) {
-        Sounds.Siren.SetVolume(kVolumeMin);
-        Sounds.GhostRun.SetVolume(kVolumeMin);
-    }
     Game.ScanDone = false;
-    PacMan.InHole = true;
-    HoleScan scan(topHole);
-    const int i = scan.Run();
-    PacMan.InHole = false;
-    // Also when a tilt or a new table took the ball out of the hole: a
-    // silenced loop must not stay silent for the rest of the game.
-    Sounds.Siren.SetVolume(0);
-    Sounds.GhostRun.SetVolume(0);
+    int i;
+    {
+        SilencedForScan silenced;
+        HoleScan scan(topHole);
+        i = scan.Run();
+    }
     if (i < 0) return;
     Ball.Direction = topHole ? kTopSweepFrom - float(i) : float((i + kBottomShotOffset) % 128);
     Ball.Speed = SpeedFactor;
@@ -245,80 +263,4 @@ void AimScanHole(bool topHole) {
     Game.ScanDone = true;
 }
 
-void PacManKeys() {
-    if (CommandPress(scan::P)) Pause();
-    if (CommandPress(scan::Return)) {
-        Tilt();
-        return;  // play starts again with a new ball
-    }
-    // A fresh press only: the Space that launched a ball must not also skip
-    // the table.
-    if (PacMan.DotsLeft < kSkipBelowDots && TakeLatchedPress(scan::Space)) {
-        CompleteTable(false);
-        return;
-    }
-    if (KeyDown(scan::S)) StatusReport();
-    FlipperKeys(false);  // this table has no flippers, whatever the game mode
-    MusicVolumeKeys(kPacMan, Sounds.Siren);
-    UpdateCommandKeysReleased();
-}
-
-bool LoopPass() {
-    try {
-        if (KeyDown(scan::Escape)) {
-            Game.GameRunning = false;
-        } else {
-            BallTick();
-            if (Game.ReenterPlay) return false;
-            PacManKeys();
-            if (Game.ReenterPlay) return false;
-            PowerExpiry();
-            FruitTiming();
-            ExtraBall();
-            NewHighScoreCue(kPacMan);
-        }
-    } catch (const RuntimeError& error) {
-        // A failing mixer call on a table sound: say so and play on.
-        ReportError("PlayPacMan", error);
-    }
-    return Game.GameRunning;
-}
-
-}  // namespace pacman
-
-void LoadPacMan() {
-    using pacman::Sounds;
-    CreateSoundBuffer(Sounds.Siren, "pacman/Siren.wav");
-    CreateSoundBuffer(Sounds.EatDot, "pacman/EatDot.wav");
-    CreateSoundBuffer(Sounds.GhostRun, "pacman/GhostRun.wav");
-    CreateSoundBuffer(Sounds.EatFruitPower, "pacman/EatFrGR.wav");
-    CreateSoundBuffer(Sounds.EatFruit, "pacman/EatFrS.wav");
-    CreateSoundBuffer(Sounds.SwooshLeft, "pacman/Swoosh.wav");
-    CreateSoundBuffer(Sounds.SwooshRight, "pacman/Swoosh.wav");
-    CreateSoundBuffer(Sounds.LevelMusic, "pacman/lvlMusic.wav");
-    CreateSoundBuffer(Sounds.FruitAppears, "pacman/FruitPr.wav");
-    CreateSoundBuffer(Sounds.GhostReturns, "pacman/ghostrtn.wav");
-    CreateSoundBuffer(Sounds.ScanGhost, "pacman/ScanGhst.wav");
-    CreateSoundBuffer(Sounds.ScanFruit, "pacman/ScanFrt.wav");
-    CreateSoundBuffer(Sounds.ScanPill, "pacman/ScanPUp.wav");
-    CreateSoundBuffer(Sounds.ScanTunnel, "pacman/ScanTunl.wav");
-
-    LoadMapMember("pacman/pacman.map", "pacman.map");
-
-    Game = SharedGameState{};
-    pacman::PacMan = pacman::PacManState{};
-    pacman::PacMan.DotsLeft = TableMap.DotCount;
-}
-
-void PlayPacMan() {
-    for (;;) {
-        pacman::StartOfPlay();
-        do {
-            PollKeyboard();
-            YieldToSystem();
-        } while (pacman::LoopPass());
-        if (!Game.GameRunning) pacman::PacManGameOver();
-    }
-}
-
-}  // namespace tamblor
+}  // namespace tamblor::pacman

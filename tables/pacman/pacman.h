@@ -8,18 +8,13 @@
 
 #include "audio/sound.h"
 #include "table/ball.h"
+#include "table/table.h"
 
-namespace tamblor {
+namespace tamblor::pacman {
 
-// The main menu's hooks: load, then (after the first launch) play. Play
-// ends only by throwing ReturnToMainMenu.
-void LoadPacMan();
-void PlayPacMan();
-
-namespace pacman {
+extern const TableDesc kTable;
 
 constexpr int kDotGridSize = 51;  // indices 0..50, by rounded cell
-constexpr int kLastExtraBallLevel = 64;
 
 struct PacManState {
     bool PowerActive = false;
@@ -37,9 +32,7 @@ struct PacManState {
     uint32_t FruitTick = 0;
     int FruitMultiplier = 1;
     int TablesCompleted = 0;
-    bool ExtraBallAwarded[kLastExtraBallLevel + 1] = {};
     uint32_t SirenHz = 22050;  // the siren's pitch as last set
-    bool InHole = false;       // the aim scan holds the ball in a launch hole
 };
 
 extern PacManState PacMan;
@@ -67,26 +60,15 @@ constexpr uint8_t Bumper = 36;
 // The pieces of the table, in the order the loop uses them; exposed for the
 // tests, which drive them one at a time.
 void StartOfPlay();
-void BallTick();
 void HandleCell();
 void AimScanHole(bool topHole);
-void PacManKeys();
 void EatDots(const CellsAround& cells);
 void PowerPill(int pill);
 void Ghost(int ghost);
 void Fruit();
 void PowerExpiry();
 void FruitTiming();
-void ExtraBall();
 void CompleteTable(bool bonus);
 void StatusReport();
-void Tilt();
-[[noreturn]] void PacManGameOver();
-void UnloadPacMan();
 
-// One pass of the table loop after the keyboard poll and yield; false when
-// the loop is over (the game ended, or play starts again).
-bool LoopPass();
-
-}  // namespace pacman
-}  // namespace tamblor
+}  // namespace tamblor::pacman

@@ -8,7 +8,12 @@ namespace tamblor::pacman {
 constexpr uint32_t kSirenHz = 22050;  // the siren's own pitch, at each start of play
 
 void SetSirenPitch(uint32_t hz);
-// The launch prompt for a new ball; a Space still held from it is not a press.
-void Relaunch();
+
+// The rules the table's description hands to the shared loop.
+void Timers();
+void EndPower();
+void BallLost();
+void PlayOnAfterLostBall();
+void TablesCompletedWords();
 
 }  // namespace tamblor::pacman

@@ -1,13 +1,13 @@
 // The Pac Man rules on top of the play engine: dots, power pills, ghosts,
-// fruit, extra balls, finishing a table, the status report and game over.
+// fruit, finishing a table, the status report and the words of game over.
 #include <algorithm>
 #include <cstdint>
 
 #include "audio/positional.h"
 #include "audio/speech.h"
-#include "core/settings.h"
 #include "platform/platform.h"
 #include "table/play.h"
+#include "table/table.h"
 #include "table/table_map.h"
 #include "tables/pacman/pacman.h"
 #include "tables/pacman/pacman_internal.h"
@@ -19,7 +19,6 @@ namespace {
 constexpr double kDotPoints = 1000;
 constexpr double kPillPoints = 50000;
 constexpr double kFruitPoints = 10000;
-constexpr double kExtraBallPoints = 100000;
 constexpr double kCompletionBonus = 200000;
 constexpr double kFirstGhostValue = 20000;
 constexpr int16_t kLongestPower = 15000;
@@ -44,18 +43,14 @@ int32_t HalfPan() { return PanFor(Ball.X, 25, 200); }
 
 void ClearGhosts() { std::fill(std::begin(PacMan.GhostEaten), std::end(PacMan.GhostEaten), false); }
 
-// Marks one dot eaten; false when it was the last one and a new table has begun.
-bool EatDot(int x, int y) {
+// Marks one dot eaten; the last one leaves for a new table.
+void EatDot(int x, int y) {
     PacMan.DotEaten[x][y] = true;
-    if (PacMan.DotsLeft <= 1) {
-        CompleteTable(true);
-        return false;
-    }
+    if (PacMan.DotsLeft <= 1) CompleteTable(true);
     --PacMan.DotsLeft;
     Game.Score += kDotPoints;
     Sounds.EatDot.SetPan(HalfPan());
     Sounds.EatDot.Play(false);
-    return true;
 }
 
 void RaiseSiren() {
@@ -64,13 +59,6 @@ void RaiseSiren() {
         if (PacMan.SirenHz < step.hz) SetSirenPitch(step.hz);
         return;
     }
-}
-
-void SetLoopVolumes(int32_t volume) {
-    Sounds.Siren.SetVolume(volume);
-    sndBall.SetVolume(volume);
-    Sounds.GhostRun.SetVolume(volume);
-    Sounds.GhostReturns.SetVolume(volume);
 }
 
 }  // namespace
@@ -91,7 +79,7 @@ void EatDots(const CellsAround& cells) {
     for (const auto& r : reach) {
         if (r.cell.code != code::Dot || PacMan.TablesCompleted >= r.beforeTable) continue;
         if (r.x >= kDotGridSize || r.y >= kDotGridSize || PacMan.DotEaten[r.x][r.y]) continue;
-        if (!EatDot(r.x, r.y)) return;
+        EatDot(r.x, r.y);
     }
     RaiseSiren();
 }
@@ -121,17 +109,21 @@ void Ghost(int ghost) {
     sndBall.Stop();
     Sounds.GhostRun.Stop();
     PlaySound("pacman/pacdie.wav", 0, true);
-    if (Game.BallsLeft == 0) PacManGameOver();
+    LoseBall();
+}
+
+void BallLost() {
     Ball.X = kLostBallX;
     Ball.Y = kLostBallY;
     Ball.Direction = kLostBallDirection;
     SayBallsLeft(Game.BallsLeft);
-    --Game.BallsLeft;
+}
+
+void PlayOnAfterLostBall() {
     PacMan.PowerActive = false;
     PacMan.FruitPresent = false;
     ClearGhosts();
     PacMan.FruitTick = GetTick();
-    Relaunch();
     // Play goes on in the same loop, at the speed the ball had.
     Sounds.Siren.Play(true);
     sndBall.Play(true);
@@ -145,13 +137,18 @@ void Fruit() {
     PacMan.FruitPresent = false;
 }
 
-void PowerExpiry() {
-    if (!PacMan.PowerActive || GetTick() - PacMan.PowerStartTick <= uint32_t(PacMan.PowerDuration)) return;
+void EndPower() {
+    if (!PacMan.PowerActive) return;
     Sounds.GhostRun.Stop();
-    Sounds.Siren.Play(true);
     PacMan.PowerActive = false;
     ClearGhosts();
     PacMan.GhostValue = kFirstGhostValue;
+}
+
+void PowerExpiry() {
+    if (!PacMan.PowerActive || GetTick() - PacMan.PowerStartTick <= uint32_t(PacMan.PowerDuration)) return;
+    EndPower();
+    Sounds.Siren.Play(true);
 }
 
 void FruitTiming() {
@@ -166,15 +163,9 @@ void FruitTiming() {
     }
 }
 
-void ExtraBall() {
-    const int level = Game.ExtraBallLevel;
-    // The awards are kept for levels 0..64 (640,000,000 points); none past it.
-    if (level > kLastExtraBallLevel || PacMan.ExtraBallAwarded[level] || !ExtraBallDue()) return;
-    SetLoopVolumes(kVolumeMin);
-    PlaySound("pacman/BonusLif.wav", 0, true);
-    PacMan.ExtraBallAwarded[level] = true;
-    AwardExtraBall(kExtraBallPoints);
-    SetLoopVolumes(0);
+void Timers() {
+    PowerExpiry();
+    FruitTiming();
 }
 
 void CompleteTable(bool bonus) {
@@ -197,56 +188,24 @@ void CompleteTable(bool bonus) {
     PacMan.PowerActive = false;
     Sounds.LevelMusic.Play(false);
     Relaunch();
-    Game.ReenterPlay = true;
+    RestartBallEntry();
 }
 
 void StatusReport() {
-    sndBall.Stop();
-    if (PacMan.PowerActive) Sounds.GhostRun.Stop();
+    HeldLoops held({&Sounds.GhostRun});
     Sounds.Siren.SetVolume(kVolumeMin);
     SayScore();
     PlaySound("pacman/v_NOTC.wav", 0, true);
     SpeakNumber(PacMan.TablesCompleted);
     PlaySound(PacMan.TablesCompleted == 1 ? "pacman/v_Table.wav" : "pacman/v_Tables.wav", 0, true);
     SayBallsLeft(Game.BallsLeft + 1);
-    // A ball waiting in a launch hole is not rolling.
-    if (!PacMan.InHole) sndBall.Play(true);
-    if (PacMan.PowerActive) Sounds.GhostRun.Play(true);
     Sounds.Siren.SetVolume(0);
 }
 
-void Tilt() {
-    Game.Tilted = true;
-    sndBall.Stop();
-    Sounds.Siren.Stop();
-    if (PacMan.PowerActive) Sounds.GhostRun.Stop();
-    PlaySound("sounds/tilt.wav", 0, true);
-    if (Game.BallsLeft == 0) PacManGameOver();
-    --Game.BallsLeft;
-    Relaunch();
-    Game.ReenterPlay = true;
-}
-
-void PacManGameOver() {
-    sndBall.Stop();
-    Sounds.GhostRun.Stop();
-    Sounds.Siren.Stop();
-    AnnounceGameOver(kPacMan);
+void TablesCompletedWords() {
     PlaySound("pacman/v_NOTC.wav", 0, true);
     SpeakNumber(PacMan.TablesCompleted);
     PlaySound("pacman/v_Tables.wav", 0, true);
-    LeaveTable(UnloadPacMan);
-}
-
-void UnloadPacMan() {
-    std::fill(std::begin(PacMan.ExtraBallAwarded), std::end(PacMan.ExtraBallAwarded), false);
-    Sounds.Siren.Stop();
-    sndBall.Stop();
-    SoundSlot* slots[] = {&Sounds.Siren,        &Sounds.EatDot,       &Sounds.GhostRun,   &Sounds.EatFruitPower,
-                          &Sounds.EatFruit,     &Sounds.SwooshLeft,   &Sounds.SwooshRight, &Sounds.LevelMusic,
-                          &Sounds.FruitAppears, &Sounds.GhostReturns, &Sounds.ScanGhost,  &Sounds.ScanFruit,
-                          &Sounds.ScanPill,     &Sounds.ScanTunnel};
-    for (SoundSlot* slot : slots) KillBuffer(*slot);
 }
 
 }  // namespace tamblor::pacman

@@ -1,0 +1,185 @@
+#include "table/table.h"
+
+#include "audio/positional.h"
+#include "audio/sound.h"
+#include "audio/speech.h"
+#include "core/app.h"
+#include "core/errors.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "platform/platform.h"
+#include "table/play.h"
+#include "table/services.h"
+#include "table/table_map.h"
+
+namespace tamblor {
+
+const TableDesc* CurrentTable = nullptr;
+
+namespace {
+constexpr double kExtraBallPoints = 100000;
+constexpr int kLastExtraBallLevel = 64;  // the awards were tuned for 640,000,000 points at most
+constexpr float kBelowField = 50;
+constexpr float kTurnedBackHeading = 12;
+
+const TableDesc& Table() { return *CurrentTable; }
+
+void SetLoopVolumes(int32_t volume) {
+    sndBall.SetVolume(volume);
+    for (SoundSlot* loop : Table().loops) loop->SetVolume(volume);
+}
+
+void StopTableLoops() {
+    sndBall.Stop();
+    sndScanWait.Stop();
+    Game.ScanWaiting = false;
+    if (Game.WarningPlaying) {
+        sndProxBeep.Stop();
+        Game.WarningPlaying = false;
+    }
+    for (SoundSlot* loop : Table().loops) loop->Stop();
+}
+}  // namespace
+
+void ExtraBallCheck() {
+    if (Game.ExtraBallLevel > kLastExtraBallLevel || !ExtraBallDue()) return;
+    SetLoopVolumes(kVolumeMin);
+    if (Table().extraBallVoice) PlaySound(Table().extraBallVoice, 0, true);
+    AwardExtraBall(kExtraBallPoints);
+    SetLoopVolumes(0);
+}
+
+void LoadTable(const TableDesc& table) {
+    CurrentTable = &table;
+    for (const TableSound& sound : table.sounds) CreateSoundBuffer(*sound.slot, sound.member);
+    LoadMapMember(table.mapMember, table.mapFile);
+    Game = SharedGameState{};
+    if (table.reset) table.reset();
+}
+
+void UnloadTable(const TableDesc& table) {
+    if (table.unload) table.unload();
+    for (SoundSlot* loop : table.loops) loop->Stop();
+    sndBall.Stop();
+    for (const TableSound& sound : table.sounds) KillBuffer(*sound.slot);
+}
+
+void RunTable(const TableDesc& table) {
+    LoadTable(table);
+    if (table.intro) PlayAndWait(table.intro);
+    Relaunch();
+    PlayFromBallEntry();
+}
+
+void PlayFromBallEntry() {
+    for (;;) {
+        try {
+            Game.GameRunning = true;
+            if (Table().startOfPlay) Table().startOfPlay();
+            do {
+                PollKeyboard();
+                YieldToSystem();
+            } while (PlayPass());
+            EndGame();
+        } catch (const RestartPlay&) {
+            // A new ball entry: round the loop, not deeper into the stack.
+        }
+    }
+}
+
+bool PlayPass() {
+    if (FreshKeyDown(scan::Escape)) {
+        if (Table().escapeForfeitsScore) Game.Score = 0;
+        Game.GameRunning = false;
+        return false;
+    }
+    try {
+        BallTick();
+        InPlayKeys();
+        if (Table().timers) Table().timers();
+        ExtraBallCheck();
+        NewHighScoreCue(Table().id);
+        if (Table().hasFlippers) CloseFlipperWindow();
+    } catch (const RuntimeError& error) {
+        // A failing mixer call on a table sound: say so and play on.
+        ReportError("PlayTable", error);
+    }
+    return Game.GameRunning;
+}
+
+void BallTick() {
+    if (Table().speedDecays) DecaySpeed();
+    if (BallStepDue(GetTick())) {
+        sndBall.SetPan(PanFor(Ball.X, 25, 400));
+        if (Table().turnsBackBelowField && Ball.Y > kBelowField) Ball.Direction = kTurnedBackHeading;
+        MoveBall();
+        if (Table().handleCell) Table().handleCell();
+        Game.LastStepTick = static_cast<int32_t>(GetTick());
+    }
+    if (Table().afterTick) Table().afterTick();
+}
+
+void InPlayKeys() {
+    const TableDesc& table = Table();
+    if (CommandPress(scan::P)) PauseTable();
+    if (CommandPress(scan::Return)) Tilt();
+    if (table.keys) table.keys();
+    if (FreshKeyDown(scan::S) && table.statusReport) {
+        table.statusReport();
+        // The report can take many seconds; a key that cut it short is spent.
+        SwallowHeldKeys();
+    }
+    FlipperKeys(table.hasFlippers, table.shiftGated, table.flipperPanLeft, table.flipperPanRight);
+    if (table.music) MusicVolumeKeys(table.id, *table.music, table.quietestMusic);
+    UpdateCommandKeysReleased();
+}
+
+void Relaunch() {
+    LaunchBall();
+    SwallowHeldKeys();
+}
+
+void RestartBallEntry() { throw RestartPlay{}; }
+
+void LoseBall() {
+    if (Game.BallsLeft == 0) EndGame();
+    if (Table().onBallLost) Table().onBallLost();
+    --Game.BallsLeft;
+    Relaunch();
+    if (Table().lostBallReentersPlay) RestartBallEntry();
+    if (Table().afterRelaunch) Table().afterRelaunch();
+}
+
+void Tilt() {
+    Game.Tilted = true;
+    StopTableLoops();
+    if (Table().onTilt) Table().onTilt();
+    PlaySound("sounds/tilt.wav", 0, true);
+    if (Game.BallsLeft == 0) EndGame();
+    --Game.BallsLeft;
+    Relaunch();
+    RestartBallEntry();
+}
+
+void EndGame() {
+    const TableDesc& table = Table();
+    StopTableLoops();
+    // Stored before a word is said: a close or a crash during the voices
+    // must not lose the new best score.
+    const bool newBest = Game.Score > BestScore[table.id] && !Game.Tilted;
+    if (newBest) BestScore[table.id] = Game.Score;
+    SaveSettings();
+    if (table.beforeGameOver) table.beforeGameOver();
+    PlaySound("sounds/v_GOver.wav", 0, true);
+    if (newBest) PlaySound("sounds/v_NHTS.wav", 0, true);
+    PlaySound("sounds/v_YSW.wav", 0, true);
+    SpeakNumber(Game.Score);
+    PlaySound("sounds/v_Points.wav", 0, true);
+    if (table.finalWords) table.finalWords();
+    PressAnyKey();
+    UnloadTable(table);
+    Game.GameRunning = false;
+    throw ReturnToMainMenu{};
+}
+
+}  // namespace tamblor

@@ -1,0 +1,137 @@
+#include "support/table_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/errors.h"
+#include "core/keyboard.h"
+#include "core/startup.h"
+#include "platform/platform.h"
+#include "table/table.h"
+#include "tools/maptools/map_source.h"
+#include "tools/maptools/map_writer.h"
+
+namespace tamblor::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+// The shared in-play prompts and reports every table plays.
+const std::map<std::string, uint32_t> kSharedLengths = {
+    {"sounds/v_Launch.wav", 800}, {"sounds/LReady.wav", 300},  {"sounds/BLaunch.wav", 300},
+    {"sounds/v_UHave.wav", 300},  {"sounds/v_Points.wav", 300}, {"sounds/v_BLeft.wav", 400},
+    {"sounds/v_BsLeft.wav", 400}, {"sounds/v_GOver.wav", 600},  {"sounds/v_NHTS.wav", 900},
+    {"sounds/v_YSW.wav", 400},    {"sounds/v_PAKTC.wav", 700},  {"sounds/tilt.wav", 400},
+    {"sounds/Paused.wav", 500},   {"sounds/Resumed.wav", 300},  {"sounds/v_NHS.wav", 700},
+    {"sounds/ScanBeep.wav", 40},  {"sounds/ScanTrig.wav", 60},  {"sounds/flush.wav", 600},
+};
+
+uint32_t LengthOf(const StandInSounds& sounds, const std::string& member) {
+    auto it = sounds.lengthsMs.find(member);
+    if (it != sounds.lengthsMs.end()) return it->second;
+    auto shared = kSharedLengths.find(member);
+    return shared != kSharedLengths.end() ? shared->second : 200;
+}
+}  // namespace
+
+std::string CompiledMap(const std::string& source) {
+    fs::path path = fs::path(__FILE__).parent_path().parent_path().parent_path() / "assets/maps" / source;
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in.good()) << "cannot read " << path;
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<maptools::Diagnostic> problems;
+    maptools::MapSource parsed = maptools::ParseMapSource(text, path.string(), problems);
+    if (problems.empty()) problems = maptools::CheckMapRules(parsed);
+    for (const maptools::Diagnostic& d : problems) ADD_FAILURE() << d.Text();
+    return maptools::WriteGameMap(parsed.grid);
+}
+
+std::vector<ArchiveMember> TableMembers(const TableDesc& table, const StandInSounds& sounds,
+                                        const std::string& mapSource) {
+    std::vector<ArchiveMember> members = StandardMembers();
+    auto add = [&](const std::string& name) {
+        const uint16_t channels = sounds.stereo.count(name) ? 2 : 1;
+        for (ArchiveMember& m : members)
+            if (m.name == name) {
+                m.bytes = SoundMember(LengthOf(sounds, name), channels);
+                return;
+            }
+        members.push_back({name, SoundMember(LengthOf(sounds, name), channels)});
+    };
+    for (const auto& [name, ms] : kSharedLengths) add(name);
+    for (const auto& [name, ms] : sounds.lengthsMs) add(name);
+    for (const TableSound& s : table.sounds) add(s.member);
+    if (table.intro) add(table.intro);
+    if (table.extraBallVoice) add(table.extraBallVoice);
+    for (int n = 0; n <= 6; ++n) members.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(1000, 2)});
+    std::string map = CompiledMap(mapSource);
+    members.push_back({table.mapMember, std::vector<uint8_t>(map.begin(), map.end())});
+    return members;
+}
+
+void TableTest::SetUp() {
+    GameTest::SetUp();
+    sounds_ = StandIns();
+    UseArchive(TableMembers(Table(), sounds_, MapSource()), false);
+    InitGame();  // the shared sounds, the settings and the jingles, as at start-up
+    platform.ClearSoundLog();
+}
+
+void TableTest::TearDown() {
+    // The table's holders outlive this test's platform: empty them with it.
+    UnloadTable(Table());
+    GameTest::TearDown();
+}
+
+void TableTest::LoadTable() { tamblor::LoadTable(Table()); }
+
+uint32_t TableTest::SoundMs(const std::string& member) const { return LengthOf(sounds_, member); }
+
+std::vector<std::string> TableTest::Ops(const std::string& label) const {
+    std::vector<std::string> out;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.label == label) out.push_back(e.op + ":" + std::to_string(e.value));
+    return out;
+}
+
+std::vector<std::string> TableTest::StartedSince(size_t from) const {
+    std::vector<std::string> out;
+    const std::vector<SoundEvent>& log = platform.SoundLog();
+    for (size_t i = from; i < log.size(); ++i)
+        if (log[i].op == "play" || log[i].op == "loop") out.push_back(log[i].label);
+    return out;
+}
+
+bool TableTest::RunUntilMainMenu(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const ReturnToMainMenu&) {
+        return true;
+    } catch (const ScriptTimeout& timeout) {
+        ADD_FAILURE() << "the script ran out of time at " << timeout.atMs << " ms";
+    }
+    return false;
+}
+
+bool TableTest::Restarts(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const RestartPlay&) {
+        return true;
+    }
+    return false;
+}
+
+void TableTest::Wait(uint32_t ms) {
+    uint32_t from = GetTick();
+    while (GetTick() - from <= ms) YieldToSystem();
+}
+
+void TableTest::LaunchEveryBall(int prompts) {
+    for (int i = 0; i < prompts; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
+}
+
+void TableTest::AnswerTheLastPrompt(uint8_t key) { platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", key, 10, 1000); }
+
+}  // namespace tamblor::test
