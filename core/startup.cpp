@@ -84,6 +84,7 @@ void InitGame() {
 
 void ExitGame() {
     SaveSettings();
+    NoteState("exit");
     StopBuffer(sndMenuMusic);
     PlayAndWait("sounds/menu/mnuExit.wav");
     ReleaseSharedSounds();

@@ -18,6 +18,7 @@ void HelpMenu() {
         // them so); a mono player would say this one at half speed.
         PlayStereo(FactsOfTable(0).helpName, true);
     }
+    NoteState("help", entry);
     do {
         PollKeyboard();
         YieldToSystem();

@@ -53,6 +53,7 @@ void RunMainMenu() {
         MusicDip dip;
         PlayAndWait("sounds/menu/mnuInstr.wav");
     }
+    NoteState("menu", entry);
     for (;;) {
         PollKeyboard();
         YieldToSystem();
@@ -63,9 +64,11 @@ void RunMainMenu() {
             } else if (entry == 6) {
                 ScoreMenu();
                 SpeakMainMenu(6);
+                NoteState("menu", entry);
             } else if (entry == 7) {
                 HelpMenu();
                 SpeakMainMenu(7);
+                NoteState("menu", entry);
             } else if (entry == 8) {
                 OptionsMenu();
                 return;
@@ -93,10 +96,12 @@ void MoveWithArrows(int& entry, int count, void (*speak)(int)) {
     if (KeyDown(scan::Up)) {
         entry = entry == 0 ? count - 1 : entry - 1;
         speak(entry);
+        NoteState("entry", entry);
     }
     if (KeyDown(scan::Down)) {
         entry = entry == count - 1 ? 0 : entry + 1;
         speak(entry);
+        NoteState("entry", entry);
     }
 }
 

@@ -29,6 +29,7 @@ void OptionsMenu() {
         MusicDip dip;
         PlayAndWait("sounds/menu/mnuOMI.wav");
     }
+    NoteState("options", entry);
     do {
         PollKeyboard();
         YieldToSystem();
@@ -55,6 +56,7 @@ void OptionsMenu() {
                 break;
             }
             sndMenuMusic.SetVolume(noted);
+            NoteState("options", entry);
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
         UpdateCommandKeysReleased();

@@ -1,5 +1,9 @@
 #include "platform/platform.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
 namespace tamblor {
 
 namespace {
@@ -34,5 +38,17 @@ std::string ProgramFolder() { return Need(g_platform.paths, "paths").AppFolder()
 std::string UserDataRoot() { return Need(g_platform.paths, "paths").UserDataFolder(); }
 float Rnd() { return Need(g_platform.random, "random").Next(); }
 void Randomize() { Need(g_platform.random, "random").Reseed(); }
+
+void NoteState(const char* place, int number) {
+    static const char* const path = std::getenv("TAMBLOR_STATE_FILE");
+    if (path == nullptr || *path == 0) return;
+    // Written whole and renamed, so a reader never sees half a line.
+    const std::string temp = std::string(path) + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "w");
+    if (f == nullptr) return;
+    if (number >= 0) std::fprintf(f, "%s %d\n", place, number);
+    else std::fprintf(f, "%s\n", place);
+    if (std::fclose(f) == 0) std::rename(temp.c_str(), path);
+}
 
 }  // namespace tamblor

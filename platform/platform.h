@@ -204,4 +204,10 @@ std::string UserDataRoot();
 float Rnd();
 void Randomize();
 
+// Where the player is (a menu entry, the launch prompt, play, game over):
+// written to the file named by TAMBLOR_STATE_FILE, when it is set, so a
+// test driving the real program can wait for the state it needs instead of
+// guessing how long a voice takes. Called on changes only, never per pass.
+void NoteState(const char* place, int number = -1);
+
 }  // namespace tamblor

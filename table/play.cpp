@@ -53,8 +53,10 @@ HeldLoops::~HeldLoops() {
 void PauseTable() {
     {
         HeldLoops held(CurrentTable ? CurrentTable->loops : std::span<SoundSlot* const>{});
+        NoteState("paused");
         PauseGame();
     }
+    NoteState("play");
     SwallowHeldKeys();
 }
 

@@ -27,6 +27,7 @@ void LaunchBall() {
     // A Space held through the prompt launches at once.
     CommandKeysReleased = true;
     LastTauntTime = GetTick();
+    NoteState("launch");
     for (;;) {
         PollKeyboard();
         YieldToSystem();

@@ -76,6 +76,7 @@ void PlayFromBallEntry() {
         try {
             Game.GameRunning = true;
             if (Table().startOfPlay) Table().startOfPlay();
+            NoteState("play");
             do {
                 PollKeyboard();
                 YieldToSystem();
@@ -142,15 +143,18 @@ void Relaunch() {
 void RestartBallEntry() { throw RestartPlay{}; }
 
 void LoseBall() {
+    NoteState("lost");
     if (Game.BallsLeft == 0) EndGame();
     if (Table().onBallLost) Table().onBallLost();
     --Game.BallsLeft;
     Relaunch();
     if (Table().lostBallReentersPlay) RestartBallEntry();
     if (Table().afterRelaunch) Table().afterRelaunch();
+    NoteState("play");
 }
 
 void Tilt() {
+    NoteState("tilt");
     Game.Tilted = true;
     StopTableLoops();
     if (Table().onTilt) Table().onTilt();
@@ -169,6 +173,7 @@ void EndGame() {
     const bool newBest = Game.Score > BestScore[table.id] && !Game.Tilted;
     if (newBest) BestScore[table.id] = Game.Score;
     SaveSettings();
+    NoteState("game over");
     if (table.beforeGameOver) table.beforeGameOver();
     PlaySound("sounds/v_GOver.wav", 0, true);
     if (newBest) PlaySound("sounds/v_NHTS.wav", 0, true);
@@ -176,6 +181,7 @@ void EndGame() {
     SpeakNumber(Game.Score);
     PlaySound("sounds/v_Points.wav", 0, true);
     if (table.finalWords) table.finalWords();
+    NoteState("press any key");
     PressAnyKey();
     UnloadTable(table);
     Game.GameRunning = false;

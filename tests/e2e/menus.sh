@@ -5,17 +5,17 @@ source "$(dirname "$0")/lib/common.bash" "$1"
 
 start_display
 start_game
-# Space skips the jingles (and does nothing at the main menu).
-for _ in 1 2 3; do sleep 1; press space; done
-sleep 1
-press Up;     sleep 0.7          # entry 9, "exit"
-press Up;     sleep 0.7          # entry 8, "options"
-press Return; sleep 1.5          # into the options menu
-press Down;   sleep 0.7          # entry 1, "game mode"
-press Return; sleep 3            # switched to classic, said, stored
+until_state "menu 0" space       # Space skips the jingles and the instructions
+step Up "entry 9"                # "exit"
+step Up "entry 8"                # "options"
+press Return
+until_state "options 0" space    # into the options menu, its instructions cut
+step Down "entry 1"              # "game mode"
+step Return "options 1"          # switched to classic, said, stored at once
 [ "$(setting GameMode)" = 1 ] || fail "the game mode was not stored at once"
-press Escape; sleep 1.5          # back to a fresh main menu
-press Up;     sleep 0.7          # entry 9
+press Escape                     # back to a fresh main menu
+until_state "menu 0" space
+step Up "entry 9"
 press Return                     # leave
 wait_exit 20
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"

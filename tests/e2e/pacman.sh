@@ -12,44 +12,42 @@ peak_since() {
 
 start_display
 start_game
-# Space skips the two jingles and the menu instructions.
-for _ in 1 2 3; do sleep 1; press space; done
-sleep 1
+until_state "menu 0" space       # Space skips the jingles and the instructions
 press Return                     # entry 0: Pac Man
-sleep 1.5
-press space                      # cuts the table's start music
-# The launch prompt speaks before it listens: Space until the ball rolls.
-# Later presses do nothing while the ball is in play (Space only skips a
-# table when fewer than eleven dots are left).
-for _ in 1 2 3 4; do sleep 1.5; press space 0.3; done
+until_state "launch" space 30    # Space cuts the table's start music
+until_state "play" space 30      # and launches the ball
 # Play: Shift fires the ball from a launch hole whenever it drops into one
 # (elsewhere it only clicks the flipper); Space launches again after a ball
 # the ghosts took.
 for _ in $(seq 12); do
-    sleep 1; press Shift_L 0.2
-    sleep 1; press Shift_R 0.2
-    sleep 0.5; press space 0.3
+    sleep 0.5; press Shift_L 0.2
+    sleep 0.5; press Shift_R 0.2
+    [ "$(state)" = launch ] && press space 0.3
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 [ "$(setting HSPacMan)" = 0 ] || fail "a best score was stored before the game ended"
 
-# Escape ends the game: game over, the new best score stored and saved,
+# Escape ends the game while the ball rolls (at a launch prompt it would
+# leave without a game over): game over, the new best score stored at once,
 # then the final score spoken and the press-any-key prompt.
-press Escape 0.3
-for _ in $(seq 100); do
-    best=$(setting HSPacMan)
-    [ -n "$best" ] && [ "$best" != 0 ] && break
-    sleep 0.1
+for _ in $(seq 20); do
+    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
+    case "$(state)" in
+        launch) press space 0.3; sleep 0.5 ;;
+        play) press Escape 0.3; sleep 1 ;;
+        *) sleep 0.3 ;;              # a lost ball's words, a tilt...
+    esac
 done
+wait_state "game over|press any key" 5
+best=$(setting HSPacMan)
 [ -n "$best" ] && [ "$best" != 0 ] || fail "no best score was stored at game over"
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-sleep 12                         # "your score was ...", the tables, the prompt
+wait_state "press any key" 60    # "your score was ...", the tables, the prompt
+sleep 0.5
 [ "$(peak_since "$saved_at")" -gt 1000 ] || fail "nothing was heard after game over"
 press x 0.3                      # any key: a fresh main menu
-sleep 2
-press space                      # cuts the menu instructions
-sleep 1
-press Up;     sleep 0.8          # entry 9, "exit"
+until_state "menu 0" space
+step Up "entry 9"                # "exit"
 press Return                     # leave
 wait_exit 30
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"

@@ -9,7 +9,8 @@ start_game
 for _ in $(seq 50); do [ -f "$SETTINGS" ] && break; sleep 0.1; done
 [ -f "$SETTINGS" ] || fail "start-up wrote no settings file at $SETTINGS"
 first_save=$(stat -c %i "$SETTINGS")
-sleep 1.5                    # the logo jingle is playing
+# The logo jingle reaches the audio device.
+for _ in $(seq 200); do [ "$(peak_level)" -gt 1000 ] && break; sleep 0.1; done
 [ "$(peak_level)" -gt 1000 ] || fail "no sound reached the audio device"
 # Escape skips each jingle, cuts the menu instructions, then leaves the game.
 for _ in $(seq 10); do

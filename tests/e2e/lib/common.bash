@@ -29,6 +29,9 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 export SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$WORK/audio.raw"
 export TAMBLOR_MESSAGES=stderr
+# The game writes where the player is (a menu entry, the launch prompt,
+# play, game over) to this file; the runs wait on it rather than on clocks.
+export TAMBLOR_STATE_FILE="$WORK/state"
 SETTINGS="$XDG_CONFIG_HOME/tamblor/VKM222005.ini"
 
 start_display() {
@@ -89,6 +92,44 @@ wait_exit() {
 peak_level() {
     [ -s "$SDL_DISKAUDIOFILE" ] || { echo 0; return; }
     od -An -v -td2 -w2 "$SDL_DISKAUDIOFILE" | awk '{v=$1<0?-$1:$1; if(v>m)m=v} END{print m+0}'
+}
+
+# The game's current state line ("" before the first).
+state() {
+    cat "$TAMBLOR_STATE_FILE" 2>/dev/null || true
+}
+
+# wait_state REGEX [SECONDS]: waits until the whole state line matches.
+wait_state() {
+    local want=$1 limit=${2:-30} _
+    for _ in $(seq $(( limit * 20 ))); do
+        [[ "$(state)" =~ ^($want)$ ]] && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while waiting for '$want'"
+        sleep 0.05
+    done
+    fail "state '$(state)' is not '$want' after $limit s"
+}
+
+# until_state REGEX KEY [SECONDS]: presses KEY once a second (skipping a
+# voice, answering a prompt) until the state matches.
+until_state() {
+    local want=$1 key=$2 limit=${3:-60} _ __
+    for _ in $(seq "$limit"); do
+        [[ "$(state)" =~ ^($want)$ ]] && return 0
+        press "$key"
+        for __ in $(seq 17); do
+            [[ "$(state)" =~ ^($want)$ ]] && return 0
+            kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while waiting for '$want'"
+            sleep 0.05
+        done
+    done
+    fail "state '$(state)' is not '$want' after $limit presses of $key"
+}
+
+# step KEY STATE: presses KEY where the game listens and waits for STATE.
+step() {
+    press "$1"
+    wait_state "$2" "${3:-30}"
 }
 
 # setting KEY: the stored value of a settings key.
