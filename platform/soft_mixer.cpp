@@ -61,8 +61,9 @@ struct SoftMixer::Buffer {
     std::string label;
 };
 
-SoftMixer::SoftMixer(uint32_t deviceRate) : deviceRate_(deviceRate) {
+SoftMixer::SoftMixer(uint32_t deviceRate, float headroom) : deviceRate_(deviceRate), headroom_(headroom) {
     if (deviceRate_ == 0) deviceRate_ = 48000;
+    limiterRelease_ = 1.0f / (kLimiterReleaseSeconds * float(deviceRate_));
     // Play() then normally finds room without allocating.
     playing_.reserve(64);
 }
@@ -72,6 +73,7 @@ SoftMixer::~SoftMixer() = default;
 void SoftMixer::SetDeviceRate(uint32_t deviceRate) {
     std::lock_guard lock(mutex_);
     if (deviceRate != 0) deviceRate_ = deviceRate;
+    limiterRelease_ = 1.0f / (kLimiterReleaseSeconds * float(deviceRate_));
 }
 
 uint32_t SoftMixer::DeviceRate() const {
@@ -319,10 +321,15 @@ void SoftMixer::Render(int16_t* out, size_t frames) {
                 }
             }
         }
-        for (size_t i = 0; i < 2 * n; ++i) {
-            // Clipped, never wrapped: a wrap turns loud peaks into loud clicks.
-            const float v = std::clamp(mix[i], -32768.0f, 32767.0f);
-            out[i] = static_cast<int16_t>(std::lrint(v));
+        for (size_t i = 0; i < 2 * n; i += 2) {
+            const float left = mix[i] * headroom_, right = mix[i + 1] * headroom_;
+            const float loudest = std::max(std::fabs(left), std::fabs(right));
+            limiterGain_ += (1.0f - limiterGain_) * limiterRelease_;
+            if (loudest * limiterGain_ > kLimiterCeiling) limiterGain_ = kLimiterCeiling / loudest;
+            // The clamp only guards the conversion; the limiter keeps the
+            // sum below it.
+            out[i] = static_cast<int16_t>(std::lrint(std::clamp(left * limiterGain_, -32768.0f, 32767.0f)));
+            out[i + 1] = static_cast<int16_t>(std::lrint(std::clamp(right * limiterGain_, -32768.0f, 32767.0f)));
         }
         out += 2 * n;
         frames -= n;

@@ -19,7 +19,9 @@ namespace tamblor {
 
 class SoftMixer : public Mixer {
 public:
-    explicit SoftMixer(uint32_t deviceRate);
+    // `headroom` scales the sum before the limiter; tests of the mixing
+    // arithmetic itself take 1.
+    explicit SoftMixer(uint32_t deviceRate, float headroom = kMasterHeadroom);
     ~SoftMixer() override;
 
     // The output device, if any, is opened by a wrapper; see SdlMixer.
@@ -40,7 +42,14 @@ public:
     uint32_t GetStatus(BufferId id) override;
 
     // Mixes every playing buffer into `frames` stereo frames (overwriting
-    // the output). Allocates nothing; safe against the calls above.
+    // the output). Allocates nothing; safe against the calls above. The sum
+    // is taken down by kMasterHeadroom and then limited: a frame that would
+    // pass kLimiterCeiling pulls the gain down at once, and the gain comes
+    // back over about kLimiterReleaseSeconds, so many loud sounds at once
+    // get quieter together instead of hard-clipping.
+    static constexpr float kMasterHeadroom = 0.5f;         // -6 dB
+    static constexpr float kLimiterCeiling = 29204.0f;     // -1 dBFS
+    static constexpr float kLimiterReleaseSeconds = 0.15f;
     void Render(int16_t* interleavedStereo, size_t frames);
 
     // The device may settle on another rate than the one asked for.
@@ -64,6 +73,10 @@ private:
     std::unordered_map<BufferId, std::unique_ptr<Buffer>> buffers_;
     // The buffers Render visits; kept apart so idle buffers cost nothing.
     std::vector<Buffer*> playing_;
+    // The output limiter's gain (1: not limiting); the audio thread's own.
+    float headroom_;
+    float limiterGain_ = 1.0f;
+    float limiterRelease_ = 0.0f;  // how far the gain recovers per frame
 };
 
 }  // namespace tamblor

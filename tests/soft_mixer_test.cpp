@@ -67,7 +67,7 @@ int32_t ErrorOf(auto&& call) {
 }
 
 TEST(SoftMixerTest, PanAttenuatesOnlyTheOppositeSideByHundredthsOfDecibel) {
-    SoftMixer mixer(48000);
+    SoftMixer mixer(48000, 1.0f);
     BufferId id = Create(mixer, Sine(1000, 22050, 22050));
     mixer.Play(id, true);
     auto centre = Render(mixer, 9600);
@@ -94,8 +94,8 @@ TEST(SoftMixerTest, PanAttenuatesOnlyTheOppositeSideByHundredthsOfDecibel) {
 }
 
 TEST(SoftMixerTest, VolumeIsHundredthsOfDecibelAndBottomIsSilent) {
-    SoftMixer mixer(48000);
-    BufferId id = Create(mixer, Sine(440, 22050, 22050));
+    SoftMixer mixer(48000, 1.0f);
+    BufferId id = Create(mixer, Sine(440, 22050, 22050, 16000.0));  // under the limiter's ceiling
     mixer.Play(id, true);
     const double full = Rms(Render(mixer, 9600), 0);
     mixer.SetVolume(id, -600);
@@ -112,7 +112,7 @@ TEST(SoftMixerTest, VolumeIsHundredthsOfDecibelAndBottomIsSilent) {
 }
 
 TEST(SoftMixerTest, FrequencySetsPlaybackRate) {
-    SoftMixer mixer(48000);
+    SoftMixer mixer(48000, 1.0f);
     // One second of 441 Hz at 22050 Hz.
     BufferId id = Create(mixer, Sine(441, 22050, 22050));
 
@@ -137,7 +137,7 @@ TEST(SoftMixerTest, FrequencySetsPlaybackRate) {
 }
 
 TEST(SoftMixerTest, LoopWrapsWithoutDiscontinuity) {
-    SoftMixer mixer(48000);
+    SoftMixer mixer(48000, 1.0f);
     // Four whole periods of 441 Hz: a looped copy is an endless sine, and
     // any slip at the wrap shows as a departure from it.
     const double amplitude = 20000;
@@ -155,7 +155,7 @@ TEST(SoftMixerTest, LoopWrapsWithoutDiscontinuity) {
 }
 
 TEST(SoftMixerTest, StereoBuffersKeepTheirChannels) {
-    SoftMixer mixer(22050);
+    SoftMixer mixer(22050, 1.0f);
     std::vector<int16_t> frames = {1000, -2000, 3000, -4000, 5000, -6000};
     BufferId id = Create(mixer, frames, 2);
     mixer.Play(id, false);
@@ -166,10 +166,14 @@ TEST(SoftMixerTest, StereoBuffersKeepTheirChannels) {
     EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{3000, -4000}));
 }
 
-TEST(SoftMixerTest, ManyLoudSoundsClipInsteadOfWrapping) {
+TEST(SoftMixerTest, ManyLoudSoundsAreLimitedNeverClippedAndTheLevelComesBack) {
     SoftMixer mixer(48000);
     auto sine = Sine(300, 22050, 22050);
-    for (int i = 0; i < 32; ++i) mixer.Play(Create(mixer, sine), true);
+    std::vector<BufferId> loud;
+    for (int i = 0; i < 32; ++i) {
+        loud.push_back(Create(mixer, sine));
+        mixer.Play(loud.back(), true);
+    }
     auto out = Render(mixer, 4800);
     int16_t high = 0, low = 0;
     for (size_t i = 0; i < out.size() / 2; ++i) {
@@ -181,12 +185,25 @@ TEST(SoftMixerTest, ManyLoudSoundsClipInsteadOfWrapping) {
         high = std::max(high, out[2 * i]);
         low = std::min(low, out[2 * i]);
     }
-    EXPECT_EQ(high, 32767);
-    EXPECT_EQ(low, -32768);
+    // Loud, but under the ceiling: not one sample at full scale.
+    EXPECT_LE(high, SoftMixer::kLimiterCeiling + 1);
+    EXPECT_GE(low, -SoftMixer::kLimiterCeiling - 1);
+    EXPECT_GT(high, SoftMixer::kLimiterCeiling * 0.9);
+
+    // When the crowd stops, a quiet sound is heard at its own level again
+    // within a second: the limiter lets go.
+    for (BufferId id : loud) mixer.Stop(id);
+    auto quiet = Sine(300, 22050, 22050, 2000.0);
+    mixer.Play(Create(mixer, quiet), true);
+    Render(mixer, 48000);
+    out = Render(mixer, 4800);
+    int16_t quietHigh = 0;
+    for (size_t i = 0; i < out.size() / 2; ++i) quietHigh = std::max(quietHigh, out[2 * i]);
+    EXPECT_NEAR(quietHigh, 2000 * SoftMixer::kMasterHeadroom, 30);
 }
 
 TEST(SoftMixerTest, OneShotStopsAtEndAndRewindsWhileStopKeepsPosition) {
-    SoftMixer mixer(22050);  // same rate as the buffer: output is the samples
+    SoftMixer mixer(22050, 1.0f);  // same rate as the buffer: output is the samples
     std::vector<int16_t> ramp(1000);
     for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = int16_t(i + 1);
     BufferId id = Create(mixer, ramp);
@@ -214,7 +231,7 @@ TEST(SoftMixerTest, OneShotStopsAtEndAndRewindsWhileStopKeepsPosition) {
 }
 
 TEST(SoftMixerTest, RejectsBadValuesMissingControlsAndUnknownBuffers) {
-    SoftMixer mixer(48000);
+    SoftMixer mixer(48000, 1.0f);
     std::vector<int16_t> data(100, 0);
     BufferId id = Create(mixer, data);
     EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(id, 1); }), kErrInvalidParam);
@@ -258,7 +275,7 @@ TEST(SoftMixerTest, RejectsBadValuesMissingControlsAndUnknownBuffers) {
 }
 
 TEST(SoftMixerTest, CreatesBuffersFromWavFiles) {
-    SoftMixer mixer(22050);
+    SoftMixer mixer(22050, 1.0f);
     auto path = std::filesystem::temp_directory_path() / ("soft_mixer_test_" + std::to_string(::getpid()) + ".wav");
     std::vector<uint8_t> bytes = {0x10, 0x00, 0x20, 0x00, 0x30, 0x00, 0x40, 0x00};
     auto wav = MakeWav(PcmFormat(2), bytes);
@@ -273,7 +290,7 @@ TEST(SoftMixerTest, CreatesBuffersFromWavFiles) {
 // Runs under AddressSanitizer in the sanitizer build: a buffer freed while
 // the audio thread mixes it would show up here.
 TEST(SoftMixerTest, GameThreadCallsAreSafeAgainstTheAudioThread) {
-    SoftMixer mixer(48000);
+    SoftMixer mixer(48000, 1.0f);
     auto sine = Sine(500, 22050, 2000);
     std::atomic<bool> done{false};
     std::atomic<int> renders{0};

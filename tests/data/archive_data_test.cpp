@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iostream>
 #include <map>
 #include <set>
 
@@ -177,3 +178,34 @@ TEST_F(BuiltData, VersionDigitsCoverTheProgramsVersion) {
 }
 
 }  // namespace
+
+namespace {
+double RmsDb(const std::vector<int16_t>& samples) {
+    double sum = 0;
+    for (int16_t s : samples) sum += double(s) * s;
+    return 10 * std::log10(std::max(sum / double(std::max<size_t>(samples.size(), 1)), 1.0) / (32768.0 * 32768.0));
+}
+}  // namespace
+
+// The rolling ball is what the player follows: at the same volume it must be
+// at least as loud as each loop that plays beside it through a game.
+TEST_F(BuiltData, TheRollingBallIsNoQuieterThanTheLoopsBesideIt) {
+    std::string problem;
+    auto dir = ReadDirectory(*archive_, problem);
+    ASSERT_TRUE(problem.empty()) << problem;
+    auto level = [&](const std::string& name) {
+        for (const auto& e : dir)
+            if (Upper(e.name) == Upper(name)) {
+                std::vector<uint8_t> bytes(archive_->begin() + e.offset, archive_->begin() + e.offset + e.size);
+                return RmsDb(CheckWav(name, bytes, 1, true).played);
+            }
+        ADD_FAILURE() << "member missing: " << name;
+        return 0.0;
+    };
+    const double ball = level("sounds/ball.wav");
+    for (const char* loop : {"pacman/Siren.wav", "pacman/GhostRun.wav"}) {
+        const double other = level(loop);
+        std::cout << "[ level ] ball " << ball << " dBFS, " << loop << " " << other << " dBFS\n";
+        EXPECT_GE(ball, other) << loop << " would cover the ball";
+    }
+}
