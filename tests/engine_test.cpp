@@ -237,8 +237,31 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
     EXPECT_GT(scan.keysRun, 30);
 
-    // Holding Escape leaves at once.
+    // A cue still sounding from the probe before moves to the new probe's
+    // pan instead of staying where it was started.
+    KillBuffer(sndScanBeep);
+    std::vector<ArchiveMember> longBeep = members;
+    for (ArchiveMember& m : longBeep)
+        if (m.name == "sounds/ScanBeep.wav") m.bytes = SoundMember(1000);
+    UseArchive(longBeep);
+    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
     platform.SetKeyDown(scan::RightShift, false);
+    platform.ClearSoundLog();
+    const uint64_t from = platform.NowMs();
+    platform.PressAt(from + 3 * 157 + 20, scan::LeftShift);
+    EXPECT_EQ(TestScan().Run(), 3);
+    pans.clear();
+    int starts = 0;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.label != "sounds/ScanBeep.wav") continue;
+        starts += e.op == "play";
+        if (e.op == "pan" && (pans.empty() || pans.back() != e.value)) pans.push_back(e.value);
+    }
+    EXPECT_EQ(starts, 1);  // started once, still sounding
+    EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
+
+    // Holding Escape leaves at once.
+    platform.SetKeyDown(scan::LeftShift, false);
     platform.SetKeyDown(scan::Escape, true);
     EXPECT_EQ(TestScan().Run(), -1);
 }

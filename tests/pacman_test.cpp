@@ -493,6 +493,45 @@ TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
     EXPECT_EQ(steps(1.0f, 250), 4);
 }
 
+TEST_F(PacManRules, TheKeyThatEndsAPauseDoesNothingMoreInTheTable) {
+    // Each key resumes a pause; none of them may then also tilt, click the
+    // flipper or start the status report on the same press.
+    for (uint8_t resume : {scan::Return, scan::LeftShift, scan::S}) {
+        const uint32_t start = GetTick();
+        platform.TapAt(platform.NowMs() + 50, scan::P, 100);
+        platform.TapWhenSoundStarts("sounds/PausedLp.wav", resume, 300, 600);
+        const size_t from = Mark();
+        CommandKeysReleased = true;
+        while (GetTick() - start < 3000) {
+            PollKeyboard();
+            ASSERT_FALSE(Restarts(InPlayKeys));
+            YieldToSystem();
+        }
+        std::vector<std::string> heard = StartedSince(from);
+        EXPECT_NE(std::find(heard.begin(), heard.end(), "sounds/Resumed.wav"), heard.end()) << PlayedList();
+        for (const char* acted : {"sounds/tilt.wav", "sounds/Flipper.wav", "sounds/v_UHave.wav"})
+            EXPECT_EQ(std::count(heard.begin(), heard.end(), acted), 0) << acted << " after resuming with " << int(resume);
+        EXPECT_FALSE(Game.Tilted);
+    }
+}
+
+TEST_F(PacManRules, ATiltInPowerModeEndsPowerModeAsItsExpiryWould) {
+    LaunchEveryBall();
+    PowerPill(1);
+    Ghost(1);
+    ASSERT_TRUE(PacMan.PowerActive);
+    CommandKeysReleased = true;
+    EXPECT_TRUE(KeysWith(scan::Return));
+    EXPECT_FALSE(PacMan.PowerActive);
+    EXPECT_EQ(PacMan.GhostValue, 20000);
+    EXPECT_FALSE(PacMan.GhostEaten[1]);
+    EXPECT_FALSE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
+    // The next ball's start of play brings the siren back, alone.
+    StartOfPlay();
+    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    EXPECT_FALSE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
+}
+
 TEST_F(PacManRules, TiltCostsABallAndAnyBestScore) {
     LaunchEveryBall();
     AnswerTheLastPrompt();
