@@ -11,6 +11,7 @@ namespace tamblor {
 
 uint8_t GameMode = 0;
 uint8_t GameSpeed = 0;
+uint8_t MenuInstructions = 0;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -122,6 +123,7 @@ double DecodeScore(const std::string& text, const std::string& version) {
 void LoadSettings() {
     GameMode = static_cast<uint8_t>(GetWhole("Settings", "GameMode", 0, 255));
     GameSpeed = static_cast<uint8_t>(GetWhole("Settings", "GameSpeed", 0, 255));
+    MenuInstructions = static_cast<uint8_t>(GetWhole("Settings", "MenuInstructions", 0, 1));
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -149,6 +151,7 @@ void SaveSettings() {
     Put("Settings", "Version", Version);
     Put("Settings", "GameMode", std::to_string(GameMode));
     Put("Settings", "GameSpeed", std::to_string(GameSpeed));
+    Put("Settings", "MenuInstructions", std::to_string(MenuInstructions));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

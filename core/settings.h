@@ -21,7 +21,10 @@ struct ScoreBoardRow {
 };
 
 extern uint8_t GameMode;   // 0 or 1
-extern uint8_t GameSpeed;  // 0 normal, 1 fast
+extern uint8_t GameSpeed;  // 0 normal, 1 insane, 2 relaxed
+// 0: the main menu's instructions every time; 1: the first time of a run
+// only, then just the entry's name.
+extern uint8_t MenuInstructions;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

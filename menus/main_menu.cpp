@@ -44,6 +44,12 @@ void StartTable(int entry) {
     }
 }
 
+}  // namespace
+
+bool InstructionsHeardThisRun = false;
+
+namespace {
+
 // One visit of the menu, from its instructions until the options menu
 // ends (the caller then starts a fresh visit). Tables leave by throwing.
 void RunMainMenu() {
@@ -51,7 +57,11 @@ void RunMainMenu() {
     sndMenuMusic.Play(true);
     {
         MusicDip dip;
-        PlayAndWait("sounds/menu/mnuInstr.wav");
+        // Once a run is enough for a player who asked for it: after that a
+        // fresh menu only names where it stands.
+        if (MenuInstructions == 1 && InstructionsHeardThisRun) PlayAndWait(EntryName(entry));
+        else PlayAndWait("sounds/menu/mnuInstr.wav");
+        InstructionsHeardThisRun = true;
     }
     NoteState("menu", entry);
     for (;;) {

@@ -13,6 +13,10 @@ namespace tamblor {
 
 void SpeakMainMenu(int entry);
 
+// The main menu's instructions have been heard in this run (with the
+// first-time-only option, later visits only name the entry).
+extern bool InstructionsHeardThisRun;
+
 // The arrow keys of a menu of `count` entries: Up moves to the previous
 // entry, Down to the next, both wrapping, and the new entry is spoken.
 void MoveWithArrows(int& entry, int count, void (*speak)(int));

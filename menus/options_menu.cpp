@@ -1,3 +1,5 @@
+#include <iterator>
+
 #include "audio/sound.h"
 #include "core/app.h"
 #include "core/keyboard.h"
@@ -11,8 +13,17 @@ namespace tamblor {
 bool SubMenuActive = false;
 
 namespace {
-const char* const kOptionNames[4] = {"sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav",
-                                     "sounds/menu/mnuGSped.wav", "sounds/menu/mnuEOM.wav"};
+// Leaving the menu stays the last entry, whatever options come before it.
+const char* const kOptionNames[] = {"sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav",
+                                    "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
+                                    "sounds/menu/mnuEOM.wav"};
+constexpr int kOptionCount = int(std::size(kOptionNames));
+
+const char* SpeedName() {
+    return GameSpeed == 0 ? "sounds/menu/mnuNorml.wav"
+           : GameSpeed == 2 ? "sounds/menu/mnuRelax.wav"
+                            : "sounds/menu/mnuInsan.wav";
+}
 }
 
 void SpeakOptionsMenu(int entry) {
@@ -33,7 +44,7 @@ void OptionsMenu() {
     do {
         PollKeyboard();
         YieldToSystem();
-        MoveWithArrows(entry, 4, SpeakOptionsMenu);
+        MoveWithArrows(entry, kOptionCount, SpeakOptionsMenu);
         if (CommandPress(scan::Return)) {
             sndMenuMusic.SetVolume(-1000);
             switch (entry) {
@@ -46,10 +57,16 @@ void OptionsMenu() {
                 PlaySound(GameMode == 0 ? "sounds/menu/mnuAccs.wav" : "sounds/menu/mnuClass.wav", 0, true);
                 break;
             case 2:
-                GameSpeed = GameSpeed == 1 ? 0 : 1;
+                // Normal, insane, relaxed, and round again.
+                GameSpeed = GameSpeed == 0 ? 1 : GameSpeed == 1 ? 2 : 0;
                 SaveSettings();
                 SetSpeedFactor();
-                PlaySound(GameSpeed == 0 ? "sounds/menu/mnuNorml.wav" : "sounds/menu/mnuInsan.wav", 0, true);
+                PlaySound(SpeedName(), 0, true);
+                break;
+            case 3:
+                MenuInstructions = MenuInstructions == 0 ? 1 : 0;
+                SaveSettings();
+                PlaySound(MenuInstructions == 0 ? "sounds/menu/mnuAlwys.wav" : "sounds/menu/mnuFirst.wav", 0, true);
                 break;
             default:
                 SubMenuActive = false;

@@ -8,6 +8,7 @@
 #include "core/keyboard.h"
 #include "core/table_registry.h"
 #include "platform/platform.h"
+#include "table/table.h"
 
 namespace tamblor {
 
@@ -35,6 +36,20 @@ void LaunchBall() {
         if (CommandPress(scan::Space)) launch = true;
         if (CommandPress(scan::Escape)) launch = quit = true;
         CommandKeysReleased = !AnyKeyDown({scan::Up, scan::Down, scan::Return});
+        // The prompt answers as play does: S says where the game stands and
+        // P pauses; the key that did it acts no more, and the taunts wait.
+        if (FreshKeyDown(scan::S) && CurrentTable && CurrentTable->statusReport) {
+            CurrentTable->statusReport();
+            SwallowHeldKeys();
+            LastTauntTime = GetTick();
+        }
+        if (FreshKeyDown(scan::P)) {
+            KeyState.Latched[scan::P] = true;
+            PauseGame();
+            SwallowHeldKeys();
+            LastTauntTime = GetTick();
+            NoteState("launch");
+        }
         if (GetTick() - LastTauntTime > kTauntIntervalMs) {
             int n = static_cast<int>(std::nearbyint(Rnd() * 6.0f));
             PlayAndWait("sounds/taunt_0" + std::to_string(n) + ".wav");

@@ -103,8 +103,9 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     On("sounds/menu/mnuInstr.wav", scan::Up);
     On("sounds/menu/mnuExitP.wav", scan::Up);
     On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 3 (leave)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 3 -> 2 (speed)
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 4 (leave, always last)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 4 -> 3 (menu instructions)
+    On("sounds/menu/mnuMInst.wav", scan::Up);     // 3 -> 2 (speed)
     On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
     After("sounds/menu/mnuInsan.wav", scan::Up);  // 2 -> 1 (mode)
     On("sounds/menu/mnuGMode.wav", scan::Return);  // classic
@@ -112,7 +113,8 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     platform.TapAt(60000, scan::Escape);  // at the fresh main menu
     Run();
     EXPECT_EQ(Heard(),
-              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuGSped mnuInsan "
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuMInst bumper1 "
+              "mnuGSped mnuInsan "
               "bumper1 mnuGMode mnuClass mnuMusic mnuInstr mnuExit");
     EXPECT_EQ(SpeedFactor, 3.5f);
     EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
@@ -133,6 +135,34 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     EXPECT_EQ(SpeedFactor, 3.5f);
     EXPECT_EQ(platform.Stored("Settings", "GameMode"), "0");
     EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
+}
+
+TEST_F(MenuTest, RelaxedSpeedAndInstructionsOnlyTheFirstTimeAreStoredAndKept) {
+    // Speed: insane, relaxed, then (leaving) kept; instructions: first time only.
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    On("sounds/menu/mnuOMI.wav", scan::Down);     // 0 -> 1
+    On("sounds/menu/mnuGMode.wav", scan::Down);   // 1 -> 2
+    On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
+    After("sounds/menu/mnuInsan.wav", scan::Return);  // relaxed
+    After("sounds/menu/mnuRelax.wav", scan::Down);    // 2 -> 3
+    On("sounds/menu/mnuMInst.wav", scan::Return);     // first time only
+    After("sounds/menu/mnuFirst.wav", scan::Escape);
+    // The fresh main menu names its entry instead of the instructions.
+    On("sounds/menu/mnuPM.wav", scan::Escape, 100);
+    Run();
+    const std::string heard = Heard();
+    EXPECT_NE(heard.find("mnuGSped mnuInsan mnuRelax bumper1 mnuMInst mnuFirst mnuMusic mnuPM mnuExit"),
+              std::string::npos)
+        << heard;
+    EXPECT_EQ(SpeedFactor, 2.0f);
+    EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "2");
+    EXPECT_EQ(platform.Stored("Settings", "MenuInstructions"), "1");
+    GameSpeed = MenuInstructions = 0;
+    LoadSettings();
+    EXPECT_EQ(GameSpeed, 2);
+    EXPECT_EQ(MenuInstructions, 1);
 }
 
 TEST_F(MenuTest, HighScoreReadoutResetAndReturn) {

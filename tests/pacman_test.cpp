@@ -13,6 +13,7 @@
 #include "support/pacman_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
+#include "table/services.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/pacman/pacman.h"
@@ -530,6 +531,23 @@ TEST_F(PacManRules, ATiltInPowerModeEndsPowerModeAsItsExpiryWould) {
     StartOfPlay();
     EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
     EXPECT_FALSE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
+}
+
+TEST_F(PacManRules, TheLaunchPromptSaysTheStatusAndPausesAsPlayDoes) {
+    const uint64_t t = platform.NowMs();
+    platform.TapAt(t + 1500, scan::S, 200);
+    platform.TapWhenSoundStarts("sounds/v_BsLeft.wav", scan::P, 600, 100);
+    platform.TapWhenSoundStarts("sounds/PausedLp.wav", scan::Down, 500, 100);
+    platform.TapWhenSoundStarts("sounds/Resumed.wav", scan::Space, 600, 100);
+    const size_t from = Mark();
+    LaunchBall();
+    const std::vector<std::string> heard = StartedSince(from);
+    const std::vector<std::string> expected = {
+        "sounds/v_Launch.wav", "sounds/LReady.wav", "sounds/v_UHave.wav", "sounds/numbers/zero.wav",
+        "sounds/v_Points.wav", "pacman/v_NOTC.wav", "sounds/numbers/zero.wav", "pacman/v_Tables.wav",
+        "sounds/v_UHave.wav", N(3), "sounds/v_BsLeft.wav", "sounds/Paused.wav", "sounds/PausedLp.wav",
+        "sounds/Resumed.wav", "sounds/BLaunch.wav", "sounds/ball.wav"};
+    EXPECT_EQ(heard, expected);
 }
 
 TEST_F(PacManRules, TiltCostsABallAndAnyBestScore) {

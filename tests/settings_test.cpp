@@ -68,7 +68,8 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
         EXPECT_EQ(platform.Stored("Scores", n + "S"), "0");
         EXPECT_EQ(platform.Stored("Scores", n + "P"), "None");
     }
-    EXPECT_EQ(platform.StoredSettings().size(), 3u + 12u + 18u);
+    EXPECT_EQ(platform.Stored("Settings", "MenuInstructions"), "0");
+    EXPECT_EQ(platform.StoredSettings().size(), 4u + 12u + 18u);
 }
 
 TEST_F(SettingsTest, ValuesRoundTripThroughTheStore) {

@@ -10,6 +10,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
+#include "menus/main_menu.h"
 #include "platform/wav.h"
 
 namespace tamblor::test {
@@ -60,12 +61,13 @@ std::vector<ArchiveMember> MenuMembers() {
         "sounds/menu/mnuSSSD.wav",  "sounds/menu/mnuHSD.wav",   "sounds/menu/mnuSSD.wav",   "sounds/menu/mnuHHSD.wav",
         "sounds/menu/mnuWWSD.wav",  "sounds/menu/mnuEHM.wav",   "pacman/v_SDPM.wav",        "soccer/v_SDSS.wav",
         "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
-        "sounds/BLaunch.wav"};
+        "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav"};
     for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
     const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
                           "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
                           "sounds/LReady.wav",       "sounds/Paused.wav",       "sounds/Resumed.wav",
-                          "sounds/v_PAKTC.wav"};
+                          "sounds/v_PAKTC.wav",      "sounds/menu/mnuRelax.wav", "sounds/menu/mnuAlwys.wav",
+                          "sounds/menu/mnuFirst.wav"};
     for (const char* name : mono) m.push_back({name, SoundMember(600)});
     for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
     return m;
@@ -98,7 +100,8 @@ void GameTest::SetUp() {
     AppPath = appFolder;
     DataFolder = dataRoot + "/Tamblor";
     fs::create_directories(DataFolder);
-    GameMode = GameSpeed = 0;
+    GameMode = GameSpeed = MenuInstructions = 0;
+    InstructionsHeardThisRun = false;
     Version.clear();
     for (int t = 0; t < kTableCount; ++t) {
         BestScore[t] = 0;
