@@ -35,19 +35,26 @@ export TAMBLOR_STATE_FILE="$WORK/state"
 SETTINGS="$XDG_CONFIG_HOME/tamblor/VKM222005.ini"
 
 start_display() {
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-        XVFB_PID=$!
-        export DISPLAY=":$n"
-        for _ in $(seq 50); do
-            xdotool getmouselocation >/dev/null 2>&1 && return 0
-            sleep 0.1
-        done
-        kill "$XVFB_PID" 2>/dev/null || true
+    # Xvfb picks a free display itself and tells us which, so runs side by
+    # side never share one.
+    local n _
+    exec 5>"$WORK/display"
+    Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    exec 5>&-
+    for _ in $(seq 100); do
+        n=$(tr -dc 0-9 <"$WORK/display")
+        [ -n "$n" ] && break
+        kill -0 "$XVFB_PID" 2>/dev/null || fail "no X server could be started"
+        sleep 0.1
     done
-    fail "no X server could be started"
+    [ -n "$n" ] || fail "the X server named no display"
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do
+        xdotool getmouselocation >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    fail "the X server on $DISPLAY does not answer"
 }
 
 start_game() {
@@ -62,7 +69,7 @@ start_game() {
         sleep 0.1
     done
     [ -n "${WINDOW:-}" ] || fail "no game window appeared"
-    xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
+    timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
 }
 
 # press KEY [HOLD_SECONDS]: a real key press on the game window.
