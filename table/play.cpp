@@ -172,4 +172,10 @@ std::array<WallSide, 4> SidesInOrder(const CellsAround& cells) {
     return {{{Side::Down, cells.D}, {Side::Up, cells.U}, {Side::Left, cells.L}, {Side::Right, cells.R}}};
 }
 
+void HardWallHit() {
+    Ball.Speed = SpeedFactor;
+    sndBumper2.Stop();
+    PlayAtBall(sndBumper2);
+}
+
 }  // namespace tamblor

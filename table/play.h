@@ -122,4 +122,8 @@ struct WallSide {
 // left, right.
 std::array<WallSide, 4> SidesInOrder(const CellsAround& cells);
 
+// A hard wall: the ball leaves it at the base speed, with the second
+// bumper's knock at the ball (it scores nothing).
+void HardWallHit();
+
 }  // namespace tamblor

@@ -1,5 +1,7 @@
 #include "table/table.h"
 
+#include <algorithm>
+
 #include "audio/positional.h"
 #include "audio/sound.h"
 #include "audio/speech.h"
@@ -24,10 +26,7 @@ constexpr float kTurnedBackHeading = 12;
 
 const TableDesc& Table() { return *CurrentTable; }
 
-void SetLoopVolumes(int32_t volume) {
-    sndBall.SetVolume(volume);
-    for (SoundSlot* loop : Table().loops) loop->SetVolume(volume);
-}
+constexpr size_t kMostLoops = 12;
 
 void StopTableLoops() {
     sndBall.Stop();
@@ -43,15 +42,27 @@ void StopTableLoops() {
 
 void ExtraBallCheck() {
     if (Game.ExtraBallLevel > kLastExtraBallLevel || !ExtraBallDue()) return;
-    SetLoopVolumes(kVolumeMin);
+    // The loops are silenced under the voice and come back at the volumes
+    // they had (a music turned down stays down).
+    const std::span<SoundSlot* const> loops = Table().loops.first(std::min(Table().loops.size(), kMostLoops));
+    int32_t volumes[kMostLoops] = {};
+    for (size_t i = 0; i < loops.size(); ++i) {
+        volumes[i] = loops[i]->Volume();
+        loops[i]->SetVolume(kVolumeMin);
+    }
+    sndBall.SetVolume(kVolumeMin);
     if (Table().extraBallVoice) PlaySound(Table().extraBallVoice, 0, true);
-    AwardExtraBall(kExtraBallPoints);
-    SetLoopVolumes(0);
+    AwardExtraBall(kExtraBallPoints * (Table().scoreMultiplier ? Table().scoreMultiplier() : 1));
+    sndBall.SetVolume(0);
+    for (size_t i = 0; i < loops.size(); ++i) loops[i]->SetVolume(volumes[i]);
 }
 
 void LoadTable(const TableDesc& table) {
     CurrentTable = &table;
-    for (const TableSound& sound : table.sounds) CreateSoundBuffer(*sound.slot, sound.member);
+    for (const TableSound& sound : table.sounds) {
+        if (sound.stereo) CreateStereoSoundBuffer(*sound.slot, sound.member);
+        else CreateSoundBuffer(*sound.slot, sound.member);
+    }
     LoadMapMember(table.mapMember, table.mapFile);
     Game = SharedGameState{};
     if (table.reset) table.reset();
@@ -125,7 +136,7 @@ void InPlayKeys() {
     if (CommandPress(scan::P)) PauseTable();
     if (CommandPress(scan::Return)) Tilt();
     if (table.keys) table.keys();
-    if (FreshKeyDown(scan::S) && table.statusReport) {
+    if (FreshKeyDown(scan::S) && table.statusReport && (CommandKeysReleased || !table.statusWaitsForCommandKeys)) {
         table.statusReport();
         // The report can take many seconds; a key that cut it short is spent.
         SwallowHeldKeys();

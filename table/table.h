@@ -22,6 +22,7 @@ class SoundSlot;
 struct TableSound {
     SoundSlot* slot;
     const char* member;
+    bool stereo = false;  // music and ambiences made in stereo
 };
 
 struct TableDesc {
@@ -62,6 +63,12 @@ struct TableDesc {
     void (*beforeGameOver)() = nullptr; // first words of the game end
     void (*finalWords)() = nullptr;     // after "your score was ... points"
     void (*unload)() = nullptr;         // the table's own clean-up, before its sounds go
+
+    // The table's score multiplier, which the extra ball's points take too.
+    int (*scoreMultiplier)() = nullptr;
+    // S reports only while no command key is held (on most tables S repeats
+    // whatever else is down).
+    bool statusWaitsForCommandKeys = false;
 };
 
 // The table being played; set by LoadTable.

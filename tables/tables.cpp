@@ -1,13 +1,15 @@
 #include "tables/tables.h"
 
 #include "core/table_registry.h"
+#include "tables/haunted/haunted.h"
 #include "tables/pacman/pacman.h"
 
 namespace tamblor {
 
 const TableDesc* TableFor(int entry) {
     // Tables register here as they are built, in the main menu's order.
-    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr, nullptr, nullptr, nullptr, nullptr};
+    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr, nullptr, nullptr, &haunted::kTable,
+                                                         nullptr};
     return IsTable(entry) ? tables[entry] : nullptr;
 }
 

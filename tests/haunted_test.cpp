@@ -1,0 +1,587 @@
+// The Haunted House table on its real map: walls, bumpers and hard walls,
+// the laboratory and its monster, graves and the wind, the fireplace, GRAVE
+// and the tomb mode, the drain in both game modes, and whole games to their
+// end, as the player hears them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "audio/sound.h"
+#include "audio/speech.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "menus/main_menu.h"
+#include "support/haunted_fixture.h"
+#include "table/ball.h"
+#include "table/play.h"
+#include "table/table.h"
+#include "table/table_map.h"
+#include "tables/haunted/haunted.h"
+
+namespace tamblor::test {
+namespace {
+
+using namespace haunted;
+
+class HauntedRules : public HauntedTest {
+protected:
+    void SetUp() override {
+        HauntedTest::SetUp();
+        GameMode = 1;
+        LoadTable();
+        Game.GameRunning = true;  // as the ball entry sets it
+        StartOfPlay();
+        platform.ClearSoundLog();
+    }
+    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
+    int Count(const std::string& label) const {
+        std::vector<std::string> heard = platform.Played();
+        return int(std::count(heard.begin(), heard.end(), label));
+    }
+    // The ball on a cell of the map, the cell handler run once; true when
+    // the ball was lost (a new ball entry follows).
+    bool StepOn(float x, float y, float direction = heading::Up) {
+        Put(x, y, direction);
+        return Restarts(HandleCell);
+    }
+    void ClearBounces() {
+        Game.BounceIndex = 1;
+        std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
+    }
+};
+
+TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowAndRepeatsTurnByTwenty) {
+    Put(13.2f, 21, heading::Left, 1.5f);
+    HandleCell();
+    EXPECT_EQ(Game.Score, 10000);
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"stop:0", "pan:-5120", "play:0"}));
+    House.Multiplier = 2;  // the monster is awake
+    Put(13.2f, 21, heading::Left, 1.5f);
+    HandleCell();
+    EXPECT_EQ(Game.Score, 30000);
+    House.Multiplier = 1;
+
+    // The laboratory's floor wall is hard: full speed again, its own knock, no points.
+    Put(25, 13.4f, heading::Up, 1.2f);
+    HandleCell();
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_EQ(Game.Score, 30000);
+    EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"stop:0", "pan:-400", "play:0"}));
+
+    // A plain wall slows the ball by a tenth; the third same bounce in a
+    // row turns it by 20 before it is mirrored.
+    ClearBounces();
+    std::vector<float> out;
+    for (int i = 0; i < 3; ++i) {
+        Put(10, 3.4f, 10, 2.0f);
+        HandleCell();
+        out.push_back(Ball.Direction);
+        EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
+    }
+    EXPECT_EQ(out, (std::vector<float>{86, 86, 106}));
+    EXPECT_EQ(Ops("sounds/WallHit.wav").size(), 6u);
+}
+
+TEST_F(HauntedRules, AnEscapedBallIsPutBackAtTheMiddleHeadingUp) {
+    const uint32_t resets = FieldGuardResets;
+    Put(1.9f, 30, heading::Left);
+    HandleCell();
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_EQ(Ball.Direction, 16);
+    Put(30, 48.0f, heading::Down);  // the edge itself is inside
+    HandleCell();
+    EXPECT_EQ(Ball.X, 30);
+    EXPECT_EQ(FieldGuardResets, resets + 1);
+}
+
+TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonster) {
+    // Rolling left into the right-hand wall: the left door, three cells in.
+    Put(33.2f, 6, heading::Left);
+    HandleCell();
+    EXPECT_FLOAT_EQ(Ball.X, 30.2f);
+    EXPECT_EQ(Ball.Direction, heading::Left);  // passed, not bounced
+    EXPECT_TRUE(House.InLab);
+    EXPECT_EQ(House.LabSide, 1);
+    EXPECT_EQ(platform.Played().back(), "Haunted/v_Welc.wav");
+    // The door it came by is only a wall from inside.
+    Put(31.4f, 6, heading::Right);
+    HandleCell();
+    EXPECT_FALSE(House.MonsterAwake);
+    EXPECT_GT(Ball.Direction, heading::Right);
+    // The far wall is its switch: the monster wakes, the ball is sent out.
+    Put(18.3f, 6, heading::Left);
+    HandleCell();
+    EXPECT_TRUE(House.MonsterAwake);
+    EXPECT_EQ(House.Multiplier, 2);
+    EXPECT_FALSE(House.InLab);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_GE(Ball.Direction, 72);
+    EXPECT_LE(Ball.Direction, 88);
+    EXPECT_EQ(Ops("Haunted/franken.wav"), (std::vector<std::string>{"pan:-10000", "loop:0"}));
+    EXPECT_EQ(Count("Haunted/itsalive.wav"), 1);
+
+    // Asleep again 15 s later, without a word, and the multiplier drops.
+    Wait(14900);
+    Timers();
+    EXPECT_TRUE(House.MonsterAwake);
+    Wait(200);
+    size_t from = Mark();
+    Timers();
+    EXPECT_FALSE(House.MonsterAwake);
+    EXPECT_EQ(House.Multiplier, 1);
+    EXPECT_TRUE(StartedSince(from).empty());
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/franken.wav"));
+
+    // Rolling right into the left-hand wall: in three cells and bounced as
+    // off a right wall in the same step; then the right-hand wall wakes it.
+    Put(16.2f, 6, heading::Right);
+    HandleCell();
+    EXPECT_FLOAT_EQ(Ball.X, 19.2f);
+    EXPECT_GT(Ball.Direction, 100);
+    EXPECT_EQ(House.LabSide, 2);
+    Put(31.4f, 6, heading::Right);
+    HandleCell();
+    EXPECT_TRUE(House.MonsterAwake);
+    EXPECT_EQ(Ops("Haunted/franken.wav").back(), "loop:0");
+    EXPECT_NE(std::find(Ops("Haunted/franken.wav").begin(), Ops("Haunted/franken.wav").end(), "pan:10000"),
+              Ops("Haunted/franken.wav").end());
+}
+
+TEST_F(HauntedRules, TheMonstersReachTakesTheBallOnlyWhileItIsAwake) {
+    LaunchEveryBall();
+    EXPECT_FALSE(StepOn(7.2f, 29.2f));
+    EXPECT_EQ(Count("Haunted/frankeat.wav"), 0);
+    House.MonsterAwake = true;
+    House.Multiplier = 2;
+    Sounds.Monster.Play(true);
+    EXPECT_TRUE(StepOn(7.2f, 29.2f));
+    EXPECT_EQ(Count("Haunted/frankeat.wav"), 1);
+    EXPECT_FALSE(House.MonsterAwake);
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/franken.wav"));
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
+    // The next ball starts with the multiplier back at 1.
+    House.Multiplier = 2;
+    StartOfPlay();
+    EXPECT_EQ(House.Multiplier, 1);
+}
+
+TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsATrap) {
+    const float graves[][2] = {{5.2f, 24.2f}, {12.2f, 29.2f}, {19.2f, 34.2f}, {30.2f, 34.2f},
+                               {37.2f, 29.2f}, {43.2f, 24.2f}, {40.2f, 39.2f}};
+    for (int g = 0; g < 5; ++g) {
+        EXPECT_FALSE(StepOn(graves[g][0], graves[g][1]));
+        EXPECT_FALSE(StepOn(graves[g][0], graves[g][1]));  // touched twice, counted once
+    }
+    EXPECT_EQ(House.GravesTouched, 5);
+    EXPECT_EQ(Game.Score, 250000);
+    EXPECT_EQ(Ops("Haunted/FlyAway.wav").size(), 0u);
+    int glass = 0;
+    for (const char* g : {"Haunted/Glass1.wav", "Haunted/Glass2.wav", "Haunted/Glass3.wav"}) glass += Count(g);
+    EXPECT_EQ(glass, 5);
+
+    // The sixth, with the fire burning: the wind rises and blows it out.
+    House.FireBurning = true;
+    Sounds.FireLoop.Play(true);
+    House.Multiplier = 2;
+    EXPECT_FALSE(StepOn(graves[6][0], graves[6][1]));
+    EXPECT_TRUE(House.WindBlowing);
+    EXPECT_FALSE(House.FireBurning);
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
+    EXPECT_EQ(Game.Score, 250000 + 400000);
+    EXPECT_EQ(House.GravesTouched, 0);
+    EXPECT_EQ(std::count(std::begin(House.GraveTouched), std::end(House.GraveTouched), true), 0);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 25);
+    std::vector<std::string> heard = platform.Played();
+    auto wind = std::find(heard.begin(), heard.end(), "Haunted/windamb.wav");
+    ASSERT_NE(wind, heard.end());
+    EXPECT_EQ(*(wind + 1), "Haunted/fireout.wav");
+    EXPECT_EQ(*(wind + 2), "Haunted/Gusts.wav");
+
+    // Any grave now takes the ball, even one never touched.
+    LaunchEveryBall();
+    EXPECT_TRUE(StepOn(graves[0][0], graves[0][1]));
+    EXPECT_EQ(Count("Haunted/loseball.wav"), 1);
+    EXPECT_EQ(Game.BallsLeft, 1);
+
+    // Ten seconds after it rose it drops, and the multiplier with it.
+    House.Multiplier = 2;
+    Wait(10100);
+    Timers();
+    EXPECT_FALSE(House.WindBlowing);
+    EXPECT_EQ(House.Multiplier, 1);
+    EXPECT_EQ(platform.Played().back(), "Haunted/ShutWind.wav");
+    EXPECT_FALSE(StepOn(graves[0][0], graves[0][1]));
+    EXPECT_EQ(House.GravesTouched, 1);
+}
+
+TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
+    LaunchEveryBall();
+    EXPECT_FALSE(StepOn(8.2f, 5.2f));
+    EXPECT_TRUE(House.FireBurning);
+    EXPECT_EQ(Game.Score, 100000);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 35);
+    EXPECT_EQ(Ball.Direction, heading::Down);
+    EXPECT_TRUE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
+    EXPECT_TRUE(StepOn(8.2f, 5.2f));
+    EXPECT_EQ(Count("Haunted/InFire.wav"), 1);
+    EXPECT_EQ(Game.Score, 100000);
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_FALSE(House.FireBurning);
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
+}
+
+TEST_F(HauntedRules, SpookyZonesSoundAndOnlyOnePays) {
+    StepOn(40.2f, 5.2f);
+    StepOn(8.2f, 39.2f);
+    EXPECT_EQ(Game.Score, 0);
+    EXPECT_EQ(Count("Haunted/Creak.wav"), 1);
+    House.Multiplier = 2;
+    StepOn(20.2f, 22.2f);
+    EXPECT_EQ(Game.Score, 40000);
+    std::vector<std::string> heard = platform.Played();
+    EXPECT_EQ(heard.size(), 3u);
+    EXPECT_EQ(heard[0].rfind("Haunted/SE0", 0), 0u);
+    EXPECT_EQ(heard[2].rfind("Haunted/LE0", 0), 0u);
+}
+
+class HauntedTomb : public HauntedRules {
+protected:
+    // The letters of GRAVE, taken by rolling over them.
+    void Spell(std::initializer_list<int> letters) {
+        const float x[] = {0, 5.2f, 14.2f, 24.2f, 34.2f, 43.2f};
+        for (int l : letters) StepOn(x[l], 17.2f);
+    }
+    void Stones(std::initializer_list<int> at) {
+        std::fill(std::begin(House.StoneLane), std::end(House.StoneLane), uint8_t(0));
+        for (int p : at) House.StoneLane[p] = kStone;
+    }
+    // Presses Shift as each of the next `n` stone cues sounds, `delayMs` after it.
+    void ThrowAtStones(int n, uint64_t delayMs = 10) {
+        for (int i = 0; i < n; ++i) platform.TapWhenSoundStarts("Haunted/ScanSton.wav", scan::LeftShift, delayMs, 30);
+    }
+};
+
+TEST_F(HauntedTomb, LettersCountOnlyInOrderAndEOpensTheTombMode) {
+    Spell({2, 1, 1, 3});  // R too early; G twice
+    EXPECT_EQ(House.Spelling, 1);
+    EXPECT_EQ(Game.Score, 40000);
+    EXPECT_EQ(Count("Haunted/FlyAway.wav"), 4);
+    EXPECT_EQ(Count("Haunted/v_G.wav"), 1);
+    EXPECT_EQ(Count("Haunted/v_R.wav"), 0);
+    Spell({2, 3, 4});
+    EXPECT_EQ(House.Spelling, 4);
+    EXPECT_EQ(Game.Score, 160000);
+
+    // The E: the tomb mode runs its hundred positions; nothing thrown.
+    House.MonsterAwake = true;
+    House.Multiplier = 2;
+    Sounds.Monster.Play(true);
+    const uint32_t before = GetTick();
+    Spell({5});
+    EXPECT_GE(GetTick() - before, 100u * 120);
+    EXPECT_FALSE(House.MonsterAwake);
+    EXPECT_EQ(House.Multiplier, 2);  // kept until the next ball or the wind drops
+    EXPECT_EQ(Count("Haunted/ScanSton.wav"), 6);
+    EXPECT_EQ(Count("sounds/ScanBeep.wav"), 94);
+    EXPECT_EQ(Count("Haunted/v_NoStns.wav"), 1);
+    EXPECT_EQ(Game.Score, 160000 + 80000);
+    EXPECT_EQ(House.Spelling, 0);
+    EXPECT_EQ(Game.TableLevel, 1);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));  // the ball rolls on, heard
+    EXPECT_TRUE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
+    EXPECT_EQ(platform.Played().back(), "Haunted/FlyAway.wav");
+    EXPECT_EQ(std::count(std::begin(House.StoneLane), std::end(House.StoneLane), kStone), 0);
+}
+
+TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
+    // Seven stones, seven presses as each sounds: six fall, the last press is spent.
+    Stones({12, 28, 44, 60, 76, 92, 98});
+    ThrowAtStones(7);
+    House.StonesKnocked = 0;
+    TombMode();
+    EXPECT_EQ(House.Throws, 0);  // reset after the mode
+    EXPECT_EQ(Count("Haunted/Throw.wav"), 6);
+    EXPECT_EQ(Count("Haunted/StoneDwn.wav"), 6);
+    EXPECT_EQ(Game.Score, 6 * 50000 + 500000);
+    EXPECT_EQ(Game.BallsLeft, 3);
+    std::vector<std::string> heard = platform.Played();
+    auto report = std::find(heard.begin(), heard.end(), "Haunted/V6.wav");
+    ASSERT_NE(report, heard.end());
+    EXPECT_EQ(*(report + 1), "Haunted/v_Stones.wav");
+    EXPECT_EQ(*(report + 2), "Haunted/allstone.wav");
+    EXPECT_EQ(std::count(report, heard.end(), "Haunted/xtraball.wav"), 1);
+
+    // A press one position after a stone still knocks it; two after misses
+    // and is used up.
+    platform.ClearSoundLog();
+    Game.Score = 0;
+    Game.TableLevel = 0;
+    Stones({20, 50});
+    ThrowAtStones(1, 130);
+    ThrowAtStones(1, 250);
+    House.StonesKnocked = 0;
+    TombMode();
+    EXPECT_EQ(Count("Haunted/Throw.wav"), 2);
+    EXPECT_EQ(Game.Score, 50000);
+    heard = platform.Played();
+    report = std::find(heard.begin(), heard.end(), "Haunted/V1.wav");
+    ASSERT_NE(report, heard.end());
+    EXPECT_EQ(*(report + 1), "Haunted/v_stone.wav");
+    EXPECT_EQ(Game.BallsLeft, 3);
+}
+
+TEST_F(HauntedTomb, TheLaneQuickensWithEachTombModeAndEscapeThereEndsTheGame) {
+    auto timed = [] {
+        const uint32_t before = GetTick();
+        TombMode();
+        return GetTick() - before;
+    };
+    Game.TableLevel = 0;
+    const uint32_t first = timed();
+    EXPECT_EQ(Game.TableLevel, 1);
+    Game.TableLevel = 8;
+    const uint32_t eighth = timed();
+    EXPECT_EQ(Game.TableLevel, 8);
+    EXPECT_GE(first, 100u * 120);
+    EXPECT_GE(eighth, 100u * 80);
+    EXPECT_GE(first - eighth, 100u * 25);  // 120 ms a position at first, 80 ms from the eighth on
+
+    Game.Score = 123456;
+    AnswerTheLastPrompt();
+    platform.TapAt(platform.NowMs() + 500, scan::Escape, 50);
+    EXPECT_TRUE(RunUntilMainMenu(TombMode));
+    EXPECT_EQ(Game.Score, 0);
+    EXPECT_EQ(BestScore[kHauntedHouse], 0);
+    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/GraveAmb.wav"));
+}
+
+TEST_F(HauntedRules, TheExtraBallPaysTimesTheMultiplierAndKeepsTheMusicVolume) {
+    MusicVolume[kHauntedHouse] = -700;
+    StartOfPlay();
+    House.Multiplier = 2;
+    Game.Score = 10000001;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, 3);
+    EXPECT_EQ(Game.Score, 10000001 + 200000);
+    EXPECT_EQ(Count("Haunted/xtraball.wav"), 1);
+    EXPECT_EQ(Ops("Haunted/lvlmusic.wav").back(), "volume:-700");
+    EXPECT_EQ(Ops("sounds/ball.wav").back(), "volume:0");
+}
+
+TEST_F(HauntedRules, ClassicDrainNeedsTheFlipperWithinASecondAndWarnsOnTheWayDown) {
+    // On the way down above the drain the warning sounds, pitched by the row.
+    Put(25, 40, heading::Down);
+    DrainWarningBox();
+    EXPECT_EQ(Ops("sounds/ProxBeep.wav"), (std::vector<std::string>{"pan:0", "frequency:30050", "loop:0"}));
+    Put(25, 40, heading::Up);
+    DrainWarningBox();
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+
+    // The flipper up: back up at full speed, no wall in the same step.
+    Game.FlipperUp = true;
+    Put(25, 45.6f, heading::Down, 1.2f);
+    EXPECT_FALSE(Restarts(HandleCell));
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_GE(Ball.Direction, 6);
+    EXPECT_LE(Ball.Direction, 26);
+
+    // Down: flushed and lost.
+    Game.FlipperUp = false;
+    LaunchEveryBall();
+    EXPECT_TRUE(StepOn(25, 45.6f, heading::Down));
+    EXPECT_EQ(Count("sounds/flush.wav"), 1);
+    EXPECT_EQ(Game.BallsLeft, 1);
+}
+
+TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideTheCircle) {
+    GameMode = 0;
+    std::set<float> shots;
+    for (int k = 0; k < 48; ++k) {
+        const uint8_t side = k % 2 ? scan::RightShift : scan::LeftShift;
+        platform.TapAt(platform.NowMs() + 50, side, 40);
+        platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, side, 40);
+        Put(25, 46.2f, heading::Down, 1.0f);
+        EXPECT_FALSE(Restarts(HandleCell));
+        EXPECT_EQ(Ball.X, 25);
+        EXPECT_EQ(Ball.Y, 45);
+        EXPECT_EQ(Ball.Speed, SpeedFactor);
+        EXPECT_TRUE(Game.ScanDone);
+        EXPECT_GE(Ball.Direction, 0);
+        EXPECT_LT(Ball.Direction, 128);
+        shots.insert(Ball.Direction);
+        Wait(100);
+    }
+    EXPECT_GT(shots.size(), 30u);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Count("Haunted/ScanA.wav") > 0, true);  // the A stands straight above the drain
+}
+
+TEST_F(HauntedRules, StatusWaitsForTheCommandKeysAndTellsScoreAndBalls) {
+    Game.Score = 70000;
+    platform.SetKeyDown(scan::Delete, true);
+    PollKeyboard();
+    InPlayKeys();  // Delete turns the music down
+    platform.SetKeyDown(scan::S, true);
+    PollKeyboard();
+    size_t from = Mark();
+    InPlayKeys();
+    EXPECT_EQ(Count("sounds/v_UHave.wav"), 0);
+    platform.SetKeyDown(scan::Delete, false);
+    PollKeyboard();
+    UpdateCommandKeysReleased();
+    InPlayKeys();
+    std::vector<std::string> heard = StartedSince(from);
+    ASSERT_GE(heard.size(), 6u);
+    EXPECT_EQ(heard[0], "sounds/v_UHave.wav");
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), N(3)), 1);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_BsLeft.wav"), 1);
+    platform.SetKeyDown(scan::S, false);
+}
+
+// Whole games through the table loop and the menus, as the player plays them.
+class HauntedGames : public HauntedTest {
+protected:
+    // Answers every launch prompt and, in accessible mode, every drain: a
+    // side chosen at once and a shot some time into the sweep.
+    void PlayAlong() {
+        platform.OnYield([this] {
+            for (const SoundEvent& e : platform.SoundLog()) {
+                if (e.op == "loop" && e.label == "sounds/ScanWait.wav") {
+                    platform.TapAt(platform.NowMs() + 100, scan::LeftShift, 40);
+                    platform.TapAt(platform.NowMs() + 400 + (shots_++ * 797) % 5000, scan::LeftShift, 40);
+                } else if (e.op == "play" && e.label == "sounds/LReady.wav") {
+                    platform.TapAt(platform.NowMs() + 100, scan::Space, 600);
+                } else if (e.op == "play" && e.label == "sounds/v_PAKTC.wav") {
+                    platform.TapAt(platform.NowMs() + 900, scan::Return, 100);
+                }
+            }
+            heard_.insert(heard_.end(), platform.SoundLog().begin(), platform.SoundLog().end());
+            platform.ClearSoundLog();
+        });
+    }
+    std::vector<std::string> Heard() const {
+        std::vector<std::string> out;
+        for (const SoundEvent& e : heard_)
+            if (e.op == "play" || e.op == "loop") out.push_back(e.label);
+        return out;
+    }
+    void TearDown() override {
+        platform.OnYield(nullptr);
+        HauntedTest::TearDown();
+    }
+    std::vector<SoundEvent> heard_;
+    uint64_t shots_ = 0;
+};
+
+TEST_F(HauntedGames, AnAccessibleGameEndsWhenTheRulesTakeTheLastBallAndStoresTheBestScore) {
+    GameMode = 0;
+    BestScore[kHauntedHouse] = 1000;
+    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
+    LoadTable();
+    PlayAlong();
+    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
+    const std::vector<std::string> heard = Heard();
+    int lost = 0;
+    for (const char* cause : {"Haunted/frankeat.wav", "Haunted/loseball.wav", "Haunted/InFire.wav"})
+        lost += int(std::count(heard.begin(), heard.end(), cause));
+    EXPECT_EQ(lost, 3 + int(Game.ExtraBallLevel) - 1 + int(std::count(heard.begin(), heard.end(), "Haunted/allstone.wav")));
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/flush.wav"), 0);
+    EXPECT_GT(std::count(heard.begin(), heard.end(), "sounds/ScanWait.wav"), 0);
+    ASSERT_GT(Game.Score, 1000);
+    EXPECT_EQ(BestScore[kHauntedHouse], Game.Score);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), Version), Game.Score);
+    auto over = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
+    ASSERT_NE(over, heard.end());
+    EXPECT_EQ(*(over + 1), "sounds/v_NHTS.wav");
+    EXPECT_EQ(*(over + 2), "sounds/v_YSW.wav");
+    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 1);
+    EXPECT_TRUE(Sounds.Music.Empty());
+}
+
+TEST_F(HauntedGames, ATiltedGameStoresNothingAndEscapeForfeitsTheScore) {
+    GameMode = 1;
+    LoadTable();
+    Game.BallsLeft = 0;
+    PlayAlong();
+    platform.TapAt(platform.NowMs() + 4000, scan::Return, 2500);
+    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
+    EXPECT_TRUE(Game.Tilted);
+    EXPECT_EQ(BestScore[kHauntedHouse], 0);
+    std::vector<std::string> heard = Heard();
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/tilt.wav"), 1);
+
+    heard_.clear();
+    LoadTable();
+    platform.TapAt(platform.NowMs() + 4000, scan::Escape, 2500);
+    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
+    EXPECT_EQ(Game.Score, 0);
+    EXPECT_EQ(BestScore[kHauntedHouse], 0);
+    heard = Heard();
+    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
+    ASSERT_NE(said, heard.end());
+    EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
+}
+
+// The program itself: the table chosen from the main menu in classic mode,
+// the ball left to drain, and the best score read back by the high-score menu.
+class HauntedProgram : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        std::vector<ArchiveMember> members = TableMembers(haunted::kTable, HauntedSounds(), "haunted/haunted.mapsrc");
+        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+        UseArchive(members, false);
+        WriteMenuLooseFiles();
+    }
+    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
+};
+
+TEST_F(HauntedProgram, AClassicGameLeftAloneDrainsEveryBallAndItsScoreIsReadBack) {
+    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
+    On("sounds/menu/mnuInstr.wav", scan::Down);
+    On("sounds/menu/mnuSS.wav", scan::Down);
+    On("sounds/menu/mnuHeist.wav", scan::Down);
+    On("sounds/menu/mnuSFRI.wav", scan::Down);
+    On("sounds/menu/mnuHH.wav", scan::Return);
+    for (int i = 0; i < 12; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 300, 80);
+    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
+    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to the high scores
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Escape);
+    On("sounds/menu/mnuHighS.wav", scan::Escape);
+    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
+    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+    EXPECT_EQ(GameMode, 1);
+    const std::vector<std::string> played = platform.Played();
+    const long drains = std::count(played.begin(), played.end(), "sounds/flush.wav");
+    EXPECT_EQ(drains, 3 + long(std::count(played.begin(), played.end(), "Haunted/xtraball.wav")) -
+                          long(std::count(played.begin(), played.end(), "Haunted/frankeat.wav")) -
+                          long(std::count(played.begin(), played.end(), "Haunted/loseball.wav")) -
+                          long(std::count(played.begin(), played.end(), "Haunted/InFire.wav")));
+    ASSERT_GT(BestScore[kHauntedHouse], 0);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), "1.0"), BestScore[kHauntedHouse]);
+    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
+    auto from = std::find(readout, played.end(), "sounds/menu/mnuHH.wav");
+    auto to = std::find(from, played.end(), "sounds/menu/mnuWW.wav");
+    ASSERT_NE(to, played.end());
+    EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kHauntedHouse]));
+}
+
+}  // namespace
+}  // namespace tamblor::test
