@@ -209,6 +209,10 @@ void StartOfPlay() {
     ResetTombState();
     PutOutFire();
     SendMonsterToSleep();
+    // A wind the last ball raised drops with it: its gusts stopped when that
+    // ball was lost, and a trap the player cannot hear must not take this one.
+    House.WindBlowing = false;
+    House.WindTimer.Stop();
     sndBall.Play(true);
     sndBall.SetVolume(0);
     Ball.Speed = SpeedFactor;
