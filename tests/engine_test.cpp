@@ -14,7 +14,9 @@
 #include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
+#include "core/startup.h"
 #include "support/game_fixture.h"
+#include "support/table_fixture.h"
 
 namespace tamblor::test {
 namespace {
@@ -484,6 +486,57 @@ TEST_F(EngineTest, TheClassicFlipperWindowStaysOpenForOneSecond) {
     CommandKeysReleased = true;
     FlipperKeys(true);
     EXPECT_FALSE(Game.FlipperUp);
+}
+
+// A table made of nothing but what the loop reads from its description.
+SoundSlot gMusic, gLoop;
+const TableSound kStereoAndMono[] = {{&gMusic, "test/music.wav", true}, {&gLoop, "test/loop.wav"}};
+SoundSlot* const kBothLoops[] = {&gMusic, &gLoop};
+
+TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndItsMultiplierAndMusicLevelSurviveTheExtraBall) {
+    TableDesc t{};
+    t.id = kSafari;
+    t.mapMember = "test/test.map";
+    t.mapFile = "test.map";
+    t.sounds = kStereoAndMono;
+    t.loops = kBothLoops;
+    t.music = &gMusic;
+    t.scoreMultiplier = [] { return 3; };
+    UseArchive(TableMembers(t, {{{"test/music.wav", 1000}, {"test/loop.wav", 1000}}, {"test/music.wav"}},
+                            "pacman/pacman.mapsrc"),
+               false);
+    InitGame();
+    platform.ClearSoundLog();
+    LoadTable(t);
+    // One second of sound: 22050 frames whether it has one channel or two.
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.op == "create") {
+            EXPECT_NEAR(double(e.value), 22050, 200) << e.label;
+        }
+    }
+
+    // The extra ball pays times the multiplier; every loop comes back at
+    // the level it had, the ball at full volume.
+    gMusic.Play(true);
+    gMusic.SetVolume(-1200);
+    gLoop.Play(true);
+    Game.Score = 10000001;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.Score, 10000001 + 300000);
+    EXPECT_EQ(gMusic.Volume(), -1200);
+    EXPECT_EQ(gLoop.Volume(), 0);
+    EXPECT_EQ(sndBall.Volume(), 0);
+
+    // A hard wall: base speed and the second bumper's knock at the ball.
+    Ball = {36, 20, 0, 1.0f};
+    platform.ClearSoundLog();
+    HardWallHit();
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    std::vector<std::string> knock;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.label == "sounds/bumper2.wav") knock.push_back(e.op + ":" + std::to_string(e.value));
+    EXPECT_EQ(knock, (std::vector<std::string>{"stop:0", "pan:4000", "play:0"}));
+    UnloadTable(t);
 }
 
 }  // namespace

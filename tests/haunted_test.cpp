@@ -418,25 +418,38 @@ TEST_F(HauntedRules, ClassicDrainNeedsTheFlipperWithinASecondAndWarnsOnTheWayDow
 
 TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideTheCircle) {
     GameMode = 0;
-    std::set<float> shots;
-    for (int k = 0; k < 48; ++k) {
-        const uint8_t side = k % 2 ? scan::RightShift : scan::LeftShift;
-        platform.TapAt(platform.NowMs() + 50, side, 40);
-        platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, side, 40);
-        Put(25, 46.2f, heading::Down, 1.0f);
-        EXPECT_FALSE(Restarts(HandleCell));
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 45);
-        EXPECT_EQ(Ball.Speed, SpeedFactor);
-        EXPECT_TRUE(Game.ScanDone);
-        EXPECT_GE(Ball.Direction, 0);
-        EXPECT_LT(Ball.Direction, 128);
-        shots.insert(Ball.Direction);
-        Wait(100);
+    // A shot at every position of each side's sweep.
+    std::set<float> shots[2];
+    for (int side = 0; side < 2; ++side) {
+        const uint8_t key = side == 0 ? scan::LeftShift : scan::RightShift;
+        for (int k = 0; k < 46; ++k) {
+            platform.TapAt(platform.NowMs() + 50, key, 40);
+            platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, key, 40);
+            Put(25, 46.2f, heading::Down, 1.0f);
+            EXPECT_FALSE(Restarts(HandleCell));
+            EXPECT_EQ(Ball.X, 25);
+            EXPECT_EQ(Ball.Y, 45);
+            EXPECT_EQ(Ball.Speed, SpeedFactor);
+            EXPECT_TRUE(Game.ScanDone);
+            EXPECT_GE(Ball.Direction, 0);
+            EXPECT_LT(Ball.Direction, 128);
+            shots[side].insert(Ball.Direction);
+            Wait(100);
+        }
     }
-    EXPECT_GT(shots.size(), 30u);
+    // The left sweep leaves at 40 down to 1 and, past straight up-left,
+    // at 123 to 128, which is heading 0 again: the wall rules know no 128.
+    EXPECT_EQ(shots[0].size(), 46u);
+    EXPECT_EQ(*shots[0].begin(), 0);
+    EXPECT_EQ(*shots[0].rbegin(), 127);
+    EXPECT_EQ(shots[0].count(41), 0u);
+    // The right one at 120..126 and -1 (127) up to 37.
+    EXPECT_EQ(shots[1].size(), 46u);
+    EXPECT_EQ(shots[1].count(127), 1u);
+    EXPECT_EQ(shots[1].count(37), 1u);
+    EXPECT_EQ(shots[1].count(38), 0u);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    EXPECT_EQ(Count("Haunted/ScanA.wav") > 0, true);  // the A stands straight above the drain
+    EXPECT_GT(Count("Haunted/ScanA.wav"), 0);  // the A stands straight above the drain
 }
 
 TEST_F(HauntedRules, StatusWaitsForTheCommandKeysAndTellsScoreAndBalls) {
