@@ -19,7 +19,7 @@ namespace tamblor::test {
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int kGamesPerMode = 8;  // the sanitizers slow every step; the first seeds still reach every event
+constexpr int kGamesPerMode = 4;  // the sanitizers slow every step: a few games for memory faults, not coverage
 #else
 constexpr int kGamesPerMode = 100;
 #endif
@@ -174,17 +174,21 @@ TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscaped
                std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
     }
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::cout << "[ bot ] both modes: " << wallSeconds << " s of wall time" << std::endl;
 
+    for (const BotFigures* figures : {&classic, &accessible}) {
+        EXPECT_EQ(figures->games, games);
+        EXPECT_LE(figures->longestStallMs, kStallLimitMs);
+    }
+    EXPECT_EQ(FieldGuardResets, guardResets);
+#if !defined(__SANITIZE_ADDRESS__)
     const char* const everywhere[] = {
         "monster woken", "double score", "ball grabbed", "wind raised", "grave trap", "fire lit", "ball burnt",
         "spooky effect", "spooky creak", "spooky zone that pays", "letter G", "letter R", "letter A", "letter V",
         "letter E", "tomb mode", "tomb mode with fewer stones down", "grave", "bumper", "hard wall", "game over"};
     auto reached = [](const BotFigures& f, const char* event) { return f.events.count(event) ? f.events.at(event) : 0; };
-    for (const BotFigures* figures : {&classic, &accessible}) {
-        EXPECT_EQ(figures->games, games);
+    for (const BotFigures* figures : {&classic, &accessible})
         for (const char* event : everywhere) EXPECT_GT(reached(*figures, event), 0) << event;
-        EXPECT_LE(figures->longestStallMs, kStallLimitMs);
-    }
     EXPECT_GT(reached(classic, "drain saved"), 0);
     EXPECT_GT(reached(classic, "drain lost"), 0);
     EXPECT_GT(reached(accessible, "drain shot"), 0);
@@ -193,8 +197,6 @@ TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscaped
                   reached(accessible, "tomb mode with all six stones down"),
               0);
     EXPECT_GT(reached(classic, "extra ball") + reached(accessible, "extra ball"), 0);
-    EXPECT_EQ(FieldGuardResets, guardResets);
-#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(wallSeconds, 120);
 #endif
 }
