@@ -56,35 +56,36 @@ protected:
 };
 
 TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
-    // A bumper below the ball: reflected, scored, and back to full speed.
-    Put(24, 10, heading::Down, 2.0f);
+    // A bumper below the ball (the corner of the house): reflected, scored,
+    // and back to full speed.
+    Put(23, 18, heading::Down, 2.0f);
     HandleCell();
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_GE(Ball.Direction, 6);
     EXPECT_LE(Ball.Direction, 26);
     EXPECT_EQ(Game.Score, 10000);
-    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-800", "play:0"}));
+    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-1200", "play:0"}));
 
     // A wall slows the ball by a tenth and clicks.
-    Put(22, 8, heading::Up, 2.0f);
+    Put(22, 18, heading::Down, 2.0f);
     HandleCell();
-    EXPECT_GE(Ball.Direction, 70);
+    EXPECT_LE(Ball.Direction, 26);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-1600", "play:0"}));
 
-    // The house's top holds the ball in, unless power is on.
-    Put(25, 20, heading::Up, 2.0f);
+    // The house's top keeps the ball out, unless power is on.
+    Put(21, 18, heading::Down, 2.0f);
     HandleCell();
-    EXPECT_GE(Ball.Direction, 70);
+    EXPECT_LE(Ball.Direction, 26);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     PacMan.PowerActive = true;
-    Put(25, 20, heading::Up);
+    Put(21, 18, heading::Down);
     HandleCell();
-    EXPECT_EQ(Ball.Direction, heading::Up);
+    EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_EQ(Ball.Speed, 3.0f);
     PacMan.PowerActive = false;
 
-    // In the bottom-left corner, straight down: the floor re-aims the ball
+    // In a corner with a floor below and a wall to the left, straight down: the floor re-aims the ball
     // first (6..26), then the left wall mirrors what still heads left (and
     // the nudge turns a heading the wall left alone by 4). Left wall first,
     // the ball would always leave at 20.
@@ -92,7 +93,7 @@ TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
     for (int i = 0; i < 200; ++i) {
         Game.BounceIndex = 1;
         std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
-        Put(2, 47, heading::Down);
+        Put(2, 43, heading::Down);
         HandleCell();
         seen.insert(Ball.Direction);
     }
@@ -138,7 +139,7 @@ TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
 TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     // The bottom hole: position 20 leaves at heading 5 (up, a little left).
     ShootAtPosition(20);
-    Put(46, 37, heading::Right);
+    Put(47, 35, heading::Right);
     HandleCell();
     EXPECT_EQ(Ball.X, 25);
     EXPECT_EQ(Ball.Y, 44);
@@ -150,7 +151,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // The top hole: position 20 leaves at 92 (down, a little left).
     ShootAtPosition(20);
-    Put(3, 17, heading::Down);
+    Put(2, 14, heading::Down);
     HandleCell();
     EXPECT_EQ(Ball.Y, 6);
     EXPECT_EQ(Ball.Direction, 92);
@@ -165,14 +166,14 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // A Shift held as the ball drops in fires along the first probe: left.
     platform.SetKeyDown(scan::LeftShift, true);
-    Put(3, 17, heading::Down);
+    Put(2, 14, heading::Down);
     HandleCell();
     EXPECT_EQ(Ball.Direction, heading::Left);
     platform.SetKeyDown(scan::LeftShift, false);
 
     // Escape in the scan ends the game: the ball stays in the hole.
     platform.SetKeyDown(scan::Escape, true);
-    Put(46, 37, heading::Right);
+    Put(47, 35, heading::Right);
     HandleCell();
     EXPECT_FALSE(Game.GameRunning);
     EXPECT_FALSE(Game.ScanDone);
@@ -223,7 +224,7 @@ TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
 
 TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     // A pill: power, its cue, 50000; the siren gives way to the power loop.
-    Put(3, 9, heading::Up);
+    Put(14, 11, heading::Up);
     double before = Game.Score;
     HandleCell();
     EXPECT_TRUE(PacMan.PowerActive);
@@ -234,7 +235,7 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
 
     // Another pill touched during power mode is not eaten and stays.
     PowerPill(2);  // (as if eaten elsewhere) restarts nothing of pill 4
-    Put(46, 40, heading::Down);
+    Put(30, 38, heading::Down);
     HandleCell();
     EXPECT_FALSE(PacMan.PillEaten[4]);
 
@@ -253,7 +254,7 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     EXPECT_FALSE(PacMan.PowerActive);
     EXPECT_EQ(PacMan.GhostValue, 20000);
     EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
-    HandleCell();  // now the pill at (46, 40) is eaten
+    HandleCell();  // now the pill at (30, 38) is eaten
     EXPECT_TRUE(PacMan.PillEaten[4]);
     before = Game.Score;
     Ghost(2);
@@ -279,8 +280,8 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
     PacMan.GhostEaten[3] = true;
     PacMan.PowerActive = false;
     size_t from = Mark();
-    Put(12, 22, heading::Left);
-    HandleCell();  // ghost 1, in its alcove, takes the ball (after the walls around it)
+    Put(8, 12, heading::Left);
+    HandleCell();  // ghost 1, in its room, takes the ball
     std::vector<std::string> heard = StartedSince(from);
     heard.erase(std::remove(heard.begin(), heard.end(), "sounds/WallHit.wav"), heard.end());
     std::vector<std::string> expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(2), "sounds/v_BsLeft.wav",

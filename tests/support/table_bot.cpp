@@ -137,8 +137,9 @@ void TableBot::OnYield() {
 
     // The player's own moves while the ball rolls.
     if (gamePlayMs_ > budgetMs_) {
+        // Until the game ends: a press that lands in a spoken cue is swallowed.
         Tap(0, scan::Escape, 100);
-        ended_ = true;
+        busyUntil_ = now + 2000;
     } else if (Move(now)) {
     } else if (tiltThisGame_ && gamePlayMs_ > tiltAt_) {
         Tap(0, scan::Return);
