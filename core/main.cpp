@@ -6,6 +6,7 @@
 #include "platform/sdl_platform.h"
 
 int main() {
+    if (tamblor::IsMessageBoxHelper()) return tamblor::RunMessageBoxHelper();
     tamblor::SdlPlatform platform;
     tamblor::InstallPlatform(platform.Services());
     try {
