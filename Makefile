@@ -13,7 +13,7 @@ export CCACHE_NOHASHDIR ?= 1
 
 BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
 DATA_PKGS  = festival festvox-us-slt-hts
-TEST_PKGS  = xvfb xdotool
+TEST_PKGS  = xvfb xdotool x11-utils
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
 

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -207,7 +208,14 @@ public:
         envp.push_back(nullptr);
         char name[] = "tamblor";
         char* argv[] = {name, nullptr};
-        if (::posix_spawn(&pid_, "/proc/self/exe", &actions, nullptr, argv, envp.data()) != 0) pid_ = -1;
+        // A process group of its own: the box may be drawn by a process the
+        // helper forks, and ending the group ends that one too.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        if (::posix_spawn(&pid_, "/proc/self/exe", &actions, &attributes, argv, envp.data()) != 0) pid_ = -1;
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         ::close(text_pipe[0]);
         if (pid_ > 0) {
@@ -223,7 +231,7 @@ public:
     }
     ~BoxHelper() {
         if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
+        ::kill(-pid_, SIGTERM);
         while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
         }
     }
@@ -267,7 +275,20 @@ bool IsMessageBoxHelper() {
     return flag != nullptr && std::strcmp(flag, "1") == 0;
 }
 
+extern "C" void EndBoxGroup(int) {
+    // The whole group: the helper and whatever draws its box.
+    ::kill(0, SIGTERM);
+}
+
 int RunMessageBoxHelper() {
+    // Goes when the game goes, however it ends.
+    struct sigaction action = {};
+    action.sa_handler = EndBoxGroup;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() == 1) return 1;  // the game is already gone
     std::string text;
     char chunk[4096];
     for (;;) {

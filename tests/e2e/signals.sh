@@ -31,7 +31,9 @@ wait_for() {
 # Lines of the log read so far (start_game starts a fresh log).
 mark() { LOG_MARK=$(cat "$WORK/game.log" 2>/dev/null | wc -l); }
 traced() { tail -n +"$(( LOG_MARK + 1 ))" "$WORK/game.log" | grep -qF "tamblor-trace: sound $1"; }
-box_up() { xdotool search --name '^Tamblor$' >/dev/null 2>&1; }
+# The box is the top-level window named just "Tamblor" (the game's own is
+# "Tamblor v..."). xdotool cannot read the UTF-8 name the box sets.
+box_up() { xwininfo -root -children 2>/dev/null | grep -qF '"Tamblor": ('; }
 box_gone() { ! box_up; }
 
 # end_by SIGNAL: sends it and checks the game is gone within a second.
