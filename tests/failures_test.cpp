@@ -10,6 +10,7 @@
 
 #include "audio/archive.h"
 #include "audio/archive_format.h"
+#include "audio/sound.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -128,6 +129,21 @@ TEST_F(FailuresTest, EveryErrorReportIsHeardAndKeptInTheFileItNames) {
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(platform.Messages().back(), StandardErrorText("Announcement", 53, "gone"));
     EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/report.wav");
+}
+
+TEST_F(FailuresTest, AMemberTheArchiveLacksIsSkippedAndNamedOnceOnStandardError) {
+    UseArchive(StandardMembers());
+    ::testing::internal::CaptureStderr();
+    PlaySound("heist/nothere.wav", 0, true);
+    PlayAndWait("heist/nothere.wav");
+    SoundSlot slot;
+    CreateSoundBuffer(slot, "Heist/NotHere.wav");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("the archive holds no sound 'heist/nothere.wav'"), std::string::npos) << err;
+    EXPECT_EQ(err.find("no sound", err.find("no sound") + 1), std::string::npos) << err;
+    EXPECT_TRUE(platform.Played().empty());
+    EXPECT_TRUE(platform.Messages().empty());
+    EXPECT_TRUE(slot.Empty());
 }
 
 TEST_F(FailuresTest, ASaveThatFailsIsHeard) {
