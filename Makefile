@@ -17,7 +17,7 @@ endif
 
 BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
 DATA_PKGS  = festival festvox-us-slt-hts
-TEST_PKGS  = xvfb xdotool
+TEST_PKGS  = xvfb xdotool x11-utils
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
 
@@ -70,12 +70,26 @@ bench: build
 fuzz-deps:
 	$(call install_missing,$(FUZZ_PKGS) $(BUILD_PKGS))
 
-fuzz: fuzz-deps
+# Every parser the game has, each fuzzed for FUZZ_SECONDS from seeds made
+# out of the real game data (tests/fuzz/seeds.sh). Prints, per target, the
+# executions and the crashes; crash inputs go to $(FUZZ_BUILD)/crashes/.
+FUZZ_TARGETS = fuzz_archive fuzz_settings fuzz_map fuzz_wav
+
+fuzz: fuzz-deps deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target gamedata tmbtool tamblor
 	CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_FUZZ=ON -DTAMBLOR_GAME_DATA=OFF
-	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_archive fuzz_settings
-	mkdir -p $(FUZZ_BUILD)/corpus/archive $(FUZZ_BUILD)/corpus/settings
-	$(FUZZ_BUILD)/tests/fuzz/fuzz_archive -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/archive
-	$(FUZZ_BUILD)/tests/fuzz/fuzz_settings -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_BUILD)/corpus/settings
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	bash tests/fuzz/seeds.sh $(BUILD) $(FUZZ_BUILD)/seeds
+	@failed=0; for t in $(FUZZ_TARGETS); do \
+	  rm -rf $(FUZZ_BUILD)/crashes/$$t; mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/crashes/$$t; \
+	  echo "fuzz: $$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/tests/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 -rss_limit_mb=2048 \
+	    -artifact_prefix=$(FUZZ_BUILD)/crashes/$$t/ $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/seeds/$$t \
+	    >$(FUZZ_BUILD)/$$t.log 2>&1 || failed=1; \
+	  runs=$$(sed -n 's/^stat::number_of_executed_units: *//p' $(FUZZ_BUILD)/$$t.log); \
+	  crashes=$$(ls $(FUZZ_BUILD)/crashes/$$t | wc -l); \
+	  echo "fuzz: $$t: $${runs:-?} executions, $$crashes crashes (log: $(FUZZ_BUILD)/$$t.log)"; \
+	done; exit $$failed
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,5 +1,7 @@
 #include "audio/archive.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "core/errors.h"
 #include "core/app.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
 
 namespace tamblor {
 
@@ -18,6 +21,8 @@ namespace {
 std::FILE* g_file = nullptr;
 int64_t g_fileSize = 0;
 int g_entryCount = 0;
+int32_t g_directoryOffset = 0;
+int32_t g_directoryLength = 0;
 std::vector<ArchiveEntry> g_entries;
 
 // Reads `length` bytes at `offset`; whatever lies beyond the file is zero.
@@ -63,20 +68,28 @@ void CloseArchive() {
     g_file = nullptr;
     g_fileSize = 0;
     g_entryCount = 0;
+    g_directoryOffset = g_directoryLength = 0;
     g_entries.clear();
 }
 
 int OpenArchive(const std::string& fileName) {
     CloseArchive();
-    g_file = std::fopen((ProgramFolder() + "/" + fileName).c_str(), "rb");
-    if (g_file == nullptr) return 0;
+    // A FIFO or a folder in the archive's place must not hang the start.
+    std::string error;
+    int fd = OpenRegularFile(ProgramFolder() + "/" + fileName, error);
+    if (fd < 0) return 0;
+    g_file = ::fdopen(fd, "rb");
+    if (g_file == nullptr) {
+        ::close(fd);
+        return 0;
+    }
     if (std::fseek(g_file, 0, SEEK_END) == 0) g_fileSize = std::ftell(g_file);
     if (g_fileSize < 0) g_fileSize = 0;
 
     uint8_t header[kArchiveHeaderSize];
     ReadAt(0, header, sizeof header);
-    int32_t directoryOffset = ReadLe32(header + 4);
-    int32_t directoryLength = ReadLe32(header + 8);
+    int32_t directoryOffset = g_directoryOffset = ReadLe32(header + 4);
+    int32_t directoryLength = g_directoryLength = ReadLe32(header + 8);
     g_entryCount = directoryLength > 0 ? directoryLength / int32_t(kArchiveEntrySize) : 0;
     int toRead = std::min(g_entryCount, kArchiveMaxEntries);
     // Entries beyond the end of the file would be invented, not read.
@@ -88,6 +101,27 @@ int OpenArchive(const std::string& fileName) {
     g_entries.reserve(toRead);
     for (int i = 0; i < toRead; ++i) g_entries.push_back(ParseEntry(&directory[i * kArchiveEntrySize]));
     return g_entryCount;
+}
+
+std::string ArchiveDamage() {
+    if (g_file == nullptr) return "the file is missing or cannot be read";
+    if (g_fileSize < int64_t(kArchiveHeaderSize)) return "it is too short to hold even its header";
+    int64_t end = int64_t(g_directoryOffset) + g_directoryLength;
+    if (g_directoryOffset < int32_t(kArchiveHeaderSize) || g_directoryLength <= 0 ||
+        g_directoryLength % int32_t(kArchiveEntrySize) != 0)
+        return "its header does not describe a directory";
+    if (g_entryCount > kArchiveMaxEntries) return "its directory claims more members than an archive can hold";
+    if (end > g_fileSize) {
+        return "it is cut short: its directory lists " + std::to_string(g_entryCount) + " members, but only " +
+               std::to_string(g_entries.size()) + " are in the file";
+    }
+    for (size_t i = 0; i < g_entries.size(); ++i) {
+        const ArchiveEntry& e = g_entries[i];
+        if (!e.usable || int64_t(e.offset) + e.size > g_fileSize)
+            return "directory entry " + std::to_string(i + 1) + (e.name.empty() ? "" : " (" + e.name + ")") +
+                   " is damaged or points past the end of the file";
+    }
+    return "";
 }
 
 int ArchiveEntryCount() { return g_entryCount; }
@@ -126,15 +160,12 @@ void ExtractMember(const std::string& name) {
         return;
     }
     std::vector<uint8_t> bytes = ReadMember(index);
-    std::string path = ExtractedPath(fileName);
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    if (out == nullptr) {
-        ReportError("ExtractMember", kErrFileNotFound, "Cannot write " + path);
-        return;
-    }
-    size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), out);
-    bool failed = std::fclose(out) != 0 || written != bytes.size();
-    if (failed) ReportError("ExtractMember", kErrFileNotFound, "Cannot write " + path);
+    // Every earlier file under this name in any case goes first, and the new
+    // one is created afresh: a link planted in the data folder cannot
+    // redirect the write, and no stale variant can be read in its place.
+    std::string error;
+    if (!WriteFreshFile(DataFolder, fileName, bytes.data(), bytes.size(), true, error))
+        ReportError("ExtractMember", kErrFileNotFound, "Cannot write " + fileName + ": " + error);
 }
 
 std::string ExtractedPath(const std::string& fileName) {

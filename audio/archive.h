@@ -26,6 +26,11 @@ constexpr int kMemberNotFound = -1;
 int OpenArchive(const std::string& fileName);
 void CloseArchive();
 
+// What is wrong with the open archive, in words: "" when its header and
+// whole directory are in the file and every entry describes a member that
+// lies inside it. (Reading stays lenient; this is for the start-up check.)
+std::string ArchiveDamage();
+
 int ArchiveEntryCount();
 const std::vector<ArchiveEntry>& ArchiveDirectory();
 

@@ -1,6 +1,10 @@
 #include "audio/sound.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 #include "audio/archive.h"
 #include "core/errors.h"
@@ -20,9 +24,6 @@ constexpr uint32_t kStereoVoiceFlags = kBufStatic | kBufCtrlVolume;             
 constexpr int32_t kMinimumMemberSize = 201;  // the buffer is Size - 200 bytes
 constexpr size_t kSamplesStart = 44;
 
-bool g_inErrorPath = false;
-struct ErrorSoundFailed {};
-
 // Creates a mixer buffer from an archive member. Throws RuntimeError.
 BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
     const ArchiveEntry& entry = ArchiveDirectory()[index];
@@ -36,6 +37,41 @@ BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
 
 void WaitWhilePlaying(SoundSlot& slot) {
     while (slot.IsPlaying()) YieldToSystem();
+}
+
+// A member the archive lacks is not an error, but whoever runs the game
+// from a terminal hears about each one once.
+bool Absent(int index, const std::string& member) {
+    if (index != kMemberNotFound) return false;
+    static std::set<std::string> told;
+    if (told.insert(UpperCase(member)).second)
+        std::fprintf(stderr, "Tamblor: the archive holds no sound '%s'; it is left out.\n", member.c_str());
+    return true;
+}
+
+// A loose voice that is not there is reported once (once for its whole
+// folder when that is what is missing); afterwards only the error sound
+// marks the gap. The game goes on either way.
+void ReportMissingLooseFile(const std::string& fileName, const std::string& why) {
+    static std::set<std::string> told;
+    std::string path = LooseFilePath(fileName);
+    std::string relative = path.substr(AppPath.size() + 1);
+    std::string top = AppPath + "/" + relative.substr(0, relative.find('/'));
+    struct stat st;
+    bool folderMissing = relative.find('/') != std::string::npos && ::stat(top.c_str(), &st) != 0;
+    std::string subject = folderMissing ? top : path;
+    if (!told.insert(subject).second) {
+        std::fprintf(stderr, "Tamblor: %s\n", why.c_str());
+        PlayQuietly("sounds/error.wav", true);
+        return;
+    }
+    std::string text =
+        folderMissing
+            ? "The folder " + top + ", which holds voices of the game's menus, is missing, so the voice " + path +
+                  " cannot be played. The game goes on without those voices; reinstalling Tamblor brings them back."
+            : "The voice file " + path + (::lstat(path.c_str(), &st) != 0 ? " is missing" : " cannot be played: " + why) +
+                  ". The game goes on without it; reinstalling Tamblor brings it back.";
+    ShowErrorReport(text, "sounds/errors/nofile.wav");
 }
 
 bool VoiceStartKeyDown() {
@@ -58,7 +94,7 @@ void StartVoice(const std::string& member, int index, uint16_t channels, int32_t
 
 void CreateHolder(SoundSlot& slot, const std::string& member, uint16_t channels) {
     int index = FindMember(member);
-    if (index == kMemberNotFound) return;
+    if (Absent(index, member)) return;
     try {
         slot.Assign(CreateFromMember(index, channels, kHolderFlags), member);
     } catch (const RuntimeError&) {
@@ -121,21 +157,21 @@ void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member) { Creat
 
 void PlaySound(const std::string& member, int32_t pan, bool wait) {
     int index = FindMember(member);
-    if (index == kMemberNotFound) return;
+    if (Absent(index, member)) return;
     StartVoice(member, index, 1, pan);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
 void PlayStereo(const std::string& member, bool wait) {
     int index = FindMember(member);
-    if (index == kMemberNotFound) return;
+    if (Absent(index, member)) return;
     StartVoice(member, index, 2, 0);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
 void PlayAndWait(const std::string& member) {
     int index = FindMember(member);
-    if (index == kMemberNotFound) return;
+    if (Absent(index, member)) return;
     // The key that chose this voice must not cut it short.
     while (VoiceStartKeyDown()) {
         YieldToSystem();
@@ -167,6 +203,12 @@ void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
         VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
     } catch (const RuntimeError& e) {
+        if (e.Number() == kErrFileNotFound) {
+            // A missing voice file is the installation's fault, not the
+            // sound system's: the player is told and plays on.
+            ReportMissingLooseFile(fileName, e.what());
+            return;
+        }
         SoundErrorPath("PlaySoundNP: " + fileName + "  Error #" + std::to_string(e.Number()) + " - " +
                        e.what());
     }
@@ -191,16 +233,44 @@ void KillBuffer(SoundSlot& slot) {
 }
 
 void SoundErrorPath(const std::string& message) {
-    // When the error sound itself fails, the first message alone must do.
-    if (g_inErrorPath) throw ErrorSoundFailed{};
-    g_inErrorPath = true;
-    try {
-        PlaySound("sounds/error.wav", 0, true);
-    } catch (const ErrorSoundFailed&) {
-    }
-    MainWindow().MessageBox(message);
-    g_inErrorPath = false;
+    // The error sound and the voice are tried quietly: the sound system may
+    // be what failed, and the report must not call itself again.
+    ShowErrorReport(message, "sounds/errors/closing.wav");
     EndProgram(1);
+}
+
+bool PlayQuietly(const std::string& member, bool wait) {
+    int index = FindMember(member);
+    if (index == kMemberNotFound) return false;
+    try {
+        VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member);
+        VoiceBuffer.SetVolume(0);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError&) {
+        return false;
+    }
+    if (wait) WaitWhilePlaying(VoiceBuffer);
+    return true;
+}
+
+bool PlayLooseQuietly(const std::string& fileName, bool wait) {
+    try {
+        VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
+                           fileName);
+        VoiceBuffer.SetVolume(0);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError&) {
+        return false;
+    }
+    if (wait) WaitWhilePlaying(VoiceBuffer);
+    return true;
+}
+
+void StopVoiceQuietly() {
+    try {
+        VoiceBuffer.Stop();
+    } catch (const RuntimeError&) {
+    }
 }
 
 void ReleaseSharedSounds() {

@@ -67,6 +67,13 @@ void KillBuffer(SoundSlot& slot);
 // Plays the error sound, shows `message` and ends the program.
 [[noreturn]] void SoundErrorPath(const std::string& message);
 
+// Mono voices for the error reports: any failure leaves them silent instead
+// of taking the sound error path, since a report about a sound must not end
+// the game. True when the voice started.
+bool PlayQuietly(const std::string& member, bool wait);
+bool PlayLooseQuietly(const std::string& fileName, bool wait);
+void StopVoiceQuietly();
+
 // The loose file's path under the program's folder, back-slashes as folders.
 std::string LooseFilePath(const std::string& fileName);
 

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "core/app.h"
+#include "core/errors.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -162,7 +163,8 @@ void SaveSettings() {
         Put("Scores", n + "S", std::to_string(ScoreBoard[row].score));
         Put("Scores", n + "P", ScoreBoard[row].third);
     }
-    Settings().Flush();
+    if (!Settings().Flush())
+        HearNotice("the settings and best scores could not be saved.", "sounds/errors/notsaved.wav");
 }
 
 }  // namespace tamblor

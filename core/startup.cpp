@@ -4,8 +4,10 @@
 
 #include "audio/archive.h"
 #include "audio/sound.h"
+#include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
+#include "core/start_checks.h"
 #include "menus/main_menu.h"
 #include "platform/platform.h"
 
@@ -18,10 +20,11 @@ float SpeedFactor = 3.0f;
 namespace {
 const char* const kArchiveName = "tamblor.tmb";
 
-const char* const kSoundDriverMessage =
-    "Sound driver error. Please update your sound card drivers and make sure you have at least "
-    "DirectX 7.0 installed. On Linux, check that your sound system (PipeWire, PulseAudio or ALSA) "
-    "is running, or write to support@tamblor.invalid for help.";
+std::string SoundDriverMessage() {
+    return std::string("Sound driver error. Please update your sound card drivers and make sure you have at least "
+                       "DirectX 7.0 installed. On Linux, check that your sound system (PipeWire, PulseAudio or "
+                       "ALSA) is running, or write to ") + kSupportAddress + " for help.";
+}
 
 struct SharedSound {
     SoundSlot* slot;
@@ -62,14 +65,9 @@ void InitGame() {
     AppPath = ProgramFolder();
     CreateDataFolder();
     OpenArchive(kArchiveName);
-    if (ArchiveDirectory().empty()) {
-        // Without its archive the game has no voice at all: say so in words.
-        MainWindow().MessageBox("The sound archive " + AppPath + "/" + kArchiveName +
-                                " is missing or unreadable, so Tamblor cannot speak. Please reinstall the game.");
-        EndProgram(1);
-    }
+    CheckGameFiles(kArchiveName);
     if (!SoundMixer().OpenDevice()) {
-        MainWindow().MessageBox(kSoundDriverMessage);
+        ShowErrorReport(SoundDriverMessage(), "");  // no device: nothing can be heard
         EndProgram(1);
     }
     ResetKeyboard();
@@ -81,6 +79,7 @@ void InitGame() {
     }
     SetSpeedFactor();
     SaveSettings();
+    TellSettingsProblems();
     PlayAndWait("sounds/vrenn.wav");
     PlayAndWait("sounds/tamblor.wav");
 }
@@ -98,6 +97,7 @@ void ExitGame() {
 void RunGame() {
     if (!MainWindow().ClaimSingleInstance()) {
         MainWindow().ActivateRunningInstance();
+        SayAlreadyRunning();
         EndProgram(0);
     }
     MainWindow().SetCaption(WindowCaption());

@@ -1,5 +1,6 @@
 #include "platform/ini_store.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -11,6 +12,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <vector>
+
+#include "platform/safe_files.h"
 
 namespace tamblor {
 
@@ -98,28 +102,6 @@ std::string SafeFileName(const std::string& app) {
     return name;
 }
 
-enum class ReadResult { kOk, kMissing, kFailed };
-
-ReadResult ReadSmallFile(const std::string& path, std::string& text) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ReadResult::kMissing : ReadResult::kFailed;
-    text.clear();
-    char chunk[8192];
-    ReadResult result = ReadResult::kOk;
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 || text.size() + size_t(n) > kMaxFileBytes) {
-            result = ReadResult::kFailed;
-            break;
-        }
-        if (n == 0) break;
-        text.append(chunk, size_t(n));
-    }
-    ::close(fd);
-    return result;
-}
-
 // Renames `path` to "<path>.bad-<unix time>", adding "-1", "-2"... rather
 // than replacing an earlier one. Returns the new name, or "" on failure.
 std::string MoveAside(const std::string& path) {
@@ -142,6 +124,22 @@ std::string MoveAside(const std::string& path) {
     return "";
 }
 
+// Writes `text` as a new "<path>.bad-<unix time>" file beside `path`.
+// Returns its name, or "" on failure.
+std::string KeepCopy(const std::string& folder, const std::string& path, const std::string& text) {
+    const std::string file = path.substr(path.rfind('/') + 1);
+    const std::string base = file + ".bad-" + std::to_string(static_cast<long long>(std::time(nullptr)));
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        std::string candidate = attempt == 0 ? base : base + "-" + std::to_string(attempt);
+        struct stat st;
+        if (::lstat((folder + "/" + candidate).c_str(), &st) == 0) continue;
+        std::string error;
+        if (!WriteFreshFile(folder, candidate, text.data(), text.size(), false, error)) return "";
+        return folder + "/" + candidate;
+    }
+    return "";
+}
+
 void SyncFolder(const std::string& folder) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -152,54 +150,71 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
-bool ParseIni(std::string_view text, IniData& out) {
+namespace {
+enum class LineKind { kSkip, kSection, kValue, kBad };
+
+// One line, already stripped of its line end.
+LineKind ReadLine(std::string_view line, std::string& section, std::string& key, std::string& value) {
+    for (unsigned char c : line) {
+        if (!IsTextByte(c)) return LineKind::kBad;
+    }
+    line = Trim(line);
+    if (line.empty() || line.front() == ';' || line.front() == '#') return LineKind::kSkip;
+    if (line.front() == '[') {
+        if (line.size() < 2 || line.back() != ']') return LineKind::kBad;
+        section.assign(line.substr(1, line.size() - 2));
+        return LineKind::kSection;
+    }
+    if (line.front() == '"') {
+        if (!ReadQuoted(line, key)) return LineKind::kBad;
+        line = Trim(line);
+        if (line.empty() || line.front() != '=') return LineKind::kBad;
+    } else {
+        size_t eq = line.find('=');
+        if (eq == std::string_view::npos) return LineKind::kBad;
+        std::string_view raw = Trim(line.substr(0, eq));
+        if (raw.empty()) return LineKind::kBad;
+        key.assign(raw);
+        line.remove_prefix(eq);
+    }
+    line = Trim(line.substr(1));
+    // A value that opens a quote but is not one well-formed quoted
+    // string is taken as it stands (hand edits stay readable).
+    std::string_view rest = line;
+    if (!(!line.empty() && line.front() == '"' && ReadQuoted(rest, value) && Trim(rest).empty()))
+        value.assign(line);
+    return LineKind::kValue;
+}
+}  // namespace
+
+size_t ParseIniKeeping(std::string_view text, IniData& out, std::vector<size_t>* badLines) {
     out.clear();
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::string section;
+    bool sectionKnown = true;
     std::string key;
     std::string value;
-    while (!text.empty()) {
+    size_t bad = 0;
+    for (size_t number = 1; !text.empty(); ++number) {
         size_t eol = text.find('\n');
         std::string_view line = text.substr(0, eol);
         text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        for (unsigned char c : line) {
-            if (!IsTextByte(c)) return false;
-        }
 
-        line = Trim(line);
-        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
-        if (line.front() == '[') {
-            if (line.size() < 2 || line.back() != ']') return false;
-            section.assign(line.substr(1, line.size() - 2));
-            continue;
+        LineKind kind = ReadLine(line, section, key, value);
+        if (kind == LineKind::kSection) sectionKnown = true;
+        if (kind == LineKind::kBad && !line.empty() && Trim(line).substr(0, 1) == "[") sectionKnown = false;
+        if (kind == LineKind::kValue && sectionKnown) {
+            out[section][key] = value;
+        } else if (kind == LineKind::kBad || kind == LineKind::kValue) {
+            ++bad;
+            if (badLines != nullptr) badLines->push_back(number);
         }
-
-        if (line.front() == '"') {
-            if (!ReadQuoted(line, key)) return false;
-            line = Trim(line);
-            if (line.empty() || line.front() != '=') return false;
-        } else {
-            size_t eq = line.find('=');
-            if (eq == std::string_view::npos) return false;
-            std::string_view raw = Trim(line.substr(0, eq));
-            if (raw.empty()) return false;
-            key.assign(raw);
-            line.remove_prefix(eq);
-        }
-        line = Trim(line.substr(1));
-        // A value that opens a quote but is not one well-formed quoted
-        // string is taken as it stands (hand edits stay readable).
-        std::string_view rest = line;
-        if (!line.empty() && line.front() == '"' && ReadQuoted(rest, value) && Trim(rest).empty()) {
-            // value holds the unquoted text
-        } else {
-            value.assign(line);
-        }
-        out[section][key] = value;
     }
-    return true;
+    return bad;
 }
+
+bool ParseIni(std::string_view text, IniData& out) { return ParseIniKeeping(text, out) == 0; }
 
 std::string FormatIni(const IniData& data) {
     // The leading comment also keeps a first key from ever starting the file
@@ -226,27 +241,95 @@ std::string IniSettingsStore::FileFor(const std::string& app) const {
     return folder_ + "/" + SafeFileName(app) + ".ini";
 }
 
+void IniSettingsStore::Problem(const std::string& text) {
+    std::fprintf(stderr, "Tamblor: %s\n", text.c_str());
+    problem_ += (problem_.empty() ? "" : " ") + text;
+}
+
+std::string IniSettingsStore::TakeReadProblem() {
+    std::string problem;
+    problem.swap(problem_);
+    return problem;
+}
+
+void IniSettingsStore::RemoveStaleTemporaries(const std::string& app) {
+    // Left by a save that a crash or a kill cut short. A save takes
+    // milliseconds, so one a minute old is nobody's any more.
+    const std::string prefix = SafeFileName(app) + ".ini.tmp-";
+    const time_t now = std::time(nullptr);
+    DIR* dir = ::opendir(folder_.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0) continue;
+        std::string path = folder_ + "/" + entry->d_name;
+        struct stat st;
+        if (::lstat(path.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) &&
+            now - st.st_mtime >= 60) {
+            ::unlink(path.c_str());
+        }
+    }
+    ::closedir(dir);
+}
+
 IniSettingsStore::App& IniSettingsStore::Load(const std::string& app) {
     auto it = apps_.find(app);
     if (it != apps_.end()) return it->second;
     App& entry = apps_[app];
+    RemoveStaleTemporaries(app);
     const std::string path = FileFor(app);
-    std::string text;
-    ReadResult read = ReadSmallFile(path, text);
-    if (read == ReadResult::kMissing) return entry;
-    if (read == ReadResult::kOk && ParseIni(text, entry.data)) return entry;
 
-    entry.data.clear();
-    std::string moved = MoveAside(path);
-    if (!moved.empty()) {
-        std::fprintf(stderr, "Tamblor: the settings file %s could not be read; it was moved to %s "
-                     "and the defaults are used.\n", path.c_str(), moved.c_str());
-    } else {
-        // Never replace a file we could not keep a copy of.
+    struct stat st;
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+        // A FIFO would hang the game and a folder cannot be replaced; neither is ours.
         entry.writable = false;
-        std::fprintf(stderr, "Tamblor: the settings file %s could not be read or moved aside (%s); "
-                     "the defaults are used and settings will not be saved.\n",
-                     path.c_str(), std::strerror(errno));
+        Problem("the settings file " + path + " is " + FileKindName(st.st_mode) +
+                ", not a file; the defaults are used and nothing will be saved until it is removed.");
+        return entry;
+    }
+    std::vector<uint8_t> bytes;
+    std::string error;
+    bool missing = false;
+    if (!ReadRegularFile(path, kMaxFileBytes, bytes, error, &missing)) {
+        if (missing) return entry;
+        struct stat target;
+        if (::stat(path.c_str(), &target) == 0 && !S_ISREG(target.st_mode)) {
+            entry.writable = false;
+            Problem("the settings file " + path + " leads to " + FileKindName(target.st_mode) +
+                    ", not a file; the defaults are used and nothing will be saved until it is removed.");
+            return entry;
+        }
+        std::string moved = MoveAside(path);
+        if (!moved.empty()) {
+            Problem("the settings file " + path + " could not be read (" + error + "); it was moved to " + moved +
+                    " and the defaults are used.");
+        } else {
+            // Never replace a file we could not keep a copy of.
+            entry.writable = false;
+            Problem("the settings file " + path + " could not be read (" + error +
+                    ") or moved aside; the defaults are used and settings will not be saved.");
+        }
+        return entry;
+    }
+
+    std::string text(bytes.begin(), bytes.end());
+    std::vector<size_t> badLines;
+    if (ParseIniKeeping(text, entry.data, &badLines) == 0) return entry;
+
+    // Every readable line is kept; the file as it was stays beside it for
+    // whoever wants the rest back.
+    std::string lines;
+    for (size_t i = 0; i < badLines.size() && i < 5; ++i) lines += (i ? ", " : "") + std::to_string(badLines[i]);
+    if (badLines.size() > 5) lines += "...";
+    std::string copy = KeepCopy(folder_, path, text);
+    bool one = badLines.size() == 1;
+    std::string what = std::to_string(badLines.size()) + (one ? " line" : " lines") + " of the settings file " +
+                       path + " could not be read (line " + lines + ")";
+    if (!copy.empty()) {
+        Problem(what + (one ? " and was" : " and were") +
+                " set aside; every other setting was kept. The file as it was is in " + copy + ".");
+    } else {
+        entry.writable = false;
+        Problem(what + ", and no copy of it could be kept, so settings will not be saved.");
     }
     return entry;
 }
@@ -270,12 +353,17 @@ void IniSettingsStore::Set(const std::string& app, const std::string& section,
     entry.dirty = true;
 }
 
-void IniSettingsStore::Flush() {
+bool IniSettingsStore::Flush() {
+    bool all = true;
     for (auto& [app, entry] : apps_) {
-        if (entry.dirty && entry.writable && Write(FileFor(app), FormatIni(entry.data))) {
+        if (!entry.dirty) continue;
+        if (entry.writable && Write(FileFor(app), FormatIni(entry.data))) {
             entry.dirty = false;
+        } else {
+            all = false;
         }
     }
+    return all;
 }
 
 bool IniSettingsStore::Write(const std::string& path, const std::string& text) {
@@ -299,6 +387,8 @@ bool IniSettingsStore::Write(const std::string& path, const std::string& text) {
         ok = false;
         error = errno;
     }
+    // rename() replaces whatever name stands at `path`, a link included,
+    // and never writes through it.
     if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
         ok = false;
         error = errno;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -17,8 +18,13 @@ using IniData = std::map<std::string, std::map<std::string, std::string>>;
 
 // Pure parser, for tests and fuzzing. False for anything that is not text
 // made of section headers, key=value lines, comments (';' or '#') and blank
-// lines; `out` is then unspecified.
+// lines; `out` then holds what could be read.
 bool ParseIni(std::string_view text, IniData& out);
+
+// The same, keeping every line that can be read: returns how many lines
+// could not be (a line after a broken section header counts too, since its
+// section is unknown). Their 1-based numbers go to `badLines` when given.
+size_t ParseIniKeeping(std::string_view text, IniData& out, std::vector<size_t>* badLines = nullptr);
 
 // The text ParseIni reads back as exactly `data`. Keys and values that would
 // otherwise be misread (surrounding blanks, '=', a leading quote...) are
@@ -38,8 +44,10 @@ public:
     void Set(const std::string& app, const std::string& section, const std::string& key,
              const std::string& value) override;
     // Writes every application changed since the last flush. A failure is
-    // reported on stderr; the values stay in memory for the next attempt.
-    void Flush() override;
+    // reported on stderr and returned; the values stay in memory for the
+    // next attempt.
+    bool Flush() override;
+    std::string TakeReadProblem() override;
 
     std::string FileFor(const std::string& app) const;
 
@@ -51,9 +59,12 @@ private:
     };
     App& Load(const std::string& app);
     bool Write(const std::string& path, const std::string& text);
+    void RemoveStaleTemporaries(const std::string& app);
+    void Problem(const std::string& text);
 
     std::string folder_;
     std::map<std::string, App> apps_;
+    std::string problem_;
 };
 
 }  // namespace tamblor

@@ -156,7 +156,12 @@ public:
     virtual void Set(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) = 0;
     // Makes every Set so far durable (atomically replaces the stored file).
-    virtual void Flush() = 0;
+    // False when that failed; the values stay in memory for the next try.
+    virtual bool Flush() = 0;
+    // What went wrong while reading the stored settings ("" when nothing
+    // did): lines set aside, or something other than a file in the way.
+    // Told once; the next call returns "".
+    virtual std::string TakeReadProblem() { return ""; }
 };
 
 // ---------------------------------------------------------------- paths ---

@@ -185,10 +185,17 @@ public:
              const std::string& value) override {
         p_.pending_[std::make_tuple(app, section, key)] = value;
     }
-    void Flush() override {
+    bool Flush() override {
+        ++p_.flushCount_;
+        if (p_.failFlushes_) return false;
         for (auto& [k, v] : p_.pending_) p_.stored_[k] = v;
         p_.pending_.clear();
-        ++p_.flushCount_;
+        return true;
+    }
+    std::string TakeReadProblem() override {
+        std::string problem;
+        problem.swap(p_.readProblem_);
+        return problem;
     }
 
 private:

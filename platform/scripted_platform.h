@@ -88,6 +88,10 @@ public:
     }
     std::string Stored(const std::string& section, const std::string& key) const;
     int FlushCount() const { return flushCount_; }
+    // Every flush fails (a full disk, a read-only folder) while set.
+    void FailFlushes(bool fail) { failFlushes_ = fail; }
+    // What the store tells the game about reading the stored settings.
+    void SetReadProblem(const std::string& problem) { readProblem_ = problem; }
 
     // ---- paths and randomness
     void SetFolders(const std::string& appFolder, const std::string& userDataFolder);
@@ -165,6 +169,8 @@ private:
     std::map<std::tuple<std::string, std::string, std::string>, std::string> pending_;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> stored_;
     int flushCount_ = 0;
+    bool failFlushes_ = false;
+    std::string readProblem_;
 
     std::string appFolder_ = ".";
     std::string userDataFolder_ = ".";

@@ -1,4 +1,6 @@
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/sdl_parts.h"
 
@@ -11,7 +13,21 @@ constexpr int kFallbackRate = 48000;
 constexpr Uint16 kCallbackFrames = 512;
 }  // namespace
 
-SdlMixer::SdlMixer() : SoftMixer(kFallbackRate) {}
+SdlMixer::SdlMixer() : SoftMixer(kFallbackRate) {
+    const char* trace = std::getenv("TAMBLOR_TRACE");
+    trace_ = trace != nullptr && std::strcmp(trace, "1") == 0;
+}
+
+BufferId SdlMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
+                                std::string_view label) {
+    // What the game is doing, for end-to-end runs to wait on. Sounds are
+    // created when a voice starts or a table loads, never per ball step.
+    if (trace_) {
+        std::fprintf(stderr, "tamblor-trace: sound %.*s\n", int(label.size()), label.data());
+        std::fflush(stderr);
+    }
+    return SoftMixer::CreateBuffer(format, flags, data, bytes, label);
+}
 
 SdlMixer::~SdlMixer() {
     // Stops the callback before the buffers it reads go away.

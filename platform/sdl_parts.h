@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/instance_channel.h"
 #include "platform/platform.h"
 #include "platform/soft_mixer.h"
 
@@ -21,33 +22,17 @@ public:
     SdlMixer();
     ~SdlMixer() override;
     bool OpenDevice() override;
+    // With TAMBLOR_TRACE=1 each sound created is named on stderr.
+    BufferId CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
+                          std::string_view label) override;
 
 private:
     bool TryOpen(std::string& why);
+    bool trace_ = false;
     static void Callback(void* self, Uint8* stream, int bytes);
 
     SDL_AudioDeviceID device_ = 0;
     bool subsystemUp_ = false;
-};
-
-// The single-instance lock, and a datagram socket beside it on which a
-// second instance asks the first to raise its window.
-class InstanceChannel {
-public:
-    ~InstanceChannel();
-    bool Claim();
-    void Activate();
-    // True when activation requests arrived since the last call. Cheap: one
-    // non-blocking recv.
-    bool TakeActivation();
-
-private:
-    void ComputePaths();
-
-    std::string lockPath_;
-    std::string socketPath_;
-    int lockFd_ = -1;
-    int socketFd_ = -1;
 };
 
 // Clock, keyboard and window share the SDL event pump, so one object serves
@@ -71,6 +56,9 @@ public:
     void ActivateRunningInstance() override;
 
 private:
+    // Shows the box in a helper process and waits for it, listening to the
+    // game's own window meanwhile. False when no helper could be started.
+    bool BoxBesideTheGame(const std::string& text);
     bool EnsureVideo();
     bool EnsureWindow();
     void Paint();

@@ -1,5 +1,6 @@
 #include "platform/sdl_platform.h"
 
+#include "platform/end_signals.h"
 #include "platform/ini_store.h"
 #include "platform/sdl_parts.h"
 
@@ -15,7 +16,10 @@ struct SdlPlatform::Parts {
 
 SdlPlatform::SdlPlatform() {
     SDL_SetHint(SDL_HINT_APP_NAME, "Tamblor");
+    // Ours end the game in order, also while a message box is up.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_Init(0);
+    CatchEndSignals();
     parts_ = std::make_unique<Parts>();
 }
 

@@ -32,6 +32,13 @@ private:
     uint64_t state_ = 0;
 };
 
+// The message boxes run in a child copy of the program, so that the game
+// itself keeps listening (to a close request, a signal, or a key on its
+// own window) while one is up. main() hands over to this when it is that
+// child.
+bool IsMessageBoxHelper();
+int RunMessageBoxHelper();
+
 class SdlPlatform {
 public:
     SdlPlatform();

@@ -1,11 +1,21 @@
 // Window, event pump, clock and keyboard state.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
+#include "platform/end_signals.h"
 #include "platform/sdl_parts.h"
+#include "platform/sdl_platform.h"
 
 namespace tamblor {
 
@@ -32,6 +42,7 @@ uint32_t SdlWindowSystem::Tick() {
 }
 
 void SdlWindowSystem::Yield() {
+    if (int signal = PendingEndSignal()) throw ProcessExit{EndSignalStatus(signal)};
     if (instance_.TakeActivation()) Raise();
     if (!EnsureVideo()) {
         timespec pause{0, 1000000};
@@ -168,9 +179,134 @@ void SdlWindowSystem::MessageBox(const std::string& text) {
     const char* mode = std::getenv("TAMBLOR_MESSAGES");
     if (mode != nullptr && std::strcmp(mode, "stderr") == 0) return;
     if (!EnsureVideo()) return;
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Tamblor", text.c_str(), window_);
+    if (!BoxBesideTheGame(text)) {
+        // No helper could be started: the box blocks this thread instead.
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, "Tamblor", text.c_str(), window_);
+    }
     // The box took the key-up of whatever dismissed it.
     ReleaseAllKeys();
+}
+
+namespace {
+constexpr char kHelperVariable[] = "TAMBLOR_MESSAGE_BOX";
+
+// The helper showing one box. Ending it closes the box; it is always
+// reaped, also when the game ends while the box is up.
+class BoxHelper {
+public:
+    explicit BoxHelper(const std::string& text) {
+        int text_pipe[2];
+        if (::pipe2(text_pipe, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, text_pipe[0], STDIN_FILENO);
+        std::vector<std::string> env;
+        for (char** e = environ; *e != nullptr; ++e) env.emplace_back(*e);
+        env.push_back(std::string(kHelperVariable) + "=1");
+        std::vector<char*> envp;
+        for (std::string& e : env) envp.push_back(e.data());
+        envp.push_back(nullptr);
+        char name[] = "tamblor";
+        char* argv[] = {name, nullptr};
+        // A process group of its own: the box may be drawn by a process the
+        // helper forks, and ending the group ends that one too.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        if (::posix_spawn(&pid_, "/proc/self/exe", &actions, &attributes, argv, envp.data()) != 0) pid_ = -1;
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(text_pipe[0]);
+        if (pid_ > 0) {
+            // A box's text is far below the pipe's capacity: this never blocks.
+            size_t at = 0;
+            while (at < text.size()) {
+                ssize_t n = ::write(text_pipe[1], text.data() + at, text.size() - at);
+                if (n <= 0 && errno != EINTR) break;
+                if (n > 0) at += size_t(n);
+            }
+        }
+        ::close(text_pipe[1]);
+    }
+    ~BoxHelper() {
+        if (pid_ <= 0) return;
+        ::kill(-pid_, SIGTERM);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    bool Started() const { return pid_ > 0; }
+    bool Closed() {
+        int status;
+        if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+        pid_ = -1;
+        return true;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+bool ClosesTheBox(const SDL_Event& event) {
+    if (event.type != SDL_KEYDOWN || event.key.repeat != 0) return false;
+    SDL_Scancode key = event.key.keysym.scancode;
+    return key == SDL_SCANCODE_RETURN || key == SDL_SCANCODE_KP_ENTER || key == SDL_SCANCODE_SPACE ||
+           key == SDL_SCANCODE_ESCAPE;
+}
+}  // namespace
+
+bool SdlWindowSystem::BoxBesideTheGame(const std::string& text) {
+    BoxHelper box(text);
+    if (!box.Started()) return false;
+    // Keys held when the box came up (the one that led here) do not close it.
+    for (;;) {
+        if (int signal = PendingEndSignal()) throw ProcessExit{EndSignalStatus(signal)};
+        if (box.Closed()) return true;
+        if (instance_.TakeActivation()) Raise();
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, 10) == 0) continue;
+        if (ClosesTheBox(event) && window_ != nullptr && event.key.windowID == windowId_) return true;
+        Handle(event);  // a close request ends the game; the helper goes with it
+    }
+}
+
+bool IsMessageBoxHelper() {
+    const char* flag = std::getenv(kHelperVariable);
+    return flag != nullptr && std::strcmp(flag, "1") == 0;
+}
+
+extern "C" void EndBoxGroup(int) {
+    // The whole group: the helper and whatever draws its box.
+    ::kill(0, SIGTERM);
+}
+
+int RunMessageBoxHelper() {
+    // Goes when the game goes, however it ends.
+    struct sigaction action = {};
+    action.sa_handler = EndBoxGroup;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() == 1) return 1;  // the game is already gone
+    std::string text;
+    char chunk[4096];
+    for (;;) {
+        ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        text.append(chunk, size_t(n));
+    }
+    const SDL_MessageBoxButtonData ok = {
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "OK"};
+    SDL_MessageBoxData box = {};
+    box.flags = SDL_MESSAGEBOX_INFORMATION;
+    box.title = "Tamblor";
+    box.message = text.c_str();
+    box.numbuttons = 1;
+    box.buttons = &ok;
+    int pressed = 0;
+    return SDL_ShowMessageBox(&box, &pressed) == 0 ? 0 : 1;
 }
 
 void SdlWindowSystem::SetClipboard(const std::string& text) {

@@ -1,12 +1,15 @@
 #include "platform/wav.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "platform/safe_files.h"
 
 namespace tamblor {
 
 namespace {
+// Far more than any voice of the game; a larger file is not one of ours.
+constexpr size_t kMaxWavBytes = 64u << 20;
+
 uint32_t Le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -70,12 +73,13 @@ bool ParseWav(const uint8_t* bytes, size_t size, WavData& out, std::string& erro
 }
 
 WavData ReadWavFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RuntimeError(kErrFileNotFound, "File not found");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    WavData wav;
+    std::vector<uint8_t> bytes;
     std::string error;
-    if (!ParseWav(bytes.data(), bytes.size(), wav, error)) throw RuntimeError(kErrBadFormat, error);
+    bool missing = false;
+    if (!ReadRegularFile(path, kMaxWavBytes, bytes, error, &missing))
+        throw RuntimeError(kErrFileNotFound, missing ? "The file " + path + " is missing" : error);
+    WavData wav;
+    if (!ParseWav(bytes.data(), bytes.size(), wav, error)) throw RuntimeError(kErrBadFormat, path + ": " + error);
     return wav;
 }
 

@@ -1,6 +1,7 @@
 #include "table/table_map.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 #include "core/errors.h"
 #include "core/app.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
 
 namespace tamblor {
 
@@ -310,8 +312,9 @@ void PublishListing() {
     std::string listing = MapCodeListing();
     if (!DataFolder.empty()) {
         // Only a diagnostic: a listing that cannot be written costs nothing else.
-        std::ofstream out(DataFolder + "/" + kMapListingFileName, std::ios::binary | std::ios::trunc);
-        out.write(listing.data(), std::streamsize(listing.size()));
+        std::string error;
+        if (!WriteFreshFile(DataFolder, kMapListingFileName, listing.data(), listing.size(), false, error))
+            std::fprintf(stderr, "Tamblor: no map listing written: %s\n", error.c_str());
     }
     const char* toClipboard = std::getenv(kMapToClipboardVariable);
     if (toClipboard != nullptr && std::string_view(toClipboard) == "1") MainWindow().SetClipboard(listing);

@@ -120,9 +120,10 @@ TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
     ::testing::internal::GetCapturedStderr();
 
     auto names = Names();
-    ASSERT_EQ(names.size(), 2u);  // the live file is gone until the next save
+    ASSERT_EQ(names.size(), 3u);  // the live file stays until the next save replaces it
     std::vector<std::string> kept;
     for (const auto& name : names) {
+        if (name == "VKM222005.ini") continue;
         ASSERT_EQ(name.rfind("VKM222005.ini.bad-", 0), 0u) << name;
         kept.push_back(Slurp(folder_ / name));
     }

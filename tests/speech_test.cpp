@@ -5,6 +5,8 @@
 
 #include "audio/positional.h"
 #include "audio/speech.h"
+#include "core/errors.h"
+#include "core/startup.h"
 #include "core/keyboard.h"
 #include "support/game_fixture.h"
 
@@ -78,8 +80,9 @@ TEST_F(SpeechTest, AnnouncementWaitsForTheHeldKeyAndTheNextPressCutsIt) {
     Announcement("system\\hss\\absent.wav");  // reported, and the caller goes on
     ASSERT_EQ(platform.Messages().size(), 1u);
     EXPECT_EQ(platform.Messages()[0],
-              "An error has occurred in this application.  Procedure: Announcement.  Error Number: 53 - File not "
-              "found.  Please e-mail support@tamblor.invalid with this information.");
+              "An error has occurred in this application.  Procedure: Announcement.  Error Number: 53 - The file " +
+                  appFolder + "/system/hss/absent.wav is missing.  Please e-mail " + kSupportAddress +
+                  " with this information.  This report is also saved in " + DataFolder + "/error-report.txt.");
 }
 
 TEST(PositionalTest, TransformPointTurnsTheStepWithTheAngle) {

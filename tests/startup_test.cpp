@@ -43,9 +43,10 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
         "sounds/WallHit.wav",  "sounds/ScanBeep.wav", "sounds/ScanTrig.wav",     "sounds/Flipper.wav",
         "sounds/menu/mnuMusic.wav", "sounds/Bell.wav", "sounds/SpellSw.wav",     "sounds/ScanWait.wav",
         "sounds/ProxBeep.wav", "sounds/PausedLp.wav", "sounds/vrenn.wav",        "sounds/tamblor.wav",
-        "sounds/menu/mnuExit.wav"};
+        "sounds/menu/mnuInstr.wav", "sounds/menu/mnuExit.wav"};
     EXPECT_EQ(created, expected);
-    EXPECT_EQ(PlayedList(), "sounds/vrenn.wav,sounds/tamblor.wav,sounds/menu/mnuMusic.wav,sounds/menu/mnuExit.wav");
+    EXPECT_EQ(PlayedList(), "sounds/vrenn.wav,sounds/tamblor.wav,sounds/menu/mnuMusic.wav,sounds/menu/mnuInstr.wav,"
+                            "sounds/menu/mnuExit.wav");
     // The jingles play whole, one after the other; the exit voice waits for Escape's release.
     EXPECT_NEAR(double(TimeOf("play", "sounds/tamblor.wav")), 1500, 3);
     EXPECT_GE(TimeOf("play", "sounds/menu/mnuExit.wav"), 6100u);
@@ -87,15 +88,6 @@ TEST_F(StartupTest, ACloseRequestEndsAtOnceWithoutSaving) {
     EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), 5000);
 }
 
-TEST_F(StartupTest, ASecondInstanceActivatesTheFirstAndTouchesNothing) {
-    platform.SetOtherInstanceRunning(true);
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    EXPECT_TRUE(platform.ActivatedOtherInstance());
-    EXPECT_TRUE(platform.SoundLog().empty());
-    EXPECT_EQ(platform.FlushCount(), 0);
-    EXPECT_TRUE(platform.StoredSettings().empty());
-}
-
 TEST_F(StartupTest, NoSoundDeviceOrNoArchiveIsSaidInWordsAndEnds) {
     platform.SetDeviceAvailable(false);
     EXPECT_EQ(RunUntilExit(RunGame), 1);
@@ -110,7 +102,8 @@ TEST_F(StartupTest, NoSoundDeviceOrNoArchiveIsSaidInWordsAndEnds) {
     std::filesystem::remove(appFolder + "/tamblor.tmb");
     platform.SetDeviceAvailable(true);
     EXPECT_EQ(RunUntilExit(RunGame), 1);
-    EXPECT_NE(platform.Messages().back().find("tamblor.tmb is missing"), std::string::npos);
+    EXPECT_NE(platform.Messages().back().find("tamblor.tmb cannot be used, because the file is missing"),
+              std::string::npos);
 }
 
 TEST_F(StartupTest, MissingJinglesAreSkippedSilently) {

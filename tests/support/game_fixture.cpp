@@ -43,6 +43,15 @@ std::vector<ArchiveMember> StandardMembers() {
     m.push_back({"sounds/vrenn.wav", SoundMember(1500, 2)});
     m.push_back({"sounds/tamblor.wav", SoundMember(2500, 2)});
     m.push_back({"sounds/menu/mnuExit.wav", SoundMember(800, 2)});
+    for (const char* name : {"sounds/errors/report.wav", "sounds/errors/closing.wav", "sounds/errors/nofile.wav",
+                             "sounds/errors/notsaved.wav", "sounds/errors/settings.wav", "sounds/errors/running.wav"})
+        m.push_back({name, SoundMember(700)});
+    // The main menu's voices: start-up refuses an archive without them.
+    for (const char* name : {"sounds/menu/mnuInstr.wav", "sounds/menu/mnuPM.wav", "sounds/menu/mnuSS.wav",
+                             "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav", "sounds/menu/mnuHH.wav",
+                             "sounds/menu/mnuWW.wav", "sounds/menu/mnuHighS.wav", "sounds/menu/mnuHMenu.wav",
+                             "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav"})
+        m.push_back({name, SoundMember(600, 2)});
     std::vector<std::string> words = {"zero", "hundred", "thousand", "million"};
     for (int i = 1; i <= 19; ++i) words.push_back(std::to_string(i));
     for (int i = 20; i <= 90; i += 10) words.push_back(std::to_string(i));
@@ -53,9 +62,7 @@ std::vector<ArchiveMember> StandardMembers() {
 std::vector<ArchiveMember> MenuMembers() {
     std::vector<ArchiveMember> m = StandardMembers();
     const char* stereo[] = {
-        "sounds/menu/mnuInstr.wav", "sounds/menu/mnuPM.wav",   "sounds/menu/mnuSS.wav",    "sounds/menu/mnuHeist.wav",
-        "sounds/menu/mnuSFRI.wav",  "sounds/menu/mnuHH.wav",   "sounds/menu/mnuWW.wav",    "sounds/menu/mnuHighS.wav",
-        "sounds/menu/mnuHMenu.wav", "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuUnava.wav",
+        "sounds/menu/mnuUnava.wav",
         "sounds/menu/mnuOMI.wav",   "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
         "sounds/menu/mnuEOM.wav",   "sounds/TestSpkr.wav",      "sounds/menu/mnuHMI.wav",   "sounds/menu/mnuPMSD.wav",
         "sounds/menu/mnuSSSD.wav",  "sounds/menu/mnuHSD.wav",   "sounds/menu/mnuSSD.wav",   "sounds/menu/mnuHHSD.wav",

@@ -19,7 +19,8 @@ namespace tamblor::test {
 std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels = 1);
 
 // The members every start-up needs: the fourteen shared sounds, the two
-// jingles, the exit and error sounds and the number words.
+// jingles, the exit and error sounds, the error voices, the main menu's
+// voices and the number words.
 std::vector<ArchiveMember> StandardMembers();
 
 // StandardMembers plus every voice of the menus and the shared in-play

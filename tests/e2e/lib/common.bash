@@ -57,8 +57,9 @@ start_display() {
     fail "the X server on $DISPLAY does not answer"
 }
 
+# start_game: runs the program from $APP (the build folder unless set).
 start_game() {
-    (cd "$BUILD" && exec ./tamblor) >"$WORK/game.log" 2>&1 &
+    (cd "${APP:-$BUILD}" && exec ./tamblor) >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
     local _
     # Generous: a loaded machine can take a while to map the first window.

@@ -1,6 +1,8 @@
 // Single instance: an flock'ed file held for the life of the process (the
 // kernel drops it when the process dies, so a crash leaves no stale lock),
 // and a UNIX datagram socket beside it for "raise your window".
+#include "platform/instance_channel.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -13,17 +15,19 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sdl_parts.h"
-
 namespace tamblor {
 
 namespace {
 
 constexpr char kRaiseRequest[] = "raise";
 
-bool IsPrivateFolder(const char* path) {
+// Ours alone: anyone else who could write here (or lock a file here) could
+// make the game believe it is already running.
+bool Private(const struct stat& st) { return st.st_uid == ::getuid() && (st.st_mode & 077) == 0; }
+
+bool PrivateFolder(const std::string& path) {
     struct stat st;
-    return path != nullptr && path[0] == '/' && ::stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.empty() && path[0] == '/' && ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && Private(st);
 }
 
 bool MakeAddress(const std::string& path, sockaddr_un& address) {
@@ -34,16 +38,37 @@ bool MakeAddress(const std::string& path, sockaddr_un& address) {
     return true;
 }
 
+void Unchecked(const std::string& why) {
+    // Better two instances than none at all.
+    std::fprintf(stderr, "Tamblor: %s; not checking for another running copy.\n", why.c_str());
+}
+
 }  // namespace
 
-void InstanceChannel::ComputePaths() {
-    if (!lockPath_.empty()) return;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string base = IsPrivateFolder(runtime)
-                           ? std::string(runtime) + "/tamblor"
-                           : "/tmp/tamblor-" + std::to_string(static_cast<unsigned long>(::getuid()));
-    lockPath_ = base + ".lock";
-    socketPath_ = base + ".sock";
+InstanceChannel::InstanceChannel(std::string folder) : folder_(std::move(folder)) {}
+
+bool InstanceChannel::ComputePaths() {
+    if (!lockPath_.empty()) return true;
+    std::string folder = folder_;
+    if (folder.empty()) {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (runtime != nullptr && PrivateFolder(runtime)) {
+            folder = runtime;
+        } else {
+            folder = "/tmp/tamblor-" + std::to_string(static_cast<unsigned long>(::getuid()));
+            if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+                Unchecked("cannot create " + folder + " (" + std::strerror(errno) + ")");
+                return false;
+            }
+        }
+    }
+    if (!PrivateFolder(folder)) {
+        Unchecked(folder + " is not a folder of this user's that only this user may use");
+        return false;
+    }
+    lockPath_ = folder + "/tamblor.lock";
+    socketPath_ = folder + "/tamblor.sock";
+    return true;
 }
 
 InstanceChannel::~InstanceChannel() {
@@ -57,20 +82,25 @@ InstanceChannel::~InstanceChannel() {
 
 bool InstanceChannel::Claim() {
     if (lockFd_ >= 0) return true;
-    ComputePaths();
-    int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (!ComputePaths()) return true;
+    int fd = ::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
     if (fd < 0) {
-        // Better two instances than none at all.
-        std::fprintf(stderr, "Tamblor: cannot open the lock file %s (%s); not checking for another "
-                     "running copy.\n", lockPath_.c_str(), std::strerror(errno));
+        Unchecked("cannot open the lock file " + lockPath_ + " (" + std::strerror(errno) + ")");
+        return true;
+    }
+    // A file we did not create may have been planted: only a plain file of
+    // our own that nobody else can open is trusted.
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || !Private(st)) {
+        ::close(fd);
+        Unchecked("the lock file " + lockPath_ + " belongs to someone else or others may use it");
         return true;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK) return false;
-        std::fprintf(stderr, "Tamblor: cannot lock %s (%s); not checking for another running copy.\n",
-                     lockPath_.c_str(), std::strerror(error));
+        Unchecked("cannot lock " + lockPath_ + " (" + std::strerror(error) + ")");
         return true;
     }
     lockFd_ = fd;
@@ -90,7 +120,7 @@ bool InstanceChannel::Claim() {
 }
 
 void InstanceChannel::Activate() {
-    ComputePaths();
+    if (!ComputePaths()) return;
     sockaddr_un address;
     if (!MakeAddress(socketPath_, address)) return;
     int sock = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

@@ -1,0 +1,181 @@
+// Failures the player must hear about: a damaged archive, a missing voice
+// folder, every error report, a save that did not happen, and a second copy
+// of the game.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "audio/archive.h"
+#include "audio/archive_format.h"
+#include "audio/sound.h"
+#include "core/errors.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/start_checks.h"
+#include "core/startup.h"
+#include "support/game_fixture.h"
+
+namespace tamblor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class FailuresTest : public GameTest {
+protected:
+    std::string Archive() const { return appFolder + "/tamblor.tmb"; }
+    std::string ReportFile() const { return DataFolder + "/" + kErrorReportFile; }
+    bool Heard(const std::string& label) const {
+        std::vector<std::string> played = platform.Played();
+        return std::find(played.begin(), played.end(), label) != played.end();
+    }
+};
+
+TEST_F(FailuresTest, AnArchiveCutAfterFiveDirectoryEntriesEndsTheStartWithAMessageHeardAndFiled) {
+    UseArchive(MenuMembers(), false);
+    WriteLooseFile("system/errors/error.wav", 300);
+    WriteLooseFile("system/errors/archive.wav", 900);
+    std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
+    size_t cut = size_t(ReadLe32(bytes.data() + 4)) + 5 * kArchiveEntrySize;
+    std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(cut));
+
+    EXPECT_EQ(RunUntilExit(RunGame), 1);
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    const std::string& text = platform.Messages()[0];
+    EXPECT_NE(text.find(Archive() + " cannot be used, because it is cut short: its directory lists " +
+                        std::to_string(MenuMembers().size()) + " members, but only 5 are in the file"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(kSupportAddress), std::string::npos);
+    // Heard from the loose files (the archive is what failed), and kept.
+    EXPECT_EQ(PlayedList(), "system/errors/error.wav,system/errors/archive.wav");
+    EXPECT_NE(Slurp(ReportFile()).find("it is cut short"), std::string::npos);
+    EXPECT_NE(text.find("This report is also saved in " + ReportFile()), std::string::npos);
+    EXPECT_EQ(platform.FlushCount(), 0);  // nothing touched the settings
+}
+
+TEST_F(FailuresTest, AnArchiveWithoutTheMenuVoicesOrWithABadEntryIsRefused) {
+    std::vector<ArchiveMember> members = MenuMembers();
+    members.erase(std::remove_if(members.begin(), members.end(),
+                                 [](const ArchiveMember& m) {
+                                     return m.name == "sounds/menu/mnuInstr.wav" || m.name == "sounds/ball.wav";
+                                 }),
+                  members.end());
+    UseArchive(members, false);
+    EXPECT_EQ(RunUntilExit(RunGame), 1);
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_NE(platform.Messages()[0].find("lacks sounds the game cannot do without (sounds/ball.wav, "
+                                          "sounds/menu/mnuInstr.wav)"),
+              std::string::npos)
+        << platform.Messages()[0];
+
+    // A member that reaches past the end of the file.
+    std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
+    size_t entry = size_t(ReadLe32(bytes.data() + 4)) + 3 * kArchiveEntrySize;
+    WriteLe32(&bytes[entry + kArchiveNameField + 4], int32_t(bytes.size()));
+    std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    EXPECT_EQ(RunUntilExit(RunGame), 1);
+    EXPECT_NE(platform.Messages().back().find("directory entry 4 (sounds/MultiHit.wav) is damaged"), std::string::npos)
+        << platform.Messages().back();
+}
+
+TEST_F(FailuresTest, WithoutTheSystemFolderTheVersionKeySaysWhatIsMissingAndTheMenuGoesOn) {
+    UseArchive(MenuMembers(), false);
+    platform.TapAt(5000, scan::V);
+    platform.TapAt(9000, scan::Down);
+    platform.TapWhenSoundStarts("sounds/menu/mnuSS.wav", scan::Escape, 200);
+    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+
+    ASSERT_EQ(platform.Messages().size(), 1u);  // once, for the folder, not once per file
+    EXPECT_EQ(platform.Messages()[0].rfind("The folder " + appFolder + "/system, which holds voices of the game's "
+                                           "menus, is missing, so the voice " + appFolder +
+                                               "/system/initials/1.wav cannot be played.",
+                                           0),
+              0u)
+        << platform.Messages()[0];
+    std::string played = PlayedList();
+    size_t report = played.find("sounds/error.wav,sounds/errors/nofile.wav");
+    EXPECT_NE(report, std::string::npos) << played;
+    EXPECT_NE(played.find("sounds/menu/mnuSS.wav", report), std::string::npos) << played;
+    EXPECT_NE(played.find("sounds/menu/mnuExit.wav"), std::string::npos) << played;
+}
+
+TEST_F(FailuresTest, EveryErrorReportIsHeardAndKeptInTheFileItNames) {
+    UseArchive(StandardMembers());
+    ReportError("ScoreMenu", 9, "Subscript out of range");
+    ReportError("KillBuffer", 5, "Invalid procedure call");
+    EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/report.wav,sounds/error.wav,sounds/errors/report.wav");
+    ASSERT_EQ(platform.Messages().size(), 2u);
+    std::string first = StandardErrorText("ScoreMenu", 9, "Subscript out of range");
+    EXPECT_EQ(platform.Messages()[0], first + "  This report is also saved in " + ReportFile() + ".");
+    std::string kept = Slurp(ReportFile());
+    EXPECT_NE(kept.find(first), std::string::npos);
+    EXPECT_NE(kept.find(StandardErrorText("KillBuffer", 5, "Invalid procedure call")), std::string::npos);
+
+    // A report file that cannot be written (a folder in its place) still
+    // leaves the report seen and heard.
+    fs::remove(ReportFile());
+    fs::create_directory(ReportFile());
+    platform.ClearSoundLog();
+    ::testing::internal::CaptureStderr();
+    ReportError("Announcement", 53, "gone");
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(platform.Messages().back(), StandardErrorText("Announcement", 53, "gone"));
+    EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/report.wav");
+}
+
+TEST_F(FailuresTest, AMemberTheArchiveLacksIsSkippedAndNamedOnceOnStandardError) {
+    UseArchive(StandardMembers());
+    ::testing::internal::CaptureStderr();
+    PlaySound("heist/nothere.wav", 0, true);
+    PlayAndWait("heist/nothere.wav");
+    SoundSlot slot;
+    CreateSoundBuffer(slot, "Heist/NotHere.wav");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("the archive holds no sound 'heist/nothere.wav'"), std::string::npos) << err;
+    EXPECT_EQ(err.find("no sound", err.find("no sound") + 1), std::string::npos) << err;
+    EXPECT_TRUE(platform.Played().empty());
+    EXPECT_TRUE(platform.Messages().empty());
+    EXPECT_TRUE(slot.Empty());
+}
+
+TEST_F(FailuresTest, ASaveThatFailsIsHeard) {
+    UseArchive(StandardMembers());
+    platform.FailFlushes(true);
+    BestScore[kPacMan] = 250000;
+    ::testing::internal::CaptureStderr();
+    SaveSettings();
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("could not be saved"), std::string::npos);
+    EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/notsaved.wav");
+    EXPECT_EQ(platform.Stored("Settings", "HSPacMan"), "<absent>");
+
+    // Once the store works again the next save keeps the score.
+    platform.FailFlushes(false);
+    platform.ClearSoundLog();
+    SaveSettings();
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), 250000);
+    EXPECT_TRUE(platform.Played().empty());
+}
+
+TEST_F(FailuresTest, ASecondCopyRaisesTheFirstAndSaysItIsRunningWithoutTouchingTheSettings) {
+    UseArchive(StandardMembers(), false);
+    platform.SetOtherInstanceRunning(true);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunUntilExit(RunGame), 0);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Tamblor is already running"), std::string::npos);
+    EXPECT_TRUE(platform.ActivatedOtherInstance());
+    EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
+    EXPECT_EQ(platform.LiveBuffers(), 0);
+    EXPECT_EQ(platform.FlushCount(), 0);
+    EXPECT_TRUE(platform.StoredSettings().empty());
+}
+
+}  // namespace
+}  // namespace tamblor::test

@@ -1,0 +1,263 @@
+// What others may leave in the game's folders: links planted where the game
+// writes, FIFOs and folders where it expects files, stale temporaries and
+// a settings file with one bad line. Nothing may be written through a link,
+// nothing may hang, and no readable setting may be lost.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <mutex>
+#include <thread>
+
+#include "audio/archive.h"
+#include "audio/sound.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "platform/ini_store.h"
+#include "support/game_fixture.h"
+#include "table/table_map.h"
+#include "tools/maptools/map_source.h"
+#include "tools/maptools/map_writer.h"
+
+namespace tamblor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+// Runs `body`; true when it ends within a few seconds. Otherwise `unblock`
+// frees it (so the test can fail instead of hanging) and the answer is false.
+bool EndsAtOnce(const std::function<void()>& body, const std::function<void()>& unblock) {
+    std::mutex m;
+    std::condition_variable cv;
+    bool done = false;
+    std::thread worker([&] {
+        body();
+        std::lock_guard<std::mutex> lock(m);
+        done = true;
+        cv.notify_all();
+    });
+    bool inTime;
+    {
+        std::unique_lock<std::mutex> lock(m);
+        inTime = cv.wait_for(lock, std::chrono::seconds(3), [&] { return done; });
+    }
+    while (!inTime) {
+        unblock();
+        std::unique_lock<std::mutex> lock(m);
+        if (cv.wait_for(lock, std::chrono::milliseconds(100), [&] { return done; })) break;
+    }
+    worker.join();
+    return inTime;
+}
+
+// Frees whatever waits on a FIFO: the first poke opens its other end (a
+// blocked open returns), the next closes it again (a blocked read sees the
+// end; a write fails rather than raising SIGPIPE).
+struct FifoPoker {
+    int fd = -1;
+    FifoPoker() { ::signal(SIGPIPE, SIG_IGN); }
+    ~FifoPoker() {
+        if (fd >= 0) ::close(fd);
+    }
+    void Poke(const std::string& fifo) {
+        if (fd >= 0) {
+            ::close(fd);
+            fd = -2;
+        } else if (fd == -1) {
+            fd = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+        }
+    }
+};
+
+class HostileFilesTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        target = root + "/precious.txt";
+        Put(target, "precious");
+    }
+    void PlantLink(const std::string& path) { fs::create_symlink(target, path); }
+    std::string settingsFolder() const { return root + "/config"; }
+    std::string settingsFile() const { return settingsFolder() + "/VKM222005.ini"; }
+
+    std::string target;
+    FifoPoker poker;
+};
+
+TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameAndLeavesTheirTargetAlone) {
+    std::string map = "the map\r\n";
+    UseArchive({{"pacman/pacman.map", {map.begin(), map.end()}}});
+    for (const char* name : {"pacman.map", "PACMAN.MAP", "PacMan.Map"}) PlantLink(DataFolder + "/" + name);
+
+    ExtractMember("pacman/pacman.map");
+    EXPECT_EQ(Slurp(target), "precious");
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(DataFolder)) names.push_back(item.path().filename());
+    ASSERT_EQ(names, std::vector<std::string>{"PACMAN.MAP"});
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(DataFolder + "/PACMAN.MAP")));
+    EXPECT_EQ(Slurp(ExtractedPath("pacman.map")), map);
+    EXPECT_TRUE(platform.Messages().empty());
+}
+
+TEST_F(HostileFilesTest, AFifoOrFolderUnderTheExtractedNameIsRefusedAtOnce) {
+    std::string map = "the map\r\n";
+    UseArchive({{"pacman/pacman.map", {map.begin(), map.end()}}});
+    std::string fifo = DataFolder + "/Pacman.map";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_TRUE(EndsAtOnce([] { ExtractMember("pacman/pacman.map"); }, [&] { poker.Poke(fifo); }));
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_NE(platform.Messages()[0].find("Pacman.map is a named pipe (FIFO), not a plain file"), std::string::npos)
+        << platform.Messages()[0];
+
+    fs::remove(fifo);
+    fs::create_directory(DataFolder + "/PACMAN.MAP");
+    ExtractMember("pacman/pacman.map");
+    EXPECT_EQ(platform.Messages().size(), 2u);
+    EXPECT_TRUE(fs::is_directory(DataFolder + "/PACMAN.MAP"));
+}
+
+TEST_F(HostileFilesTest, TheMapListingIsNeverWrittenThroughALinkOrIntoAFifo) {
+    std::string map = maptools::WriteGameMap(maptools::MapGrid{});
+    UseArchive({{"test/plain.map", {map.begin(), map.end()}}});
+    std::string listing = DataFolder + "/" + kMapListingFileName;
+    PlantLink(listing);
+    LoadMapMember("test/plain.map", "plain.map");
+    EXPECT_EQ(Slurp(target), "precious");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(listing)));
+    EXPECT_EQ(Slurp(listing), MapCodeListing());
+
+    fs::remove(listing);
+    ASSERT_EQ(::mkfifo(listing.c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(EndsAtOnce([] { LoadMapMember("test/plain.map", "plain.map"); }, [&] { poker.Poke(listing); }));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("lastmap.txt is a named pipe"), std::string::npos);
+    EXPECT_TRUE(platform.Messages().empty());  // only a diagnostic: no box for it
+}
+
+TEST_F(HostileFilesTest, ASettingsSaveReplacesALinkInsteadOfWritingThroughIt) {
+    fs::create_directories(settingsFolder());
+    PlantLink(settingsFile());
+    IniSettingsStore store(settingsFolder());
+    store.Set("VKM222005", "Settings", "GameMode", "1");
+    store.Flush();
+    EXPECT_EQ(Slurp(target), "precious");
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(settingsFile())));
+    EXPECT_NE(Slurp(settingsFile()).find("GameMode=1"), std::string::npos);
+}
+
+TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIsLeftAlone) {
+    fs::create_directories(settingsFolder());
+    ASSERT_EQ(::mkfifo(settingsFile().c_str(), 0600), 0);
+    ::testing::internal::CaptureStderr();
+    {
+        IniSettingsStore store(settingsFolder());
+        std::string value;
+        EXPECT_TRUE(EndsAtOnce([&] { value = store.Get("VKM222005", "Settings", "GameMode", "0"); },
+                               [&] { poker.Poke(settingsFile()); }));
+        EXPECT_EQ(value, "0");
+        store.Set("VKM222005", "Settings", "GameMode", "1");
+        store.Flush();
+    }
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is a named pipe (FIFO), not a file"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(settingsFile()));
+
+    fs::remove(settingsFile());
+    fs::create_directory(settingsFile());
+    Put(settingsFile() + "/inside", "kept");
+    ::testing::internal::CaptureStderr();
+    IniSettingsStore store(settingsFolder());
+    EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
+    store.Set("VKM222005", "Settings", "GameMode", "1");
+    store.Flush();
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Slurp(settingsFile() + "/inside"), "kept");  // not moved, not replaced
+}
+
+TEST_F(HostileFilesTest, StaleSaveTemporariesAreRemovedAtTheFirstRead) {
+    fs::create_directories(settingsFolder());
+    std::string stale = settingsFile() + ".tmp-Ab12Cd";
+    std::string fresh = settingsFile() + ".tmp-Ef34Gh";
+    std::string other = settingsFolder() + "/other.ini.tmp-Ij56Kl";
+    for (const std::string& p : {stale, fresh, other}) Put(p, "half a save");
+    auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(stale, hourAgo);
+    fs::last_write_time(other, hourAgo);
+
+    IniSettingsStore store(settingsFolder());
+    store.Get("VKM222005", "Settings", "GameMode", "0");
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(fresh));  // may be another copy's save in progress
+    EXPECT_TRUE(fs::exists(other));  // not this store's
+}
+
+TEST_F(HostileFilesTest, OneBadLineCostsOnlyItselfAndThePlayerHearsAboutIt) {
+    UseArchive(StandardMembers(), false);
+    fs::create_directories(settingsFolder());
+    std::string text = "; Tamblor settings\n[Settings]\nVersion=1.0\nGameMode=1\nHSPacMan=" +
+                       EncodeScore(120000, "1.0") + "\nthis line is not a setting\nHSWildWest=" +
+                       EncodeScore(4500, "1.0") + "\n[Scores]\n0I=ABC\n";
+    Put(settingsFile(), text);
+    IniSettingsStore store(settingsFolder());
+    Platform services = platform.Services();
+    services.settings = &store;
+    InstallPlatform(services);
+
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunUntilExit([this] {
+                  platform.TapAt(6000, scan::Escape);
+                  RunGame();
+              }),
+              0);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("1 line of the settings file " + settingsFile() + " could not be read (line 6)"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(BestScore[kPacMan], 120000);
+    EXPECT_EQ(BestScore[kWildWest], 4500);
+    EXPECT_EQ(GameMode, 1);
+    EXPECT_EQ(ScoreBoard[0].initials, "ABC");
+    // Heard at start-up, before the jingles.
+    std::string played = PlayedList();
+    EXPECT_EQ(played.rfind("sounds/error.wav,sounds/errors/settings.wav,sounds/vrenn.wav", 0), 0u) << played;
+
+    // The file as it was stays beside the new one, bad line and all.
+    int copies = 0;
+    for (const auto& item : fs::directory_iterator(settingsFolder())) {
+        if (item.path().filename().string().rfind("VKM222005.ini.bad-", 0) != 0) continue;
+        ++copies;
+        EXPECT_EQ(Slurp(item.path()), text);
+    }
+    EXPECT_EQ(copies, 1);
+    IniData saved;
+    EXPECT_TRUE(ParseIni(Slurp(settingsFile()), saved));
+    EXPECT_EQ(saved["Settings"]["HSPacMan"], EncodeScore(120000, "1.0"));
+}
+
+TEST_F(HostileFilesTest, LinesUnderABrokenSectionHeaderAreSetAsideToo) {
+    IniData data;
+    std::vector<size_t> bad;
+    EXPECT_EQ(ParseIniKeeping("[Settings]\nA=1\n[Scores\n0I=XYZ\n\n[Scores]\n1I=DEF\n", data, &bad), 2u);
+    EXPECT_EQ(bad, (std::vector<size_t>{3, 4}));
+    EXPECT_EQ(data["Settings"]["A"], "1");
+    EXPECT_EQ(data["Settings"].count("0I"), 0u);  // not misfiled under the section before
+    EXPECT_EQ(data["Scores"]["1I"], "DEF");
+}
+
+}  // namespace
+}  // namespace tamblor::test

@@ -1,0 +1,85 @@
+// The single-instance lock: a second copy is told, a raise request gets
+// through, and a lock someone else planted is not believed.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/instance_channel.h"
+
+namespace tamblor {
+namespace {
+
+namespace fs = std::filesystem;
+
+class InstanceChannelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = (fs::temp_directory_path() / ("tamblor-instance-" + std::to_string(::getpid()))).string();
+        fs::remove_all(folder_);
+        fs::create_directory(folder_);
+        fs::permissions(folder_, fs::perms::owner_all);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string folder_;
+};
+
+TEST_F(InstanceChannelTest, ASecondClaimIsRefusedAndItsRaiseRequestArrives) {
+    InstanceChannel first(folder_);
+    ASSERT_TRUE(first.Claim());
+    EXPECT_FALSE(first.TakeActivation());
+    InstanceChannel second(folder_);
+    EXPECT_FALSE(second.Claim());
+    second.Activate();
+    EXPECT_TRUE(first.TakeActivation());
+    EXPECT_FALSE(first.TakeActivation());
+}
+
+TEST_F(InstanceChannelTest, ALockFileOfAnotherUserOrOpenToOthersIsNotBelieved) {
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to plant a file owned by another user";
+    const std::string lock = folder_ + "/tamblor.lock";
+    std::ofstream(lock).put('x');
+    ASSERT_EQ(::chown(lock.c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chmod(lock.c_str(), 0666), 0);
+    // Its owner holds it, as if a copy of the game were running.
+    int held = ::open(lock.c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+
+    ::testing::internal::CaptureStderr();
+    InstanceChannel game(folder_);
+    EXPECT_TRUE(game.Claim());  // runs, unchecked, rather than leaving without a word
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("belongs to someone else"), std::string::npos);
+
+    // Our own file that others may write is not trusted either.
+    ::close(held);
+    ASSERT_EQ(::chown(lock.c_str(), ::getuid(), ::getgid()), 0);
+    ::testing::internal::CaptureStderr();
+    InstanceChannel again(folder_);
+    EXPECT_TRUE(again.Claim());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("others may use it"), std::string::npos);
+}
+
+TEST_F(InstanceChannelTest, AFolderOthersMayWriteOrALinkInPlaceOfTheLockIsNotUsed) {
+    fs::permissions(folder_, fs::perms::all);
+    ::testing::internal::CaptureStderr();
+    InstanceChannel open(folder_);
+    EXPECT_TRUE(open.Claim());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("only this user may use"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder_ + "/tamblor.lock"));
+
+    fs::permissions(folder_, fs::perms::owner_all);
+    fs::create_symlink(folder_ + "/elsewhere", folder_ + "/tamblor.lock");
+    ::testing::internal::CaptureStderr();
+    InstanceChannel linked(folder_);
+    EXPECT_TRUE(linked.Claim());
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot open the lock file"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder_ + "/elsewhere"));
+}
+
+}  // namespace
+}  // namespace tamblor
