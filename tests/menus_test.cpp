@@ -263,8 +263,8 @@ TEST_F(MenuTest, AWildWestGameThatEndsByItselfIsSpokenBackByTheHighScoreMenu) {
         TableMembers(wildwest::kTable, WildWestSounds(), "wildwest/wildwest.mapsrc");
     for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
     UseArchive(members, false);
-    const uint8_t mode = GameMode;
-    GameMode = 1;  // classic: with no flipper every ball drains
+    // Classic mode, as stored: with no flipper every ball drains.
+    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
     On("sounds/menu/mnuInstr.wav", scan::Down);
     for (const char* entry : {"sounds/menu/mnuSS.wav", "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
                               "sounds/menu/mnuHH.wav"})
@@ -281,7 +281,6 @@ TEST_F(MenuTest, AWildWestGameThatEndsByItselfIsSpokenBackByTheHighScoreMenu) {
     On("system/hss/scoresel.wav", scan::Escape);
     On("sounds/menu/mnuHighS.wav", scan::Escape);
     Run();
-    GameMode = mode;
     ASSERT_GT(BestScore[kWildWest], 0);
     std::vector<std::string> played = platform.Played();
     auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");

@@ -644,7 +644,7 @@ TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlerted) {
 
 TEST_F(WildWestRules, TheJailTakesTheBall) {
     LaunchEveryBall();
-    Put(2, 34, heading::Left);
+    Put(47, 4, heading::Right);  // the jail, in the forge's corner
     EXPECT_TRUE(Restarts(HandleCell));
     EXPECT_EQ(Count(platform, "wildwest/jail.wav"), 1u);
     EXPECT_EQ(Game.BallsLeft, 1);
