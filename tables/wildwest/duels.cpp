@@ -158,6 +158,7 @@ void FistFight() {
     StopTownForLostBall();
     // The game goes on from here: ammunition, horses and the multiplier stay.
     Relaunch();
+    NoteState("play");
 }
 
 }  // namespace tamblor::wildwest
