@@ -178,4 +178,17 @@ void HardWallHit() {
     PlayAtBall(sndBumper2);
 }
 
+uint32_t HeldBallPass() {
+    PollKeyboard();
+    YieldToSystem();
+    if (FreshKeyDown(scan::Escape)) {
+        if (CurrentTable->escapeForfeitsScore) Game.Score = 0;
+        Game.GameRunning = false;
+        EndGame();
+    }
+    const uint32_t before = GetTick();
+    InPlayKeys();
+    return GetTick() - before;
+}
+
 }  // namespace tamblor

@@ -126,4 +126,12 @@ std::array<WallSide, 4> SidesInOrder(const CellsAround& cells);
 // bumper's knock at the ball (it scores nothing).
 void HardWallHit();
 
+// ------------------------------------------------------------ the duels ---
+
+// One pass of a wait that holds the ball (a duel): polls the keyboard,
+// yields, ends the game on Escape as play does, and runs the in-play keys.
+// Returns the milliseconds the keys took (a pause, a status report), which
+// a timed wait leaves out of its time.
+uint32_t HeldBallPass();
+
 }  // namespace tamblor

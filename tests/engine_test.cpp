@@ -7,6 +7,8 @@
 #include <set>
 
 #include "audio/sound.h"
+#include "core/app.h"
+#include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "table/aim_scan.h"
@@ -537,6 +539,33 @@ TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndItsMultiplierAndMusicLevelSurviv
         if (e.label == "sounds/bumper2.wav") knock.push_back(e.op + ":" + std::to_string(e.value));
     EXPECT_EQ(knock, (std::vector<std::string>{"stop:0", "pan:4000", "play:0"}));
     UnloadTable(t);
+}
+
+TEST_F(EngineTest, AHeldBallPassLeavesAPauseOutOfADuelsTimeAndEscapeEndsTheGame) {
+    UseArchive(MenuMembers());
+    TableDesc table{};
+    table.id = kWildWest;
+    table.escapeForfeitsScore = true;
+    CurrentTable = &table;
+    Game.GameRunning = true;
+    // A pass of the keys alone takes no time.
+    EXPECT_EQ(HeldBallPass(), 0u);
+    // A pause (P, then a key two seconds on): its time is handed back.
+    CommandKeysReleased = true;
+    platform.TapAt(platform.NowMs() + 5, scan::P, 30);
+    platform.TapAt(platform.NowMs() + 2000, scan::Down, 50);
+    uint32_t paused = 0;
+    for (int pass = 0; pass < 50 && paused == 0; ++pass) paused = HeldBallPass();
+    EXPECT_GE(paused, 1900u);
+    EXPECT_LT(paused, 3000u);
+    // Escape ends the game as in play, here with the score forfeited.
+    Game.Score = 5000;
+    platform.SetKeyDown(scan::Escape, true);
+    EXPECT_THROW(HeldBallPass(), ReturnToMainMenu);
+    EXPECT_EQ(Game.Score, 0);
+    EXPECT_FALSE(Game.GameRunning);
+    platform.SetKeyDown(scan::Escape, false);
+    CurrentTable = nullptr;
 }
 
 }  // namespace

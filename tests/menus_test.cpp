@@ -14,7 +14,9 @@
 #include "menus/main_menu.h"
 #include "support/game_fixture.h"
 #include "support/pacman_fixture.h"
+#include "support/wildwest_fixture.h"
 #include "tables/pacman/pacman.h"
+#include "tables/wildwest/wildwest.h"
 
 namespace tamblor::test {
 namespace {
@@ -254,6 +256,40 @@ TEST_F(MenuTest, AGamesBestScoreIsSpokenBackByTheHighScoreMenu) {
     ASSERT_NE(to, played.end());
     EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kPacMan]));
     EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), BestScore[kPacMan]);
+}
+
+TEST_F(MenuTest, AWildWestGameThatEndsByItselfIsSpokenBackByTheHighScoreMenu) {
+    std::vector<ArchiveMember> members =
+        TableMembers(wildwest::kTable, WildWestSounds(), "wildwest/wildwest.mapsrc");
+    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+    UseArchive(members, false);
+    // Classic mode, as stored: with no flipper every ball drains.
+    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
+    On("sounds/menu/mnuInstr.wav", scan::Down);
+    for (const char* entry : {"sounds/menu/mnuSS.wav", "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
+                              "sounds/menu/mnuHH.wav"})
+        On(entry, scan::Down);
+    On("sounds/menu/mnuWW.wav", scan::Return);
+    for (int ball = 0; ball < 8; ++ball) After("sounds/LReady.wav", scan::Space);
+    After("sounds/v_PAKTC.wav", scan::Space);
+    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);  // hear them
+    On("system/hss/scoresel.wav", scan::Escape);
+    On("sounds/menu/mnuHighS.wav", scan::Escape);
+    Run();
+    ASSERT_GT(BestScore[kWildWest], 0);
+    std::vector<std::string> played = platform.Played();
+    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
+    auto from = std::find(readout, played.end(), "sounds/menu/mnuWW.wav");
+    ASSERT_NE(from, played.end());
+    auto said = NumberWords(BestScore[kWildWest]);
+    ASSERT_GE(size_t(played.end() - from), said.size() + 1);
+    EXPECT_EQ(std::vector<std::string>(from + 1, from + 1 + long(said.size())), said);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), "1.0"), BestScore[kWildWest]);
 }
 
 TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {

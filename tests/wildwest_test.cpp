@@ -1,0 +1,761 @@
+// The Wild West table on its real map: the town's events, the flipper zone
+// in both game modes and the two duels, as the player hears them, and
+// whole games to their end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <set>
+
+#include "audio/sound.h"
+#include "core/app.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "support/wildwest_fixture.h"
+#include "table/ball.h"
+#include "table/play.h"
+#include "table/table.h"
+#include "table/table_map.h"
+#include "tables/wildwest/wildwest.h"
+
+namespace tamblor::test {
+namespace {
+
+using namespace wildwest;
+
+// How often `label` was started.
+size_t Count(const ScriptedPlatform& platform, const std::string& label) {
+    std::vector<std::string> heard = platform.Played();
+    return size_t(std::count(heard.begin(), heard.end(), label));
+}
+
+class WildWestRules : public WildWestTest {
+protected:
+    void SetUp() override {
+        WildWestTest::SetUp();
+        savedMode_ = GameMode;
+        GameMode = 1;
+        FistDifficulty = 0;
+        LoadTable();
+        Game.GameRunning = true;  // as the ball entry sets it
+        StartOfPlay();
+        platform.ClearSoundLog();
+    }
+    void TearDown() override {
+        platform.OnYield(nullptr);
+        GameMode = savedMode_;
+        FistDifficulty = 0;
+        WildWestTest::TearDown();
+    }
+    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
+    // A pass of the in-play keys with `key` down, then one with it up.
+    bool KeysWith(uint8_t key) {
+        CommandKeysReleased = true;
+        platform.SetKeyDown(key, true);
+        PollKeyboard();
+        const bool restarted = Restarts(InPlayKeys);
+        platform.SetKeyDown(key, false);
+        PollKeyboard();
+        return Restarts(InPlayKeys) || restarted;
+    }
+    // Start times of `label` in the log.
+    std::vector<uint64_t> StartTimes(const std::string& label) const {
+        std::vector<uint64_t> out;
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.label == label && (e.op == "play" || e.op == "loop")) out.push_back(e.ms);
+        return out;
+    }
+
+    // A fist fighter that listens for each swing: `play(round, fromRight)`
+    // says what to do in that round.
+    enum class Move { BlockAndPunch, WrongKey, Nothing };
+    void Fighter(std::function<Move(int round, bool fromRight)> play, uint64_t reactMs = 60) {
+        platform.OnYield([this, play, reactMs, round = 0, seen = size_t(0)]() mutable {
+            const std::vector<SoundEvent>& log = platform.SoundLog();
+            for (; seen < log.size(); ++seen) {
+                const SoundEvent& e = log[seen];
+                if (e.label != "wildwest/FistSwng.wav" || e.op != "pan") continue;
+                const bool right = e.value > 0;
+                const uint8_t block = right ? scan::RightShift : scan::LeftShift;
+                const uint8_t punch = right ? scan::LeftShift : scan::RightShift;
+                switch (play(round++, right)) {
+                case Move::BlockAndPunch:
+                    platform.TapAt(e.ms + reactMs, block, 30);
+                    // The punch once the block has been heard.
+                    platform.TapWhenSoundStarts("wildwest/block.wav", punch, SoundMs("wildwest/block.wav") + reactMs,
+                                                30);
+                    break;
+                case Move::WrongKey: platform.TapAt(e.ms + reactMs, punch, 30); break;
+                case Move::Nothing: break;
+                }
+            }
+        });
+    }
+
+    uint8_t savedMode_ = 1;
+};
+
+// ------------------------------------------------------------- the town ---
+
+TEST_F(WildWestRules, TheFieldGuardWallsBumpersAndHardWalls) {
+    const uint32_t resets = FieldGuardResets;
+    Put(0.4f, 30, heading::Left);
+    HandleCell();
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_EQ(Ball.Direction, heading::Up);
+    EXPECT_EQ(FieldGuardResets, resets + 1);
+
+    // A plain wall on the right slows the ball twice, with the wall's click.
+    Put(46.6f, 30, heading::Right - 8, 2.0f);
+    HandleCell();
+    EXPECT_NEAR(Ball.Speed, 1.8f, 1e-5);
+    EXPECT_GT(Ball.Direction, heading::Right);
+    EXPECT_EQ(Ops("sounds/WallHit.wav").back(), "play:0");
+
+    // A bumper (set into the left wall) pays 10000 unmultiplied and restores the base speed.
+    Town.Multiplier = 2;
+    double before = Game.Score;
+    Put(2.4f, 14, heading::Left, 1.0f);
+    HandleCell();
+    EXPECT_EQ(Game.Score - before, 10000);
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    std::vector<std::string> bumper = Ops("sounds/bumper1.wav");
+    ASSERT_EQ(bumper.size(), 3u);
+    EXPECT_EQ(bumper.front(), "stop:0");
+    EXPECT_EQ(bumper.back(), "play:0");
+
+    // A hard wall (the top of a side block) restores the base speed too.
+    Put(9, 40.6f, heading::Down, 1.0f);
+    HandleCell();
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_EQ(Ops("sounds/MultiHit.wav").back(), "play:0");
+}
+
+TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
+    auto catchHorse = [&](int n) {
+        for (int x = 2; x < 48; ++x)
+            for (int y = 2; y < 48; ++y)
+                if (TableMap.Cells[x][y].Code == code::Horse && TableMap.Cells[x][y].Number == n) {
+                    Put(float(x), float(y), heading::Up);
+                    const double before = Game.Score;
+                    HandleCell();
+                    return Game.Score - before;
+                }
+        ADD_FAILURE() << "no horse " << n << " on the map";
+        return 0.0;
+    };
+    EXPECT_EQ(catchHorse(0), 50000);
+    EXPECT_EQ(catchHorse(0), 0);  // already caught: silent, nothing paid
+    Town.Multiplier = 2;
+    EXPECT_EQ(catchHorse(1), 100000);
+    EXPECT_EQ(catchHorse(2), 100000);
+    EXPECT_FALSE(Town.ThievesAlerted);
+    EXPECT_EQ(catchHorse(3), 200000);
+    EXPECT_TRUE(Town.ThievesAlerted);
+    EXPECT_EQ(Count(platform, "wildwest/thieves.wav"), 1u);
+    size_t horseSounds = 0;
+    for (const char* h : {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}) horseSounds += Count(platform, h);
+    EXPECT_EQ(horseSounds, 4u);
+
+    // A new ball clears them all.
+    StartOfPlay();
+    EXPECT_FALSE(Town.ThievesAlerted);
+    EXPECT_EQ(Town.Multiplier, 1);
+    EXPECT_EQ(catchHorse(0), 50000);
+}
+
+TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
+    Put(2.6f, 20, heading::Left);  // the left box
+    HandleCell();
+    EXPECT_EQ(Town.Ammunition, 2);
+    EXPECT_EQ(Ball.X, 20);
+    EXPECT_EQ(Ball.Y, 18);
+    EXPECT_GE(Ball.Direction, 80);
+    EXPECT_LE(Ball.Direction, 112);
+    Put(47, 21, heading::Right);  // the right box
+    HandleCell();
+    EXPECT_EQ(Town.Ammunition, 4);
+    EXPECT_EQ(Ball.X, 31);
+    Town.Ammunition = 12;
+    Put(47, 21, heading::Up);
+    HandleCell();
+    EXPECT_EQ(Town.Ammunition, 12);
+    EXPECT_EQ(Ball.X, 47);
+    EXPECT_EQ(Ball.Y, 21);
+    EXPECT_EQ(Count(platform, "wildwest/ammo.wav"), 2u);
+}
+
+TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArrival) {
+    // The left wall from outside: three columns on, into the store.
+    Put(4.3f, 4, heading::Right);
+    HandleCell();
+    EXPECT_NEAR(Ball.X, 7.3f, 1e-5);
+    EXPECT_EQ(Ball.Direction, heading::Right);
+    Put(14.2f, 4, heading::Left);  // the right wall from outside
+    HandleCell();
+    EXPECT_NEAR(Ball.X, 11.2f, 1e-5);
+    EXPECT_EQ(Count(platform, "wildwest/EGStore.wav"), 2u);
+    // From inside they are walls.
+    Put(11.2f, 4, heading::Right - 8);
+    HandleCell();
+    EXPECT_GT(Ball.Direction, heading::Right);
+
+    int paid = 0, thrown = 0;
+    for (int visit = 1; visit <= 40; ++visit) {
+        Put(9, 6, heading::Down);
+        const double before = Game.Score;
+        HandleCell();
+        if (visit % 4 != 0) {
+            EXPECT_EQ(Game.Score, before) << visit;
+            EXPECT_EQ(Ball.Y, 6);
+            continue;
+        }
+        EXPECT_EQ(Ball.X, 25);
+        EXPECT_EQ(Ball.Y, 16);
+        EXPECT_GE(Ball.Direction, 72);
+        EXPECT_LE(Ball.Direction, 88);
+        if (Game.Score > before) {
+            EXPECT_EQ(Game.Score - before, 100000);
+            ++paid;
+        } else {
+            ++thrown;
+        }
+    }
+    EXPECT_EQ(paid + thrown, 10);
+    EXPECT_EQ(Count(platform, "wildwest/ENormGS.wav"), size_t(paid));
+    EXPECT_EQ(Count(platform, "wildwest/EThrowGS.wav"), size_t(thrown));
+    EXPECT_GT(paid, 0);
+    EXPECT_GT(thrown, 0);
+}
+
+TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
+    Put(38, 8, heading::Up);
+    HandleCell();
+    EXPECT_TRUE(Town.BonusRunning);
+    EXPECT_EQ(Town.Multiplier, 2);
+    EXPECT_EQ(Ball.X, 41);
+    EXPECT_EQ(Ball.Y, 24);
+    EXPECT_EQ(Ball.Speed, 3.2f);
+    // Drawn 96..128: a heading of 128 is kept as 0.
+    EXPECT_TRUE(Ball.Direction >= 96 || Ball.Direction == 0) << Ball.Direction;
+    EXPECT_LT(Ball.Direction, 128);
+    std::vector<std::string> heard = platform.Played();
+    EXPECT_NE(std::find(heard.begin(), heard.end(), "wildwest/Blksmith.wav"), heard.end());
+
+    // A wall now ricochets and sends the ball off at 3.2.
+    Put(40, 4.4f, heading::Up, 1.0f);
+    HandleCell();
+    EXPECT_EQ(Ball.Speed, 3.2f);
+    size_t ricochets = 0;
+    for (const char* r : {"wildwest/ricocht1.wav", "wildwest/ricocht2.wav", "wildwest/ricocht3.wav",
+                          "wildwest/ricocht4.wav"})
+        ricochets += Count(platform, r);
+    EXPECT_EQ(ricochets, 1u);
+    // The bell pays double meanwhile.
+    double before = Game.Score;
+    Put(18, 13, heading::Up);
+    HandleCell();
+    EXPECT_EQ(Game.Score - before, 20000);
+
+    Wait(9900);
+    Timers();
+    EXPECT_TRUE(Town.BonusRunning);
+    Wait(200);
+    Timers();
+    EXPECT_FALSE(Town.BonusRunning);
+    EXPECT_EQ(Town.Multiplier, 1);
+}
+
+TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
+    std::set<float> right;
+    for (int i = 0; i < 100; ++i) {
+        Put(5, 41, heading::Down);
+        HandleCell();
+        EXPECT_EQ(Ball.X, 11);
+        EXPECT_EQ(Ball.Y, 39);
+        EXPECT_GE(Ball.Direction, 24);
+        EXPECT_LE(Ball.Direction, 40);
+        Put(44, 41, heading::Down);
+        HandleCell();
+        EXPECT_EQ(Ball.X, 38);
+        EXPECT_EQ(Ball.Y, 39);
+        EXPECT_TRUE(Ball.Direction <= 8 || (Ball.Direction >= 116 && Ball.Direction <= 124)) << Ball.Direction;
+        right.insert(Ball.Direction);
+    }
+    EXPECT_TRUE(*right.begin() <= 8 && *right.rbegin() >= 116);
+}
+
+TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
+    FistDifficulty = 0;
+    Fighter([](int, bool) { return Move::BlockAndPunch; });
+    Put(25, 10, heading::Up);
+    HandleCell();
+    EXPECT_EQ(Ball.Y, 7);
+    EXPECT_GT(Ball.Direction, heading::Right);  // the door turned it back into the bar room
+    EXPECT_TRUE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
+    EXPECT_FALSE(platform.IsLabelPlaying("wildwest/lvlAmb.wav"));
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+
+    int beers = 0, fights = 0;
+    for (int visit = 0; visit < 12; ++visit) {
+        Put(25, 10, heading::Up);
+        HandleCell();
+        Put(20, 6, heading::Down);
+        HandleCell();
+        EXPECT_TRUE(Town.InSaloon);
+        const double before = Game.Score;
+        Put(20, 7, heading::Down);
+        HandleCell();
+        EXPECT_FALSE(Town.InSaloon);
+        EXPECT_EQ(Ball.X, 25);
+        EXPECT_EQ(Ball.Y, 44);
+        EXPECT_LE(Ball.Direction, 32);
+        EXPECT_TRUE(Game.Score - before == 20000 || Game.Score - before >= 100000) << Game.Score - before;
+        (Game.Score - before == 20000 ? beers : fights)++;
+        EXPECT_TRUE(platform.IsLabelPlaying("wildwest/lvlAmb.wav"));
+        EXPECT_FALSE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
+        EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    }
+    EXPECT_EQ(size_t(beers), Count(platform, "wildwest/DrnkBeer.wav"));
+    EXPECT_EQ(size_t(fights), Count(platform, "wildwest/KnockOut.wav"));
+    EXPECT_GT(beers, 0);
+    EXPECT_GT(fights, 0);
+
+    // A tilt inside the bar room does not shut the saloon for the next ball.
+    Town.InSaloon = true;
+    StartOfPlay();
+    EXPECT_FALSE(Town.InSaloon);
+}
+
+// ------------------------------------------------------ the flipper zone ---
+
+TEST_F(WildWestRules, ClassicFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains) {
+    LaunchEveryBall();
+    EXPECT_FALSE(KeysWith(scan::RightShift));
+    Wait(990);
+    CloseFlipperWindow();
+    Put(25, 47, heading::Down, 0.5f);
+    HandleCell();
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_LT(Ball.Direction, heading::Right);  // heading up again
+    EXPECT_EQ(Game.BallsLeft, 2);
+
+    EXPECT_FALSE(KeysWith(scan::LeftShift));
+    Wait(1010);
+    CloseFlipperWindow();
+    Put(25, 46.6f, heading::Down);
+    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_EQ(Count(platform, "sounds/flush.wav"), 1u);
+}
+
+TEST_F(WildWestRules, TheDrainWarningSoundsOverTheDrainHeadingDownInClassicModeOnly) {
+    const TableDesc& table = Table();
+    Put(25, 40, heading::Down);
+    table.afterTick();
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+    EXPECT_EQ(Ops("sounds/ProxBeep.wav")[1], "frequency:30050");
+    Put(25, 40, heading::Up);
+    table.afterTick();
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+    GameMode = 0;
+    Put(25, 40, heading::Down);
+    table.afterTick();
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+}
+
+TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHeard) {
+    GameMode = 0;
+    // Left Shift: side 1 sweeps from heading 47 round to 112, the shot one heading back.
+    auto shoot = [&](uint8_t side, int position) {
+        platform.TapAt(platform.NowMs() + 50, side, 30);
+        // The sweep starts once the choosing key is up; each position lasts 125 ms.
+        const uint64_t sweep = platform.NowMs() + 50 + 30 + 40;
+        platform.TapAt(sweep + uint64_t(position) * 125 + 60, scan::RightShift, 30);
+        Put(25, 47, heading::Down);
+        HandleCell();
+        Wait(100);
+        return Ball.Direction;
+    };
+    const float first = shoot(scan::LeftShift, 0);
+    EXPECT_NEAR(first, 48, 1.01f);  // the first ray (47) or its neighbour, plus one
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    // Far round the left sweep the rays pass 127 and 0: a shot there stays in 0..127.
+    for (int position = 46; position <= 50; ++position) {
+        const float h = shoot(scan::LeftShift, position);
+        EXPECT_GE(h, 0);
+        EXPECT_LT(h, 128);
+    }
+    // Right Shift: side 2 starts at 115 and turns through up to 50.
+    const float second = shoot(scan::RightShift, 0);
+    EXPECT_TRUE(second >= 113 && second <= 116) << second;
+
+    // The cues of the sweep: the saloon door, the forge, a box, a horse, a bumper.
+    std::set<std::string> heard;
+    for (const std::string& l : platform.Played()) heard.insert(l);
+    for (const char* cue : {"wildwest/ScanDoor.wav", "sounds/ScanBeep.wav"}) EXPECT_TRUE(heard.count(cue)) << cue;
+
+    // Escape while the scan waits ends the game with nothing scored.
+    Game.Score = 5000;
+    platform.TapAt(platform.NowMs() + 100, scan::Escape, 50);
+    Put(25, 47, heading::Down);
+    HandleCell();
+    EXPECT_FALSE(Game.GameRunning);
+    EXPECT_EQ(Game.Score, 0);
+}
+
+// ------------------------------------------------------------ the duels ---
+
+TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOther) {
+    FistDifficulty = 0;
+    Town.Multiplier = 2;
+    Fighter([](int, bool) { return Move::BlockAndPunch; });
+    const double before = Game.Score;
+    FistFight();
+    EXPECT_EQ(Game.Score - before, 100000);  // difficulty 0
+    EXPECT_EQ(FistDifficulty, 100);
+    EXPECT_EQ(Count(platform, "wildwest/Punch.wav"), 6u);
+    // Blocks sound on the swing's side, punches on the other.
+    std::vector<int64_t> swings;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.op != "pan") continue;
+        if (e.label == "wildwest/FistSwng.wav") swings.push_back(e.value);
+    }
+    std::vector<std::string> played = platform.Played();
+    EXPECT_EQ(swings.size(), 6u);
+    EXPECT_EQ(std::count(played.begin(), played.end(), "wildwest/block.wav"), 6);
+
+    // A later win pays for the difficulty, multiplied; it grows by 100 to
+    // 600, then by 20, and stops at 800.
+    FistDifficulty = 500;
+    const double later = Game.Score;
+    FistFight();
+    EXPECT_EQ(Game.Score - later, 100000 + 500 * 1000 * 2);
+    EXPECT_EQ(FistDifficulty, 600);
+    FistFight();
+    EXPECT_EQ(FistDifficulty, 620);
+    FistDifficulty = 790;
+    FistFight();
+    EXPECT_EQ(FistDifficulty, 800);
+    FistFight();
+    EXPECT_EQ(FistDifficulty, 800);
+    EXPECT_EQ(Game.BallsLeft, 2);
+}
+
+TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItHad) {
+    LaunchEveryBall();
+    Town.Ammunition = 6;
+    Town.HorsesCaught = 2;
+    Town.HorseCaught[4] = true;
+    Town.Multiplier = 2;
+    // The wrong Shift 60 ms into the first block: lost at once, long before the second is up.
+    Fighter([](int, bool) { return Move::WrongKey; });
+    FistFight();  // the game goes on: no new ball entry
+    std::vector<uint64_t> swing = StartTimes("wildwest/FistSwng.wav"), broken = StartTimes("wildwest/BrokToof.wav");
+    ASSERT_EQ(swing.size(), 1u);
+    ASSERT_EQ(broken.size(), 1u);
+    EXPECT_LT(broken[0] - swing[0], 200u);
+    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_EQ(Town.Ammunition, 6);
+    EXPECT_EQ(Town.HorsesCaught, 2);
+    EXPECT_TRUE(Town.HorseCaught[4]);
+    EXPECT_EQ(Town.Multiplier, 2);
+    EXPECT_EQ(Count(platform, "sounds/LReady.wav"), 1u);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 44);
+
+    // At difficulty 800 each block and punch has 200 ms: a block 150 ms
+    // after the swing holds, one 250 ms after comes too late.
+    FistDifficulty = 800;
+    platform.ClearSoundLog();
+    Fighter([](int round, bool) { return round < 3 ? Move::BlockAndPunch : Move::Nothing; }, 150);
+    FistFight();
+    EXPECT_EQ(Count(platform, "wildwest/Punch.wav"), 3u);
+    EXPECT_EQ(Game.BallsLeft, 0);
+    swing = StartTimes("wildwest/FistSwng.wav");
+    broken = StartTimes("wildwest/BrokToof.wav");
+    EXPECT_GE(broken[0] - swing.back(), 185u);  // 200 ms on the quantised tick
+    EXPECT_LT(broken[0] - swing.back(), 240u);
+    platform.ClearSoundLog();
+    Fighter([](int, bool) { return Move::BlockAndPunch; }, 250);
+    AnswerTheLastPrompt();
+    // No spare ball left: the game ends.
+    EXPECT_TRUE(RunUntilMainMenu(FistFight));
+    EXPECT_EQ(Count(platform, "wildwest/block.wav"), 0u);
+}
+
+TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWrong) {
+    // Right Shift stays down the whole fight; the player punches with Left
+    // Shift after each block. A swing from the right is blocked the moment
+    // it sounds; one from the left loses the fight the moment it sounds.
+    LaunchEveryBall();
+    platform.SetKeyDown(scan::RightShift, true);
+    platform.OnYield([this, seen = size_t(0)]() mutable {
+        const std::vector<SoundEvent>& log = platform.SoundLog();
+        for (; seen < log.size(); ++seen)
+            if (log[seen].op == "play" && log[seen].label == "wildwest/block.wav")
+                platform.TapAt(log[seen].ms + SoundMs("wildwest/block.wav") + 50, scan::LeftShift, 30);
+    });
+    for (int fight = 0; fight < 4; ++fight) {
+        const size_t from = Mark();
+        Game.BallsLeft = 2;
+        FistFight();
+        uint64_t swingAt = 0;
+        bool fromRight = false;
+        int rounds = 0, punches = 0, losses = 0;
+        const std::vector<SoundEvent>& log = platform.SoundLog();
+        for (size_t i = from; i < log.size(); ++i) {
+            const SoundEvent& e = log[i];
+            if (e.op == "play") punches += e.label == "wildwest/Punch.wav", losses += e.label == "wildwest/BrokToof.wav";
+            if (e.label == "wildwest/FistSwng.wav" && e.op == "pan") fromRight = e.value > 0;
+            if (e.label == "wildwest/FistSwng.wav" && e.op == "play") swingAt = e.ms, ++rounds;
+            if (e.label == "wildwest/block.wav" && e.op == "play") {
+                EXPECT_TRUE(fromRight);
+                EXPECT_LE(e.ms - swingAt, 2u);  // on the first pass after the swing
+            }
+            if (e.label == "wildwest/BrokToof.wav" && e.op == "play") {
+                EXPECT_FALSE(fromRight);
+                EXPECT_LE(e.ms - swingAt, 2u);
+            }
+        }
+        EXPECT_EQ(punches + losses, rounds);
+    }
+    platform.SetKeyDown(scan::RightShift, false);
+}
+
+class WildWestGunfight : public WildWestRules {
+protected:
+    // Runs a gunfight against an outlaw at `outlaw`; presses are scheduled
+    // by the test. True when it was won.
+    bool Duel(int outlaw) {
+        Town.OutlawPosition = uint8_t(outlaw);
+        LaunchEveryBall();
+        return !Restarts(Gunfight);
+    }
+    // Taps right Shift each of `delays` ms after the outlaw first draws
+    // (at position outlaw - 2).
+    void ShootAfterTheDraw(std::vector<uint64_t> delays) {
+        platform.OnYield([this, delays, seen = size_t(0), done = false]() mutable {
+            const std::vector<SoundEvent>& log = platform.SoundLog();
+            for (; seen < log.size(); ++seen) {
+                if (done || log[seen].op != "play" || log[seen].label != "wildwest/ShDraw.wav") continue;
+                for (uint64_t ms : delays) platform.TapAt(log[seen].ms + ms, scan::RightShift, 30);
+                done = true;
+            }
+        });
+    }
+    void ShootAfterTheDraw(uint64_t ms) { ShootAfterTheDraw(std::vector<uint64_t>{ms}); }
+};
+
+TEST_F(WildWestGunfight, AShotAtTheOutlawsTwoPositionsWinsAndSpeedsTheNextFight) {
+    Town.Ammunition = 4;
+    Town.Multiplier = 2;
+    ShootAfterTheDraw(160);  // one position on: outlaw - 1
+    const double before = Game.Score;
+    EXPECT_TRUE(Duel(30));
+    EXPECT_EQ(Game.Score - before, 400000);
+    EXPECT_EQ(Town.Ammunition, 2);
+    EXPECT_EQ(Game.TableLevel, 1);
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    // The gun sweeps 24..36, panned by position.
+    std::vector<std::string> beeps = Ops("sounds/ScanBeep.wav");
+    EXPECT_EQ(beeps.front(), "pan:-800");
+
+    // Level 8: each position lasts 60 ms (four ticks); level 0: 100 (seven).
+    auto intervals = [&](uint8_t level) {
+        Game.TableLevel = level;
+        Town.Ammunition = 2;
+        platform.ClearSoundLog();
+        ShootAfterTheDraw(level ? 90 : 160);
+        EXPECT_TRUE(Duel(33));
+        std::vector<uint64_t> t = StartTimes("sounds/ScanBeep.wav");
+        return double(t.back() - t.front()) / double(t.size() - 1);  // on average, over the quantised tick
+    };
+    EXPECT_NEAR(intervals(8), 62.5, 2);
+    EXPECT_NEAR(intervals(0), 109.4, 2);
+}
+
+TEST_F(WildWestGunfight, AHeldShiftFiresOnceAndAShotBesideTheWindowMisses) {
+    // Held from position 24 to 28: one shot (a miss); released, a press at
+    // outlaw - 1 hits. The outlaw at 33 would only draw at 35.
+    Town.Ammunition = 12;
+    platform.PressAt(platform.NowMs() + 20, scan::RightShift);
+    platform.ReleaseAt(platform.NowMs() + 500, scan::RightShift);
+    ShootAfterTheDraw(160);
+    EXPECT_TRUE(Duel(33));
+    EXPECT_EQ(Count(platform, "wildwest/PFire.wav"), 2u);
+    EXPECT_EQ(Town.Ammunition, 8);
+
+    // Shots at outlaw - 2 and outlaw + 1 miss, each costing two rounds.
+    Town.Ammunition = 12;
+    platform.ClearSoundLog();
+    ShootAfterTheDraw({30, 30 + 3 * 109});
+    EXPECT_FALSE(Duel(30));
+    EXPECT_EQ(Count(platform, "wildwest/PFire.wav"), 2u);
+    EXPECT_EQ(Count(platform, "wildwest/ShHit.wav"), 0u);
+    EXPECT_EQ(Town.Ammunition, 8);
+}
+
+TEST_F(WildWestGunfight, WithNoAmmunitionTheOutlawAlwaysShootsFirst) {
+    for (int outlaw = 27; outlaw <= 33; ++outlaw) {
+        Town.Ammunition = 0;
+        platform.ClearSoundLog();
+        ShootAfterTheDraw(160);  // a dry click, in the window
+        Game.BallsLeft = 2;
+        EXPECT_FALSE(Duel(outlaw));
+        EXPECT_EQ(Count(platform, "wildwest/dryfire.wav"), 1u);
+        EXPECT_EQ(Count(platform, "wildwest/PShot.wav"), 1u);
+        EXPECT_EQ(Count(platform, "sounds/ScanBeep.wav"), size_t(outlaw + 2 - 24));  // lost at outlaw + 2
+    }
+}
+
+TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlerted) {
+    Put(31, 22, heading::Up);
+    HandleCell();
+    EXPECT_EQ(Count(platform, "wildwest/gunfight.wav") + Count(platform, "wildwest/hung.wav"), 0u);
+    int fights = 0, hangings = 0;
+    LaunchEveryBall(40);
+    for (int i = 0; i < 24; ++i) {
+        Town.ThievesAlerted = true;
+        Town.HorsesCaught = 3;
+        Town.Ammunition = 2;
+        Game.BallsLeft = 2;
+        Put(31, 22, heading::Up);
+        platform.TapWhenSoundStarts("wildwest/ShDraw.wav", scan::RightShift, 160, 30);
+        if (Restarts(HandleCell)) {
+            (Count(platform, "wildwest/hung.wav") > size_t(hangings) ? hangings : fights)++;
+            continue;
+        }
+        ++fights;
+        EXPECT_FALSE(Town.ThievesAlerted);
+        EXPECT_EQ(Town.HorsesCaught, 0);
+    }
+    EXPECT_GT(hangings, 0);
+    EXPECT_GT(fights, hangings);
+}
+
+TEST_F(WildWestRules, TheJailTakesTheBall) {
+    LaunchEveryBall();
+    Put(47, 4, heading::Right);  // the jail, in the forge's corner
+    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_EQ(Count(platform, "wildwest/jail.wav"), 1u);
+    EXPECT_EQ(Game.BallsLeft, 1);
+}
+
+TEST_F(WildWestRules, AnExtraBallAboveTenMillionPaysMultipliedAndTheStatusReport) {
+    Town.Multiplier = 2;
+    Game.Score = 10000001;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, 3);
+    EXPECT_EQ(Game.Score, 10200001);
+    EXPECT_EQ(Count(platform, "wildwest/XBall.wav"), 1u);
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, 3);
+
+    Game.Score = 0;
+    Game.BallsLeft = 0;
+    size_t from = Mark();
+    StatusReport();
+    std::vector<std::string> expected = {"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
+                                         "sounds/v_UHave.wav", N(1),                      "sounds/v_BLeft.wav",
+                                         "sounds/ball.wav"};
+    EXPECT_EQ(StartedSince(from), expected);
+}
+
+// ------------------------------------------------------------ whole games ---
+
+class WildWestGames : public WildWestTest {
+protected:
+    void SetUp() override {
+        WildWestTest::SetUp();
+        savedMode_ = GameMode;
+        platform.SetTimeLimitMs(platform.NowMs() + 3 * 3600 * 1000);
+    }
+    void TearDown() override {
+        platform.OnYield(nullptr);
+        GameMode = savedMode_;
+        WildWestTest::TearDown();
+    }
+    // Plays a game as the main menu starts it; true when it ended by itself.
+    bool PlayGame() {
+        LaunchEveryBall(12);
+        AnswerTheLastPrompt(scan::Space);
+        return RunUntilMainMenu([] { RunTable(kTable); });
+    }
+    // The number said after "your score was".
+    std::vector<std::string> FinalScoreWords() const {
+        std::vector<std::string> heard = platform.Played(), words;
+        auto at = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
+        if (at == heard.end()) return words;
+        for (++at; at != heard.end() && *at != "sounds/v_Points.wav"; ++at) words.push_back(*at);
+        return words;
+    }
+    uint8_t savedMode_ = 1;
+};
+
+TEST_F(WildWestGames, AClassicGameLeftAloneDrainsEveryBallAndStoresItsScore) {
+    GameMode = 1;
+    BestScore[kWildWest] = 0;
+    ASSERT_TRUE(PlayGame());
+    EXPECT_EQ(Game.BallsLeft, 0);
+    EXPECT_GT(Game.Score, 0);
+    EXPECT_FALSE(FinalScoreWords().empty());
+    EXPECT_EQ(BestScore[kWildWest], Game.Score);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), Version), Game.Score);
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_TRUE(Sounds.Ambience.Empty());
+}
+
+TEST_F(WildWestGames, AnAccessibleGameEndsWithItsLastBallAndABetterScoreIsStored) {
+    GameMode = 0;
+    BestScore[kWildWest] = 1;
+    // A player who takes the right side at every drain and shoots at the
+    // saloon door; fights in the saloon are not fought back.
+    platform.OnYield([this, seen = size_t(0)]() mutable {
+        const std::vector<SoundEvent>& log = platform.SoundLog();
+        for (; seen < log.size(); ++seen) {
+            const SoundEvent& e = log[seen];
+            if (e.op == "loop" && e.label == "sounds/ScanWait.wav") platform.TapAt(e.ms + 300, scan::RightShift, 40);
+            if (e.op == "play" && e.label == "wildwest/ScanDoor.wav") platform.TapAt(e.ms + 5, scan::LeftShift, 40);
+        }
+    });
+    ASSERT_TRUE(PlayGame());
+    EXPECT_EQ(Game.BallsLeft, 0);
+    ASSERT_GT(Game.Score, 1);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), Version), Game.Score);
+    std::vector<std::string> heard = platform.Played();
+    auto over = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
+    ASSERT_NE(over, heard.end());
+    EXPECT_EQ(*(over + 1), "sounds/v_NHTS.wav");
+}
+
+TEST_F(WildWestGames, ATiltedGameStoresNothing) {
+    GameMode = 1;
+    BestScore[kWildWest] = 1;
+    for (int i = 0; i < 3; ++i) platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Return, 3000, 50);
+    ASSERT_TRUE(PlayGame());
+    EXPECT_TRUE(Game.Tilted);
+    EXPECT_EQ(BestScore[kWildWest], 1);
+    EXPECT_EQ(Count(platform, "sounds/v_NHTS.wav"), 0u);
+}
+
+TEST_F(WildWestGames, EscapeEndsTheGameWithNoScore) {
+    GameMode = 1;
+    BestScore[kWildWest] = 1;
+    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 4000, 50);
+    ASSERT_TRUE(PlayGame());
+    EXPECT_EQ(Game.Score, 0);
+    EXPECT_EQ(FinalScoreWords(), (std::vector<std::string>{"sounds/numbers/zero.wav"}));
+    EXPECT_EQ(BestScore[kWildWest], 1);
+}
+
+}  // namespace
+}  // namespace tamblor::test
