@@ -178,12 +178,10 @@ void HandleCell() {
     }
     const CellsAround cells = ReadCellsAround(Ball.X, Ball.Y);
 
-    if (Ball.Y < kAnimalRow && Safari.HuntActive) {
-        // The rifle takes the ball; what lay around where it was no longer
-        // concerns it.
-        HuntSweep();
-        return;
-    }
+    // Above the animals' row the rifle takes the ball back. The rest of the
+    // handler still sees the cells where the ball was: a ball that crossed
+    // the row over an animal bags it.
+    if (Ball.Y < kAnimalRow && Safari.HuntActive) HuntSweep();
 
     for (const WallSide& side : SidesInOrder(cells))
         if (Solid(side.side, side.cell)) Bounce(side);

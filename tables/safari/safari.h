@@ -87,6 +87,7 @@ void AcidPool();
 void Snakes();
 void PlaceCougar();
 void Cougar();
+void CougarChase();
 void Letter(int letter);
 void HuntSweep();
 void BagAnimal(int x, int y);

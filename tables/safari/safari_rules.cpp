@@ -223,8 +223,7 @@ void Snakes() {
         // A snake's victim costs no ball: a new launch and a new ball entry.
         Relaunch();
         RestartBallEntry();
-    }
-    if (which == kHiss) {
+    } else if (which == kHiss) {
         Game.Score -= kSnakeBite;
         PlaySound("Safari/SnakBite.wav", 0, true);
     }
@@ -249,7 +248,10 @@ void PlaceCougar() {
 
 void Cougar() {
     // One time in four the cougar gives chase.
-    if (std::nearbyint(Rnd() * 2.0f + 1.0f) != 1) return;
+    if (std::nearbyint(Rnd() * 2.0f + 1.0f) == 1) CougarChase();
+}
+
+void CougarChase() {
     PlaySound("Safari/CougarCh.wav", 0, true);
     Sounds.FootLeft.SetPan(kLeftStrokePan);
     Sounds.FootRight.SetPan(kRightStrokePan);
@@ -348,10 +350,6 @@ void HuntSweep() {
         } while (GetTick() - tick < dwellMs);
         if (!fired) ++step;
     }
-    Ball.Direction = direction;
-    Ball.Speed = SpeedFactor;
-    sndBall.SetPan(PanFor(Ball.X));
-    sndBall.Play(true);
     if (fired) {
         Safari.SweepStep = step;
         Safari.SweepAngle = angle;
@@ -362,8 +360,13 @@ void HuntSweep() {
     } else {
         Safari.HuntActive = false;
     }
-    if (step < kHuntEndsFromStep) return;
-    EndHunt();
+    // Late in the sweep the hunt is over, shot or not: the ball goes
+    // nowhere but back to a new ball entry.
+    if (step >= kHuntEndsFromStep) EndHunt();
+    Ball.Direction = direction;
+    Ball.Speed = SpeedFactor;
+    sndBall.SetPan(PanFor(Ball.X));
+    sndBall.Play(true);
 }
 
 void BagAnimal(int x, int y) {
