@@ -8,9 +8,12 @@
 #include <set>
 
 #include "audio/sound.h"
+#include "audio/speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
+#include "core/startup.h"
+#include "platform/platform.h"
 #include "support/safari_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
@@ -517,6 +520,58 @@ TEST_F(SafariGames, EscapeEndsTheGameWithNoScoreToStore) {
     auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
     ASSERT_NE(said, heard.end());
     EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
+}
+
+// The whole program: the table chosen from the main menu, a classic game
+// played to its end, and the best score read back by the high-score menu.
+class SafariFromTheMenu : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        std::vector<ArchiveMember> members = TableMembers(kTable, SafariSounds(), "safari/safari.mapsrc");
+        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+        UseArchive(members, false);
+        WriteMenuLooseFiles();
+    }
+    void TearDown() override {
+        UnloadTable(kTable);
+        GameTest::TearDown();
+    }
+    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
+};
+
+TEST_F(SafariFromTheMenu, AClassicGamesBestScoreIsStoredAndSpokenBackByTheHighScoreMenu) {
+    Settings().Set(kSettingsApp, "Settings", "GameMode", "1");
+    Settings().Flush();
+    On("sounds/menu/mnuInstr.wav", scan::Down);  // entries 1, 2, 3
+    On("sounds/menu/mnuSS.wav", scan::Down);
+    On("sounds/menu/mnuHeist.wav", scan::Down);
+    On("sounds/menu/mnuSFRI.wav", scan::Return);
+    for (int i = 0; i < 60; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 700, 50);
+    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
+    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);  // hear them
+    On("system/hss/scoresel.wav", scan::Escape);
+    On("sounds/menu/mnuHighS.wav", scan::Escape);
+    platform.SetTimeLimitMs(platform.NowMs() + 3600 * 1000);
+    EXPECT_EQ(RunUntilExit(RunGame), 0);
+    ASSERT_GT(BestScore[kSafari], 0);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSafari"), Version), BestScore[kSafari]);
+    std::vector<std::string> played = platform.Played();
+    // The game's own end: the score, then the prompt.
+    auto end = std::find(played.begin(), played.end(), "sounds/v_YSW.wav");
+    ASSERT_NE(end, played.end());
+    std::vector<std::string> words = NumberWords(BestScore[kSafari]);
+    EXPECT_TRUE(std::equal(words.begin(), words.end(), end + 1));
+    // The readout: Safari's name, then its best score.
+    auto readout = std::find(end, played.end(), "system/hss/scoresel.wav");
+    auto name = std::find(readout, played.end(), "sounds/menu/mnuSFRI.wav");
+    ASSERT_NE(name, played.end());
+    EXPECT_TRUE(std::equal(words.begin(), words.end(), name + 1));
 }
 
 }  // namespace

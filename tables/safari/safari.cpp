@@ -133,28 +133,26 @@ SoundSlot* const kLoops[] = {&Sounds.Music, &Sounds.HuntAmbience};
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kSafari;
-    t.mapMember = "safari/safari.map";
-    t.mapFile = "safari.map";
-    t.intro = "safari/intro.wav";
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Music;
-    t.extraBallVoice = "Safari/xtraball.wav";
-    t.bounce = kSafariBounce;
-    t.hasFlippers = true;
-    t.escapeForfeitsScore = true;
-    t.turnsBackBelowField = true;
-    t.speedDecays = true;
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.afterTick = DrainWarningBox;
-    t.statusReport = StatusReport;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kSafari,
+    .mapMember = "safari/safari.map",
+    .mapFile = "safari.map",
+    .intro = "safari/intro.wav",
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Music,
+    .extraBallVoice = "Safari/xtraball.wav",
+    .bounce = kSafariBounce,
+    .hasFlippers = true,
+    .escapeForfeitsScore = true,  // Escape in play ends the game with nothing to store
+    .turnsBackBelowField = true,
+    .speedDecays = true,
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .afterTick = DrainWarningBox,
+    .statusReport = StatusReport,
+};
 
 void StartOfPlay() {
     Randomize();
