@@ -249,10 +249,12 @@ void DrainScan() {
     // The ball waits at the drain: its rolling would cover the cues.
     sndBall.Stop();
     float shot = 0;
+    NoteState("aim");
     {
         DrainAimScan scan;
         if (!scan.Aim(shot)) return;
     }
+    NoteState("play");
     Ball.Direction = WrappedHeading(shot);
     Ball.Speed = SpeedFactor;
     sndBall.SetPan(PanFor(Ball.X));

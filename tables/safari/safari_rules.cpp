@@ -166,6 +166,7 @@ void DeepWater() {
     Sounds.SwimRight.SetPan(kRightStrokePan);
     int strokes = 0;
     bool stroke = false;
+    NoteState("swim");
     ForEscapeWindow([&] {
         // Every fresh press of Space is both strokes.
         const bool space = FreshKeyDown(scan::Space);
@@ -188,6 +189,7 @@ void DeepWater() {
         LoseBall();
         return;
     }
+    NoteState("play");
     PlaySound("Safari/WEscape.wav", 0, true);
     PutAtEntry();
     Game.Score += kSwimOutPoints;
@@ -257,6 +259,7 @@ void CougarChase() {
     Sounds.FootRight.SetPan(kRightStrokePan);
     int steps = 0;
     bool leftDue = true;
+    NoteState("chase");
     ForEscapeWindow([&] {
         const bool left = FreshKeyDown(scan::LeftShift), right = FreshKeyDown(scan::RightShift);
         if (left && leftDue && CommandKeysReleased) {
@@ -279,6 +282,7 @@ void CougarChase() {
         LoseBall();
         return;
     }
+    NoteState("play");
     PlaySound("Safari/Breath.wav", 0, true);
     Game.Score += kOutrunPoints;
     ClearCell(Safari.CougarX, Safari.CougarY);
@@ -322,6 +326,7 @@ void HuntSweep() {
     // The ball waits at the rifle: its rolling would cover the calls.
     sndBall.Stop();
     const uint32_t dwellMs = LevelDwellMs(Game.TableLevel);
+    NoteState("hunt");
     Rifle rifle;
     float direction = 0;
     bool fired = false;
@@ -363,6 +368,7 @@ void HuntSweep() {
     // Late in the sweep the hunt is over, shot or not: the ball goes
     // nowhere but back to a new ball entry.
     if (step >= kHuntEndsFromStep) EndHunt();
+    NoteState("play");
     Ball.Direction = direction;
     Ball.Speed = SpeedFactor;
     sndBall.SetPan(PanFor(Ball.X));
