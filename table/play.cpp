@@ -1,5 +1,6 @@
 #include "table/play.h"
 
+#include <cmath>
 #include <exception>
 
 #include "audio/positional.h"
@@ -189,6 +190,17 @@ uint32_t HeldBallPass() {
     const uint32_t before = GetTick();
     InPlayKeys();
     return GetTick() - before;
+
+float WrappedHeading(float direction) {
+    const float turn = 128.0f;
+    float wrapped = std::fmod(direction, turn);
+    if (wrapped < 0) wrapped += turn;
+    return wrapped >= turn ? 0.0f : wrapped;
+}
+
+uint32_t LevelDwellMs(int level) {
+    const int ms = 150 - 4 * level;
+    return ms > 0 ? uint32_t(ms) : 0u;
 }
 
 }  // namespace tamblor

@@ -134,4 +134,17 @@ void HardWallHit();
 // a timed wait leaves out of its time.
 uint32_t HeldBallPass();
 
+// ------------------------------------------------------------ headings ---
+
+// A heading brought into 0 up to (not including) 128: a sum that has gone a
+// turn round (a shot's correction past 127 or below 0) is the same heading,
+// and only headings in that range meet the walls' mirror rules.
+float WrappedHeading(float direction);
+
+// --------------------------------------------------------------- sweeps ---
+
+// A sweep's dwell on each position on the tables that quicken with their
+// level: 150 ms, 4 ms less for each level, and never below none.
+uint32_t LevelDwellMs(int level);
+
 }  // namespace tamblor

@@ -3,14 +3,15 @@
 #include "core/table_registry.h"
 #include "tables/haunted/haunted.h"
 #include "tables/pacman/pacman.h"
+#include "tables/safari/safari.h"
 #include "tables/wildwest/wildwest.h"
 
 namespace tamblor {
 
 const TableDesc* TableFor(int entry) {
     // Tables register here as they are built, in the main menu's order.
-    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr, nullptr, nullptr, &haunted::kTable,
-                                                         &wildwest::kTable};
+    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr,          nullptr,
+                                                         &safari::kTable, &haunted::kTable, &wildwest::kTable};
     return IsTable(entry) ? tables[entry] : nullptr;
 }
 

@@ -566,6 +566,24 @@ TEST_F(EngineTest, AHeldBallPassLeavesAPauseOutOfADuelsTimeAndEscapeEndsTheGame)
     EXPECT_FALSE(Game.GameRunning);
     platform.SetKeyDown(scan::Escape, false);
     CurrentTable = nullptr;
+
+TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
+    // A shot corrected past either end of the turn is the same heading,
+    // and then the walls mirror it: 129 met by a floor is not left as it was.
+    EXPECT_EQ(WrappedHeading(129), 1);
+    EXPECT_EQ(WrappedHeading(128), 0);
+    EXPECT_EQ(WrappedHeading(-2), 126);
+    EXPECT_EQ(WrappedHeading(-128), 0);
+    EXPECT_EQ(WrappedHeading(64.5f), 64.5f);
+    float direction = WrappedHeading(-1);
+    Reflect(Side::Up, direction);
+    EXPECT_EQ(direction, 97);
+
+    EXPECT_EQ(LevelDwellMs(0), 150u);
+    EXPECT_EQ(LevelDwellMs(10), 110u);
+    EXPECT_EQ(LevelDwellMs(37), 2u);
+    EXPECT_EQ(LevelDwellMs(38), 0u);   // not a wrap to four billion
+    EXPECT_EQ(LevelDwellMs(255), 0u);
 }
 
 }  // namespace
