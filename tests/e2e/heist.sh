@@ -13,41 +13,42 @@ peak_since() {
 
 start_display
 start_game
-# Space skips the two jingles and the menu instructions.
-for _ in 1 2 3; do sleep 1; press space; done
-sleep 1
-press Down;   sleep 0.8          # entry 1
-press Down;   sleep 0.8          # entry 2: Heist
+until_state "menu 0" space       # Space skips the jingles and the instructions
+step Down "entry 1"
+step Down "entry 2"              # Heist
 press Return
-sleep 1.5
-press space                      # cuts the table's intro
-# The launch prompt speaks before it listens: Space until the ball rolls.
-# Space does nothing while the ball is in play.
-for _ in 1 2 3 4; do sleep 1.5; press space 0.3; done
+until_state "launch" space 30    # Space cuts the table's intro
+until_state "play" space 30      # and launches the ball
 # Play: a Shift fires a launcher whenever the ball sits on one (elsewhere it
 # only clicks); Space launches again after a busted ball.
-for _ in $(seq 10); do
-    sleep 1; press Shift_L 0.2
-    sleep 1; press Shift_R 0.2
-    sleep 0.5; press space 0.3
+for _ in $(seq 12); do
+    sleep 0.5; press Shift_L 0.2
+    sleep 0.5; press Shift_R 0.2
+    [ "$(state)" = launch ] && press space 0.3
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 
-# Escape ends the game: game over, then "your score was zero points" and
-# the press-any-key prompt.
+# Escape ends the game in play (at a launch prompt it would leave without a
+# game over): game over, "your score was zero points", the prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-press Escape 0.3
-sleep 8
+for _ in $(seq 20); do
+    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
+    case "$(state)" in
+        launch) press space 0.3; sleep 0.5 ;;
+        play) press Escape 0.3; sleep 1 ;;
+        *) sleep 0.3 ;;              # a busted ball's words, a tilt...
+    esac
+done
+wait_state "game over|press any key" 5
+wait_state "press any key" 60
+sleep 0.5
 [ "$(peak_since "$saved_at")" -gt 1000 ] || fail "nothing was heard after game over"
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at game over"
+best=$(setting HSHeist)
+[ -z "$best" ] || [ "$best" = 0 ] || fail "HSHeist is '$best' after a game left with Escape"
 press x 0.3                      # any key: a fresh main menu
-sleep 2
-press space                      # cuts the menu instructions
-sleep 1
-press Up;     sleep 0.8          # entry 9, "exit"
+until_state "menu 0" space
+step Up "entry 9"                # "exit"
 press Return                     # leave
 wait_exit 30
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
-best=$(setting HSHeist)
-[ -z "$best" ] || [ "$best" = 0 ] || fail "HSHeist is '$best' after a game left with Escape"
 echo "heist: ok"
