@@ -52,6 +52,11 @@ int AimScan::Run() {
     }
 }
 
+float FanHeading(const FanSweep& fan, int position) {
+    const float heading = (fan.firstDegrees + fan.stepDegrees * float(position)) / kDegreesPerHeading;
+    return heading < 0 ? heading + 128 : heading;
+}
+
 SideAimScan::SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs)
     : AimScan({left.first, left.last, dwellMs, 50}), sides_{left, right}, dwellMs_(dwellMs) {}
 

@@ -62,6 +62,31 @@ private:
     Shape shape_;
 };
 
+// A fan of evenly spaced rays: position i probes at firstDegrees +
+// stepDegrees x i (the angle TransformPoint takes), and a shot leaves along
+// the ray that was sounding.
+struct FanSweep {
+    float firstDegrees;
+    float stepDegrees;
+    int positions;
+    int probeSteps;
+};
+
+// The heading of a fan position's ray in 1/128ths of a turn, 0 up to 128.
+float FanHeading(const FanSweep& fan, int position);
+
+class FanAimScan : public AimScan {
+public:
+    FanAimScan(const FanSweep& fan, uint32_t dwellMs)
+        : AimScan({0, fan.positions - 1, dwellMs, fan.probeSteps}), fan_(fan) {}
+
+protected:
+    float ProbeAngle(int position) override { return fan_.firstDegrees + fan_.stepDegrees * float(position); }
+
+private:
+    FanSweep fan_;
+};
+
 // One side of the flipper tables' scans, which first wait for the player to
 // choose a side: Left Shift sweeps side 1, Right Shift side 2.
 struct SideSweep {

@@ -101,7 +101,9 @@ void SayBallsLeft(int count) {
     PlaySound(count == 1 ? "sounds/v_BLeft.wav" : "sounds/v_BsLeft.wav", 0, true);
 }
 
-bool ExtraBallDue() { return Game.Score > Game.ExtraBallLevel * kExtraBallEvery; }
+bool ExtraBallDue() { return ExtraBallDue(kExtraBallEvery); }
+
+bool ExtraBallDue(double every) { return Game.Score > Game.ExtraBallLevel * every; }
 
 void AwardExtraBall(double points) {
     ++Game.BallsLeft;

@@ -64,6 +64,8 @@ void SayBallsLeft(int count);
 
 // Score above ExtraBallLevel x 10,000,000 (strictly).
 bool ExtraBallDue();
+// Score above ExtraBallLevel x `every` (strictly).
+bool ExtraBallDue(double every);
 // One more ball and level, and `points`.
 void AwardExtraBall(double points);
 

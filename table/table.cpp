@@ -41,7 +41,7 @@ void StopTableLoops() {
 }  // namespace
 
 void ExtraBallCheck() {
-    if (Game.ExtraBallLevel > kLastExtraBallLevel || !ExtraBallDue()) return;
+    if (Game.ExtraBallLevel > kLastExtraBallLevel || !ExtraBallDue(Table().extraBallEvery)) return;
     // The loops are silenced under the voice and come back at the volumes
     // they had (a music turned down stays down).
     const std::span<SoundSlot* const> loops = Table().loops.first(std::min(Table().loops.size(), kMostLoops));

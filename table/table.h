@@ -37,6 +37,7 @@ struct TableDesc {
     SoundSlot* music = nullptr;    // what the music-volume keys turn
     int16_t quietestMusic = -10000;
     const char* extraBallVoice = nullptr;
+    double extraBallEvery = 10000000;          // an extra ball above each level x this score
 
     // Play rules that differ between tables.
     BounceStyle bounce{};

@@ -2,6 +2,7 @@
 
 #include "core/table_registry.h"
 #include "tables/haunted/haunted.h"
+#include "tables/heist/heist.h"
 #include "tables/pacman/pacman.h"
 #include "tables/safari/safari.h"
 #include "tables/wildwest/wildwest.h"
@@ -10,7 +11,7 @@ namespace tamblor {
 
 const TableDesc* TableFor(int entry) {
     // Tables register here as they are built, in the main menu's order.
-    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr,          nullptr,
+    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr,          &heist::kTable,
                                                          &safari::kTable, &haunted::kTable, &wildwest::kTable};
     return IsTable(entry) ? tables[entry] : nullptr;
 }

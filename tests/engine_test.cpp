@@ -584,6 +584,53 @@ TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
     EXPECT_EQ(LevelDwellMs(37), 2u);
     EXPECT_EQ(LevelDwellMs(38), 0u);   // not a wrap to four billion
     EXPECT_EQ(LevelDwellMs(255), 0u);
+
+// A fan of fixed rays: each position probes its own angle, and the heading
+// of a shot is the ray's, kept within 0..128.
+class TestFanScan : public FanAimScan {
+public:
+    using FanAimScan::FanAimScan;
+    std::vector<float> angles;
+
+protected:
+    float ProbeAngle(int position) override {
+        angles.push_back(FanAimScan::ProbeAngle(position));
+        return angles.back();
+    }
+    ProbeAnswer Answer(const MapCell& cell) override {
+        return cell.Code == 0 ? ProbeAnswer{&sndScanBeep, true} : ProbeAnswer{};
+    }
+    void Keys() override {}
+    bool Escape() override { return true; }
+};
+
+TEST_F(EngineTest, AFanSweepsItsAnglesAndShootsAlongTheRayItSounded) {
+    const FanSweep up{40.0f, 2.8125f, 3, 10}, down{45.0f - 2.8125f, -2.8125f, 29, 10};
+    EXPECT_NEAR(FanHeading(up, 0), 14.2222f, 1e-4);
+    EXPECT_NEAR(FanHeading(up, 2), 16.2222f, 1e-4);
+    EXPECT_EQ(FanHeading(down, 0), 15);
+    EXPECT_EQ(FanHeading(down, 15), 0);
+    EXPECT_EQ(FanHeading(down, 16), 127);  // below zero wraps round the turn
+    EXPECT_EQ(FanHeading(down, 28), 115);
+
+    UseArchive(StandardMembers());
+    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
+    Ball = {25, 25, 0, 0};
+    // Two sweeps of three positions, then a shot at the second position.
+    platform.PressAt(4 * 157 + 20, scan::LeftShift);
+    TestFanScan scan(up, 150);
+    EXPECT_EQ(scan.Run(), 1);
+    EXPECT_EQ(scan.angles, (std::vector<float>{40.0f, 42.8125f, 45.625f, 40.0f, 42.8125f}));
+}
+
+TEST_F(EngineTest, AnExtraBallThresholdOfTheTablesOwn) {
+    Game.Score = 20000000;
+    EXPECT_TRUE(ExtraBallDue());
+    EXPECT_FALSE(ExtraBallDue(20000000));
+    Game.Score = 20000001;
+    EXPECT_TRUE(ExtraBallDue(20000000));
+    Game.ExtraBallLevel = 2;
+    EXPECT_FALSE(ExtraBallDue(20000000));
 }
 
 }  // namespace
