@@ -3,13 +3,14 @@
 #include "core/table_registry.h"
 #include "tables/haunted/haunted.h"
 #include "tables/pacman/pacman.h"
+#include "tables/soccer/soccer.h"
 
 namespace tamblor {
 
 const TableDesc* TableFor(int entry) {
     // Tables register here as they are built, in the main menu's order.
-    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, nullptr, nullptr, nullptr, &haunted::kTable,
-                                                         nullptr};
+    static const TableDesc* const tables[kTableCount] = {&pacman::kTable, &soccer::kTable, nullptr,
+                                                         nullptr,         &haunted::kTable, nullptr};
     return IsTable(entry) ? tables[entry] : nullptr;
 }
 
