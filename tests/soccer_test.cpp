@@ -390,6 +390,11 @@ TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfte
     EXPECT_TRUE(Soccer.MidfieldOpen);
     EXPECT_FALSE(Soccer.MidfieldArmed);
     EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
+    // A tilt silences every loop; the next ball entry brings the open
+    // midfield's music back with it.
+    Sounds.MidfieldMusic.Stop();
+    StartOfPlay();
+    EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
     Wait(19000);
     Timers();
     EXPECT_TRUE(Soccer.MidfieldOpen);

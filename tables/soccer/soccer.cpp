@@ -252,7 +252,7 @@ void HandleCell() {
         if (Solid(side)) Bounce(side);
 
     const CellRead& c = cells.C;
-    if (c.code == code::Defender && Ball.Y < kHalfway && c.number < kMarks) Defender(c.number);
+    if (c.code == code::Defender && Ball.Y < kHalfway) Defender(c.number);
     if (c.code == code::GoalLine && Ball.Y < kHalfway) VisitorsGoalKick();
     if (c.code == code::GoalLine && Ball.Y > kHalfway) HomeGoalKick();
     if (c.code == code::Letter) LetterTarget(c.number);
