@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # A player chooses Soccer Star from the main menu with real key presses
-# (Down once, Enter), launches the ball, plays a while (Shift chooses and
-# shoots in the kick-off and striker aims, and only clicks elsewhere; Space
-# blocks), ends the match with Escape, hears the end of the match, goes back
-# to the main menu with a key and leaves through entry 9. Escape gives up
-# the score on this table, so no best score is stored.
+# (Down once, Enter), launches the ball, plays a while (Shift chooses a side
+# and shoots in the kick-off and striker aims and only clicks elsewhere;
+# Space blocks), ends the match with Escape, hears the end of the match,
+# goes back to the main menu with a key and leaves through entry 9. Escape
+# gives up the score on this table, so no best score is stored.
 source "$(dirname "$0")/lib/common.bash" "$1"
 
 # The loudest sample written to the audio device after byte OFFSET.
@@ -14,34 +14,36 @@ peak_since() {
 
 start_display
 start_game
-# Space skips the two jingles and the menu instructions.
-for _ in 1 2 3; do sleep 1; press space; done
-sleep 1
-press Down                       # entry 1: Soccer Star
-sleep 1
+until_state "menu 0" space       # Space skips the jingles and the instructions
+step Down "entry 1"              # Soccer Star
 press Return
-# The launch prompt speaks before it listens: Space until the ball rolls.
-# Later presses only start the keeper's block.
-for _ in 1 2 3 4; do sleep 1.5; press space 0.3; done
+until_state "play" space 30      # Space launches the ball
 for _ in $(seq 12); do
-    sleep 1; press Shift_L 0.2
-    sleep 1; press Shift_R 0.2
-    sleep 0.5; press space 0.3
+    sleep 0.5; press Shift_L 0.2
+    sleep 0.5; press Shift_R 0.2
+    sleep 0.3; press space 0.2
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 
-# Escape ends the match: the horn, game over, the score, the goals and
-# who won, then the press-any-key prompt.
+# Escape ends the match (a press during a voice is not heard, so it is
+# pressed again until the match is over): the horn, game over, the score,
+# the goals and who won, then the press-any-key prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-press Escape 4                   # held through any voice that is speaking
-sleep 14
-[ "$(peak_since "$saved_at")" -gt 1000 ] || fail "nothing was heard after the match ended"
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended at the end of the match"
+for _ in $(seq 20); do
+    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
+    case "$(state)" in
+        launch) press space 0.3; sleep 0.5 ;;
+        play) press Escape 0.3; sleep 1 ;;
+        *) sleep 0.3 ;;
+    esac
+done
+wait_state "game over|press any key" 5
+wait_state "press any key" 60
+sleep 0.5
+[ "$(peak_since "$saved_at")" -gt 1000 ] || fail "nothing was heard at the end of the match"
 press x 0.3                      # any key: a fresh main menu
-sleep 2
-press space                      # cuts the menu instructions
-sleep 1
-press Up;     sleep 0.8          # entry 9, "exit"
+until_state "menu 0" space
+step Up "entry 9"                # "exit"
 press Return                     # leave
 wait_exit 30
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
