@@ -154,8 +154,8 @@ TEST_F(SoccerBotTest, SeededMatchesReachEveryEventWithNoStuckOrEscapedBall) {
     const int games = asked ? std::atoi(asked) : kGames;
     platform.SetTimeLimitMs(uint64_t(games + 1) * 24 * 3600 * 1000);
     // The ball steps on the 15.625 ms tick however often the loop yields, so
-    // yielding every 4 ms plays the same matches with a quarter of the passes.
-    platform.SetYieldStepMicros(4000);
+    // yielding every 8 ms plays the same matches with an eighth of the passes.
+    platform.SetYieldStepMicros(8000);
     for (int game = 0; game < games; ++game) bot.PlayGame(soccer::kTable, uint64_t(11001 + game), kGameBudgetMs);
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 

@@ -49,4 +49,6 @@ wait_exit 30
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
 best=$(setting HSSoccerStar)
 [ -z "$best" ] || [ "$best" = 0 ] || fail "HSSoccerStar is '$best' after a match given up with Escape"
+# Nothing hard-clipped in the whole recorded run, menus and match.
+"$BUILD/mixcheck" capture "$SDL_DISKAUDIOFILE" 48000 0.01 || fail "the output clipped"
 echo "soccer: ok"
