@@ -57,8 +57,9 @@ float FanHeading(const FanSweep& fan, int position) {
     return heading < 0 ? heading + 128 : heading;
 }
 
-SideAimScan::SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs)
-    : AimScan({left.first, left.last, dwellMs, 50}), sides_{left, right}, dwellMs_(dwellMs) {}
+SideAimScan::SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs, int probeSteps)
+    : AimScan({left.first, left.last, dwellMs, probeSteps}), sides_{left, right}, dwellMs_(dwellMs),
+      probeSteps_(probeSteps) {}
 
 int SideAimScan::SideChosen() {
     if (FreshKeyDown(scan::RightShift)) return 2;
@@ -90,7 +91,7 @@ bool SideAimScan::Aim(float& shot) {
     }
     side_ = side;
     const SideSweep& sweep = sides_[side - 1];
-    SetShape({sweep.first, sweep.last, dwellMs_, 50});
+    SetShape({sweep.first, sweep.last, dwellMs_, probeSteps_});
     if (Run() < 0) return false;
     shot = lastProbe_ + sweep.shotCorrection;
     return true;

@@ -98,7 +98,8 @@ struct SideSweep {
 
 class SideAimScan : public AimScan {
 public:
-    SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs);
+    // `probeSteps`: how far each probe reaches, in steps of the step vector.
+    SideAimScan(const SideSweep& left, const SideSweep& right, uint32_t dwellMs, int probeSteps = 50);
 
     // Waits for a side (scan-wait loop sounding meanwhile), then sweeps it
     // until the player shoots. True with the shot heading in `shot`; false
@@ -117,6 +118,7 @@ protected:
 private:
     SideSweep sides_[2];
     uint32_t dwellMs_;
+    int probeSteps_;
     int side_ = 1;
     float heading_ = 0;
     float lastProbe_ = 0;

@@ -192,6 +192,7 @@ uint32_t HeldBallPass() {
     const uint32_t before = GetTick();
     InPlayKeys();
     return GetTick() - before;
+}
 
 float WrappedHeading(float direction) {
     const float turn = 128.0f;

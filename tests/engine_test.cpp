@@ -345,6 +345,47 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
     EXPECT_FALSE(sndScanWait.IsPlaying());
 }
 
+// A side scan whose probes reach as far as its table asks: a bumper 45
+// cells up the field is out of reach of the usual 50 steps, within 60.
+class FarSideScan : public SideAimScan {
+public:
+    using SideAimScan::SideAimScan;
+
+protected:
+    ProbeAnswer Answer(const MapCell& cell) override {
+        return cell.Code == 36 ? ProbeAnswer{&sndScanTrig, true} : ProbeAnswer{};
+    }
+    void Keys() override {}
+    bool Escape() override { return true; }
+};
+
+TEST_F(EngineTest, ASideScansProbesReachAsFarAsItsTableAsks) {
+    UseArchive(StandardMembers());
+    CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
+    CreateSoundBuffer(sndScanTrig, "sounds/ScanTrig.wav");
+    TableMap.Cells[25][2].Code = 36;
+    Ball = {25, 47, 0, 0};
+    const SideSweep straightUp{31, 0, 0, 0, false};  // one position: heading 16
+    auto triggers = [&](int probeSteps) {
+        const uint64_t now = platform.NowMs();
+        platform.TapAt(now + 20, scan::RightShift, 20);
+        platform.TapAt(now + 100, scan::RightShift, 20);
+        const size_t from = platform.SoundLog().size();
+        float shot = -1;
+        FarSideScan scan(straightUp, straightUp, 125, probeSteps);
+        EXPECT_TRUE(scan.Aim(shot));
+        EXPECT_EQ(shot, 16);
+        int plays = 0;
+        for (size_t i = from; i < platform.SoundLog().size(); ++i)
+            plays += platform.SoundLog()[i].label == "sounds/ScanTrig.wav" && platform.SoundLog()[i].op == "play";
+        for (uint64_t until = platform.NowMs() + 100; platform.NowMs() < until;) YieldToSystem();
+        return plays;
+    };
+    EXPECT_EQ(triggers(50), 0);
+    EXPECT_EQ(triggers(60), 1);
+    TableMap.Cells[25][2] = MapCell{};
+}
+
 TEST_F(EngineTest, TimersWarningsDecayAndHeldLoopsFollowTheTick) {
     UseArchive(StandardMembers());
     CreateSoundBuffer(sndProxBeep, "sounds/ProxBeep.wav");

@@ -76,10 +76,11 @@ TEST_F(MenuTest, MainMenuWrapsBothWaysAndClicksBeforeEachEntry) {
 
 TEST_F(MenuTest, AHeldArrowMovesOneEntryAndAHeldEnterChoosesOnce) {
     On("sounds/menu/mnuInstr.wav", scan::Down, 2000);  // held for two seconds
-    On("sounds/menu/mnuSS.wav", scan::Return, 3000);   // Soccer Star is not playable yet
+    On("sounds/menu/mnuSS.wav", scan::Down);
+    On("sounds/menu/mnuHeist.wav", scan::Return, 3000);  // Heist is not playable yet
     On("sounds/menu/mnuUnava.wav", scan::Escape);
     Run();
-    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS mnuUnava mnuExit");
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS bumper1 mnuHeist mnuUnava mnuExit");
     // The name waited for the release of the arrow.
     uint64_t instr = 0, name = 0;
     for (const SoundEvent& e : platform.SoundLog()) {

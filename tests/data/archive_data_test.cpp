@@ -203,7 +203,8 @@ TEST_F(BuiltData, TheRollingBallIsNoQuieterThanTheLoopsBesideIt) {
         return 0.0;
     };
     const double ball = level("sounds/ball.wav");
-    for (const char* loop : {"pacman/Siren.wav", "pacman/GhostRun.wav"}) {
+    for (const char* loop : {"pacman/Siren.wav", "pacman/GhostRun.wav", "soccer/crowd.wav", "soccer/Chant.wav",
+                             "soccer/MFMusic.wav"}) {
         const double other = level(loop);
         std::cout << "[ level ] ball " << ball << " dBFS, " << loop << " " << other << " dBFS\n";
         EXPECT_GE(ball, other) << loop << " would cover the ball";
