@@ -608,6 +608,8 @@ TEST_F(EngineTest, AHeldBallPassLeavesAPauseOutOfADuelsTimeAndEscapeEndsTheGame)
     platform.SetKeyDown(scan::Escape, false);
     CurrentTable = nullptr;
 
+}
+
 TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
     // A shot corrected past either end of the turn is the same heading,
     // and then the walls mirror it: 129 met by a floor is not left as it was.
@@ -625,6 +627,7 @@ TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
     EXPECT_EQ(LevelDwellMs(37), 2u);
     EXPECT_EQ(LevelDwellMs(38), 0u);   // not a wrap to four billion
     EXPECT_EQ(LevelDwellMs(255), 0u);
+}
 
 // A fan of fixed rays: each position probes its own angle, and the heading
 // of a shot is the ray's, kept within 0..128.
