@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/end_signals.h"
 #include "platform/safe_files.h"
 
 namespace tamblor {
@@ -367,6 +368,7 @@ bool IniSettingsStore::Flush() {
 }
 
 bool IniSettingsStore::Write(const std::string& path, const std::string& text) {
+    WritingFiles writing;  // an end signal waits for the rename
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);
     std::string temp = path + ".tmp-XXXXXX";

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/end_signals.h"
+
 namespace tamblor {
 
 namespace {
@@ -145,6 +147,7 @@ bool WriteFreshFile(const std::string& folder, const std::string& name, const vo
         }
     }
     const std::string path = Join(folder, name);
+    WritingFiles writing;
     // O_EXCL: whatever appears under the name meanwhile makes this fail.
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -167,6 +170,7 @@ bool WriteFreshFile(const std::string& folder, const std::string& name, const vo
 bool AppendToFile(const std::string& folder, const std::string& name, const std::string& text, size_t limit,
                   std::string& error) {
     const std::string path = Join(folder, name);
+    WritingFiles writing;
     // O_NONBLOCK: a FIFO without a reader fails at once instead of waiting.
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -217,6 +217,7 @@ public:
         if (::posix_spawn(&pid_, "/proc/self/exe", &actions, &attributes, argv, envp.data()) != 0) pid_ = -1;
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
+        if (pid_ > 0) SetBoxHelperGroup(pid_);
         ::close(text_pipe[0]);
         if (pid_ > 0) {
             // A box's text is far below the pipe's capacity: this never blocks.
@@ -230,6 +231,7 @@ public:
         ::close(text_pipe[1]);
     }
     ~BoxHelper() {
+        SetBoxHelperGroup(0);
         if (pid_ <= 0) return;
         ::kill(-pid_, SIGTERM);
         while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
@@ -239,6 +241,7 @@ public:
     bool Closed() {
         int status;
         if (::waitpid(pid_, &status, WNOHANG) != pid_) return false;
+        SetBoxHelperGroup(0);
         pid_ = -1;
         return true;
     }
