@@ -31,14 +31,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 # Escape ends the game in play (at a launch prompt it would leave without a
 # game over): game over, "your score was zero points", the prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-for _ in $(seq 20); do
-    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
-    case "$(state)" in
-        launch) press space 0.3; sleep 0.5 ;;
-        play) press Escape 0.3; sleep 1 ;;
-        *) sleep 0.3 ;;              # a busted ball's words, a tilt...
-    esac
-done
+end_game_with_escape
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 sleep 0.5

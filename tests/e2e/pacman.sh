@@ -30,14 +30,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 # Escape ends the game while the ball rolls (at a launch prompt it would
 # leave without a game over): game over, the new best score stored at once,
 # then the final score spoken and the press-any-key prompt.
-for _ in $(seq 20); do
-    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
-    case "$(state)" in
-        launch) press space 0.3; sleep 0.5 ;;
-        play) press Escape 0.3; sleep 1 ;;
-        *) sleep 0.3 ;;              # a lost ball's words, a tilt...
-    esac
-done
+end_game_with_escape
 wait_state "game over|press any key" 5
 best=$(setting HSPacMan)
 [ -n "$best" ] && [ "$best" != 0 ] || fail "no best score was stored at game over"

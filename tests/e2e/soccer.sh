@@ -29,14 +29,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 # pressed again until the match is over): the horn, game over, the score,
 # the goals and who won, then the press-any-key prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-for _ in $(seq 20); do
-    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
-    case "$(state)" in
-        launch) press space 0.3; sleep 0.5 ;;
-        play) press Escape 0.3; sleep 1 ;;
-        *) sleep 0.3 ;;
-    esac
-done
+end_game_with_escape
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 sleep 0.5

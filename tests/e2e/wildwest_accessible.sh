@@ -25,14 +25,7 @@ done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 # Escape ends the game while the ball rolls or the aim scan listens (at a
 # launch prompt it would leave without a game over).
-for _ in $(seq 20); do
-    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
-    case "$(state)" in
-        launch) press space 0.3; sleep 0.5 ;;
-        play) press Escape 0.3; sleep 1 ;;
-        *) sleep 0.3 ;;
-    esac
-done
+end_game_with_escape
 wait_state "game over|press any key" 5
 wait_state "press any key" 60    # "your score was zero points", the prompt
 [ "$(setting HSWildWest)" = 0 ] || fail "a game left with Escape stored a best score"

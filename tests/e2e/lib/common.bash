@@ -140,6 +140,21 @@ step() {
     wait_state "$2" "${3:-30}"
 }
 
+# end_game_with_escape: presses Escape while the ball rolls (at a launch
+# prompt Escape would leave without a game over; there Space launches
+# first; a lost ball's words or a tilt are waited out), until game over.
+end_game_with_escape() {
+    local _
+    for _ in $(seq 20); do
+        [[ "$(state)" =~ ^(game\ over|press\ any\ key)$ ]] && return 0
+        case "$(state)" in
+            launch) press space 0.3; sleep 0.5 ;;
+            play) press Escape 0.3; sleep 1 ;;
+            *) sleep 0.3 ;;
+        esac
+    done
+}
+
 # setting KEY: the stored value of a settings key.
 setting() {
     sed -n "s/^$1=//p" "$SETTINGS" | head -n1
