@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <iostream>
 
 #include "core/keyboard.h"
@@ -144,23 +143,10 @@ private:
 
 class HauntedBotTest : public HauntedTest {};
 
-void Report(const char* mode, const BotFigures& figures, double wallSeconds) {
-    std::cout << "[ bot " << mode << " ] " << figures.games << " games, " << wallSeconds << " s of wall time, average "
-              << double(figures.playMs) / figures.games / 60000.0 << " game minutes and "
-              << figures.totalScore / figures.games << " points; longest roll without progress "
-              << figures.longestStallMs / 1000.0 << " s; " << figures.targetsReached << " of "
-              << figures.shotsAtTargets << " shots at a letter, grave or spooky zone reached it within 10 s\n[ bot "
-              << mode << " ]";
-    for (const auto& [event, count] : figures.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
-}
-
 TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     const auto started = std::chrono::steady_clock::now();
     const uint32_t guardResets = FieldGuardResets;
-    // TAMBLOR_BOT_GAMES asks for another number of games per mode.
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGamesPerMode;
+    const int games = BotGames(kGamesPerMode);
     platform.SetTimeLimitMs(uint64_t(2 * games + 1) * 24 * 3600 * 1000);
     BotFigures classic, accessible;
     for (int mode = 1; mode >= 0; --mode) {
@@ -170,7 +156,7 @@ TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscaped
         const auto from = std::chrono::steady_clock::now();
         for (int game = 0; game < games; ++game)
             bot.PlayGame(haunted::kTable, uint64_t(9001 + game + 1000 * mode), kGameBudgetMs);
-        Report(mode == 1 ? "classic" : "accessible", figures,
+        ReportBotFigures(mode == 1 ? "classic" : "accessible", figures,
                std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
     }
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -5,8 +5,6 @@
 
 #include <cctype>
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 #include <vector>
 
 #include "core/keyboard.h"
@@ -185,10 +183,7 @@ TEST_F(HeistBotTest, SeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
     const uint32_t guardResets = FieldGuardResets;
     BotFigures figures;
     HeistBot bot(platform, figures);
-    // TAMBLOR_BOT_GAMES asks for another number of games (a longer search
-    // for stuck balls when the map changes).
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGames;
+    const int games = BotGames(kGames);
     platform.SetTimeLimitMs(uint64_t(games + 1) * 24 * 3600 * 1000);
     // Five passes to each tick of the game's clock instead of sixteen: the
     // game sees every tick all the same, and the games take a third of the
@@ -197,12 +192,7 @@ TEST_F(HeistBotTest, SeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
     for (int game = 0; game < games; ++game) bot.PlayGame(heist::kTable, uint64_t(9001 + game), kGameBudgetMs);
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    std::cout << "[ bot ] " << figures.games << " games, " << wallSeconds << " s of wall time, average "
-              << double(figures.playMs) / figures.games / 60000.0 << " game minutes and "
-              << figures.totalScore / figures.games << " points; longest roll without progress "
-              << figures.longestStallMs / 1000.0 << " s\n[ bot ]";
-    for (const auto& [event, count] : figures.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
+    ReportBotFigures("heist", figures, wallSeconds);
 
     EXPECT_EQ(figures.games, games);
     std::vector<const char*> events = {

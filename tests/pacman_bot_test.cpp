@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 
 #include "core/keyboard.h"
 #include "support/pacman_fixture.h"
@@ -134,23 +132,12 @@ TEST_F(PacManBotTest, SeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
     const uint32_t guardResets = FieldGuardResets;
     BotFigures figures;
     PacManBot bot(platform, figures);
-    // TAMBLOR_BOT_GAMES asks for another number of games (a longer search
-    // for stuck balls when the maze changes).
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGames;
+    const int games = BotGames(kGames);
     platform.SetTimeLimitMs(uint64_t(games + 1) * 24 * 3600 * 1000);
     for (int game = 0; game < games; ++game) bot.PlayGame(pacman::kTable, uint64_t(7001 + game), kGameBudgetMs);
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const double hitRate = figures.shotsAtTargets ? double(figures.targetsReached) / figures.shotsAtTargets : 0;
-
-    std::cout << "[ bot ] " << figures.games << " games, " << wallSeconds << " s of wall time, average "
-              << double(figures.playMs) / figures.games / 60000.0 << " game minutes and "
-              << figures.totalScore / figures.games << " points; longest quiet roll " << figures.longestQuietMs
-              << " ms; longest roll without progress " << figures.longestStallMs / 1000.0 << " s; "
-              << figures.targetsReached << " of " << figures.shotsAtTargets
-              << " shots at a ghost, fruit or pill reached it within 10 s (" << hitRate * 100 << "%)\n[ bot ]";
-    for (const auto& [event, count] : figures.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
+    ReportBotFigures("pacman", figures, wallSeconds);
 
     EXPECT_EQ(figures.games, games);
     for (const char* event :

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -218,36 +216,29 @@ class SafariBotTest : public SafariTest {};
 TEST_F(SafariBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     const auto started = std::chrono::steady_clock::now();
     const uint32_t guardResets = FieldGuardResets;
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGames;
+    const int games = BotGames(kGames);
     platform.SetTimeLimitMs(uint64_t(games + 1) * 24 * 3600 * 1000);
     // Virtual time in steps of 2 ms: still eight polls to the shortest key
     // press the bot makes, and half the work.
     platform.SetYieldStepMicros(2000);
     BotFigures perMode[2], all;
+    const char* const modeNames[2] = {"accessible", "classic"};
+    double wallSeconds = 0;
     for (int mode = 0; mode < 2; ++mode) {
         SafariBot bot(platform, perMode[mode]);
         GameMode = uint8_t(mode);
         for (int game = mode; game < games; game += 2) bot.PlayGame(safari::kTable, uint64_t(8101 + game), kGameBudgetMs);
+        const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        ReportBotFigures(modeNames[mode], perMode[mode], total - wallSeconds);
+        wallSeconds = total;
     }
-    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    const char* const modeNames[2] = {"accessible", "classic"};
     for (int mode = 0; mode < 2; ++mode) {
         const BotFigures& f = perMode[mode];
-        std::cout << "[ bot ] " << modeNames[mode] << ": " << f.games << " games, average "
-                  << double(f.playMs) / f.games / 60000.0 << " game minutes and " << f.totalScore / f.games
-                  << " points; longest roll without progress " << f.longestStallMs / 1000.0 << " s; "
-                  << f.targetsReached << " of " << f.shotsAtTargets << " aimed shots reached their target\n[ bot ]";
-        for (const auto& [event, count] : f.events) {
-            std::cout << " " << event << ": " << count << ";";
-            all.events[event] += count;
-        }
-        std::cout << std::endl;
+        for (const auto& [event, count] : f.events) all.events[event] += count;
         all.longestStallMs = std::max(all.longestStallMs, f.longestStallMs);
         all.games += f.games;
     }
-    std::cout << "[ bot ] " << wallSeconds << " s of wall time" << std::endl;
 
     EXPECT_EQ(all.games, games);
     for (const char* event : {"bumper", "bell kicker", "multi-hit kicker", "drowned", "swam out", "quicksand",

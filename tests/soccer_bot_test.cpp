@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 
 #include "core/keyboard.h"
 #include "support/soccer_fixture.h"
@@ -148,10 +146,7 @@ TEST_F(SoccerBotTest, SeededMatchesReachEveryEventWithNoStuckOrEscapedBall) {
     const uint32_t guardResets = FieldGuardResets;
     BotFigures figures;
     SoccerBot bot(platform, figures);
-    // TAMBLOR_BOT_GAMES asks for another number of matches (a longer search
-    // for stuck balls when the field changes).
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGames;
+    const int games = BotGames(kGames);
     platform.SetTimeLimitMs(uint64_t(games + 1) * 24 * 3600 * 1000);
     // The ball steps on the 15.625 ms tick however often the loop yields, so
     // yielding every 8 ms plays the same matches with an eighth of the passes.
@@ -159,14 +154,7 @@ TEST_F(SoccerBotTest, SeededMatchesReachEveryEventWithNoStuckOrEscapedBall) {
     for (int game = 0; game < games; ++game) bot.PlayGame(soccer::kTable, uint64_t(11001 + game), kGameBudgetMs);
     const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    std::cout << "[ bot ] " << figures.games << " matches, " << wallSeconds << " s of wall time, average "
-              << double(figures.playMs) / figures.games / 60000.0 << " game minutes and "
-              << figures.totalScore / figures.games << " points; longest quiet roll " << figures.longestQuietMs
-              << " ms; longest roll without progress " << figures.longestStallMs / 1000.0 << " s; "
-              << figures.targetsReached << " of " << figures.shotsAtTargets
-              << " shots at a target reached it within 10 s\n[ bot ]";
-    for (const auto& [event, count] : figures.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
+    ReportBotFigures("soccer", figures, wallSeconds);
 
     EXPECT_EQ(figures.games, games);
     std::vector<const char*> expected = {

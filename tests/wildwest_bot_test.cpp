@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <iostream>
 
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -177,23 +175,12 @@ void WatchedHandleCell() {
 
 class WildWestBotTest : public WildWestTest {};
 
-void Report(const char* mode, const BotFigures& f, double wallSeconds) {
-    std::cout << "[ bot ] " << mode << ": " << f.games << " games, " << wallSeconds << " s of wall time, average "
-              << double(f.playMs) / f.games / 60000.0 << " game minutes and " << f.totalScore / f.games
-              << " points; longest roll without progress " << f.longestStallMs / 1000.0 << " s; "
-              << f.targetsReached << " of " << f.shotsAtTargets << " aimed shots reached their target\n[ bot ]";
-    for (const auto& [event, count] : f.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
-}
-
 TEST_F(WildWestBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     const uint8_t savedMode = GameMode;
     const uint32_t guardResets = FieldGuardResets;
     TableDesc watched = wildwest::kTable;
     watched.handleCell = WatchedHandleCell;
-    // TAMBLOR_BOT_GAMES asks for another number of games per mode.
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    const int games = asked ? std::atoi(asked) : kGamesPerMode;
+    const int games = BotGames(kGamesPerMode);
     platform.SetTimeLimitMs(uint64_t(2 * games + 1) * 24 * 3600 * 1000);
     const auto started = std::chrono::steady_clock::now();
     double wallSeconds = 0;
@@ -206,7 +193,7 @@ TEST_F(WildWestBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscape
             bot.PlayGame(watched, uint64_t(9001 + game + 1000 * mode), kGameBudgetMs);
         watching = nullptr;
         const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-        Report(mode ? "classic" : "accessible", figures[mode], total - wallSeconds);
+        ReportBotFigures(mode ? "classic" : "accessible", figures[mode], total - wallSeconds);
         wallSeconds = total;
     }
     GameMode = savedMode;

@@ -1,6 +1,8 @@
 #include "support/table_bot.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 
 #include "core/errors.h"
 #include "core/keyboard.h"
@@ -16,11 +18,32 @@ bool Contains(const std::vector<std::string>& list, const std::string& s) {
 }
 }  // namespace
 
+int BotGames(int fallback) {
+    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
+    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : fallback;
+}
+
+void ReportBotFigures(const std::string& label, const BotFigures& f, double wallSeconds) {
+    const std::string tag = "[ bot " + label + " ]";
+    const int games = std::max(f.games, 1);
+    std::cout << tag << " " << f.games << " games, " << wallSeconds << " s of wall time, average "
+              << double(f.playMs) / games / 60000.0 << " game minutes and " << f.totalScore / games
+              << " points; longest quiet roll " << f.longestQuietMs / 1000.0 << " s; longest roll without progress "
+              << f.longestStallMs / 1000.0 << " s (seed " << f.longestStallSeed << ")";
+    if (f.shotsAtTargets)
+        std::cout << "; " << f.targetsReached << " of " << f.shotsAtTargets << " aimed shots reached their target ("
+                  << 100.0 * f.targetsReached / f.shotsAtTargets << "%)";
+    std::cout << "\n" << tag;
+    for (const auto& [event, count] : f.events) std::cout << " " << event << ": " << count << ";";
+    std::cout << std::endl;
+}
+
 TableBot::TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues)
     : platform_(platform), figures_(figures), cues_(std::move(cues)) {}
 
 void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs) {
     rng_.seed(seed);
+    const uint64_t stallBefore = figures_.longestStallMs;
     platform_.Seed(seed * 0x9E3779B97F4A7C15ull + 1);
     lastMs_ = Now();
     budgetMs_ = budgetMs;
@@ -47,6 +70,7 @@ void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs
     }
     platform_.OnYield(nullptr);
     UnloadTable(table);
+    if (figures_.longestStallMs > stallBefore) figures_.longestStallSeed = seed;
     ++figures_.games;
     figures_.playMs += gamePlayMs_;
     figures_.totalScore += Game.Score;

@@ -29,6 +29,7 @@ struct BotFigures {
     double totalScore = 0;
     uint64_t longestQuietMs = 0;  // longest rolling stretch without any cell event
     uint64_t longestStallMs = 0;  // longest rolling stretch without progress
+    uint64_t longestStallSeed = 0;  // the game it was in, to replay it
     int shotsAtTargets = 0;       // shots fired while a wanted target's cue sounded
     int targetsReached = 0;       // of those, the ones whose target was reached within the time allowed
     std::map<std::string, int> events;
@@ -47,6 +48,14 @@ struct BotCues {
     std::map<std::string, std::string> targets;
     uint64_t reachWithinMs = 10000;  // game time a shot has to reach its target
 };
+
+// The number of games a bot test plays: `fallback`, or TAMBLOR_BOT_GAMES
+// when set (a longer search for stuck balls after a map change).
+int BotGames(int fallback);
+
+// Prints a bot's figures, one line of figures and one of events, each
+// beginning with "[ bot <label> ]".
+void ReportBotFigures(const std::string& label, const BotFigures& figures, double wallSeconds);
 
 class TableBot {
 public:
