@@ -106,7 +106,7 @@ void Reflect(Side side, float& a) {
     }
 }
 
-void RecordBounce(float nudge) {
+void RecordBounce(float nudge, bool eitherWay) {
     float& a = Ball.Direction;
     uint8_t* history = Game.BounceHistory;
     if (Game.BounceIndex < 1 || Game.BounceIndex > kLastBounceIndex) Game.BounceIndex = 1;
@@ -117,6 +117,7 @@ void RecordBounce(float nudge) {
     for (int i = at - 1; i >= 1; --i) {
         if (history[at] == history[i] && history[at - 1] == history[i - 1]) {
             if (a <= 0) a += nudge;
+            else if (eitherWay && Rnd() < 0.5f) a = WrappedHeading(a + nudge);
             else a -= nudge;
         }
     }
@@ -128,10 +129,17 @@ void LowerSpeed(double by) {
 }
 
 void WallBounce(Side side, const BounceStyle& style) {
-    RecordBounce(style.nudge);
+    RecordBounce(style.nudge, style.nudgeEitherWay);
     for (int i = 0; i < style.lossCount; ++i) LowerSpeed(style.speedLoss);
     Reflect(side, Ball.Direction);
-    if (style.recordOutgoing) RecordBounce(style.nudge);
+    if (style.recordOutgoing) RecordBounce(style.nudge, style.nudgeEitherWay);
+}
+
+float WrappedHeading(float direction) {
+    const float turn = 128.0f;
+    float wrapped = std::fmod(direction, turn);
+    if (wrapped < 0) wrapped += turn;
+    return wrapped >= turn ? 0.0f : wrapped;
 }
 
 int DrawUpTo(float n) { return static_cast<int>(std::nearbyint(Rnd() * n)); }

@@ -105,8 +105,9 @@ enum class Side { Down, Up, Left, Right };
 void Reflect(Side side, float& direction);
 
 // The anti-repeat nudge: records the rounded heading and, for every earlier
-// pair of records the last two repeat, turns the ball by `nudge`.
-void RecordBounce(float nudge = 4);
+// pair of records the last two repeat, turns the ball by `nudge` (back, or
+// either way at random when `eitherWay` is set).
+void RecordBounce(float nudge = 4, bool eitherWay = false);
 
 // Lowers Speed by `by` while it is above -0.7 (worked in double, as the
 // game was tuned, then kept as a float).
@@ -118,13 +119,22 @@ struct BounceStyle {
     bool recordOutgoing = true;  // also record the heading after the reflection
     double speedLoss = 0.1;
     int lossCount = 1;           // how many times the loss is taken
+    // A closed path can hold its nudges inside it: the same nudge at the
+    // same place each time round keeps the ball on it for good. When set, a
+    // nudge turns the ball either way at random, which no path can repeat.
+    bool nudgeEitherWay = false;
 };
 
-constexpr BounceStyle kPacManBounce{};
+constexpr BounceStyle kPacManBounce{4, true, 0.1, 1, true};
 
 // A wall hit on one side: record, slow down, reflect, (record). Sounds and
 // scores stay with the table.
 void WallBounce(Side side, const BounceStyle& style = kPacManBounce);
+
+// A heading brought into 0 up to (not including) 128: a sum that has gone a
+// turn round (a shot's correction past 127 or below 0) is the same heading,
+// and only headings in that range meet the walls' mirror rules.
+float WrappedHeading(float direction);
 
 // --------------------------------------------------------------- draws ---
 

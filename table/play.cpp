@@ -194,13 +194,6 @@ uint32_t HeldBallPass() {
     return GetTick() - before;
 }
 
-float WrappedHeading(float direction) {
-    const float turn = 128.0f;
-    float wrapped = std::fmod(direction, turn);
-    if (wrapped < 0) wrapped += turn;
-    return wrapped >= turn ? 0.0f : wrapped;
-}
-
 uint32_t LevelDwellMs(int level) {
     const int ms = 150 - 4 * level;
     return ms > 0 ? uint32_t(ms) : 0u;

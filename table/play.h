@@ -136,12 +136,6 @@ void HardWallHit();
 // a timed wait leaves out of its time.
 uint32_t HeldBallPass();
 
-// ------------------------------------------------------------ headings ---
-
-// A heading brought into 0 up to (not including) 128: a sum that has gone a
-// turn round (a shot's correction past 127 or below 0) is the same heading,
-// and only headings in that range meet the walls' mirror rules.
-float WrappedHeading(float direction);
 
 // --------------------------------------------------------------- sweeps ---
 

@@ -173,6 +173,22 @@ TEST_F(EngineTest, ARepeatedPairOfHeadingsNudgesTheBallEveryTimeItRecurs) {
     EXPECT_EQ(Game.BounceHistory[0], 0);
 }
 
+TEST_F(EngineTest, ANudgeEitherWayTurnsTheBallBothWaysAndKeepsItInOneTurn) {
+    // A path that closes with its nudges in it repeats them for good with a
+    // fixed nudge; either way at random, no two rounds need be the same.
+    std::set<float> seen;
+    for (int round = 0; round < 64; ++round) {
+        Game = SharedGameState{};
+        for (float a : {50.0f, 126.0f, 50.0f, 126.0f}) {
+            Ball.Direction = a;
+            RecordBounce(4, true);
+        }
+        seen.insert(Ball.Direction);
+    }
+    // 126 - 4, or 126 + 4 brought back into the turn; never anything else.
+    EXPECT_EQ(seen, (std::set<float>{2, 122}));
+}
+
 TEST_F(EngineTest, NeighboursAreFoundByRoundingTheShiftedCoordinateHalvesToEven) {
     TableMap.Cells[10][10].Code = 7;
     TableMap.Cells[10][9].Code = 8;

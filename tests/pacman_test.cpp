@@ -87,8 +87,8 @@ TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
 
     // In a corner with a floor below and a wall to the left, straight down: the floor re-aims the ball
     // first (6..26), then the left wall mirrors what still heads left (and
-    // the nudge turns a heading the wall left alone by 4). Left wall first,
-    // the ball would always leave at 20.
+    // the nudge turns a heading the wall left alone by 4, either way). Left
+    // wall first, the ball would always leave at 20 or 24.
     std::set<float> seen;
     for (int i = 0; i < 200; ++i) {
         Game.BounceIndex = 1;
@@ -98,7 +98,8 @@ TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
         seen.insert(Ball.Direction);
     }
     EXPECT_EQ(*seen.begin(), 12);
-    EXPECT_EQ(*seen.rbegin(), 26);
+    EXPECT_GT(*seen.rbegin(), 26);
+    EXPECT_LE(*seen.rbegin(), 30);
     EXPECT_GT(seen.size(), 5u);
 }
 
