@@ -10,12 +10,15 @@
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/app.h"
+#include "core/settings.h"
+#include "audio/speech_keys.h"
 
 namespace tamblor {
 
-SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep, sndScanTrig,
-    sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep, sndPausedLp;
-SoundSlot VoiceBuffer;
+SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep, sndScanTrig, sndFlipper, sndBell,
+    sndSpellSw, sndScanWait, sndProxBeep;
+SoundSlot sndMenuMusic(SoundClass::Music), sndPausedLp(SoundClass::Music);
+SoundSlot VoiceBuffer(SoundClass::Speech);
 
 namespace {
 constexpr uint32_t kHolderFlags = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;  // 224
@@ -35,8 +38,15 @@ BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
                                      entry.name);
 }
 
+// The keyboard is not polled here, but a silence key still cuts speech.
 void WaitWhilePlaying(SoundSlot& slot) {
-    while (slot.IsPlaying()) YieldToSystem();
+    while (slot.IsPlaying()) {
+        YieldToSystem();
+        if (slot.Class() == SoundClass::Speech && SilenceKeyHeld()) {
+            SilenceSpeech();
+            return;
+        }
+    }
 }
 
 // A member the archive lacks is not an error, but whoever runs the game
@@ -80,10 +90,10 @@ bool VoiceStartKeyDown() {
 }
 
 // Loads and starts a voice; the sound error path on any failure.
-void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan) {
+void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan, SoundClass soundClass) {
     try {
         uint32_t flags = channels == 1 ? kVoiceFlags : kStereoVoiceFlags;
-        VoiceBuffer.Assign(CreateFromMember(index, channels, flags), member);
+        VoiceBuffer.Assign(CreateFromMember(index, channels, flags), member, soundClass);
         VoiceBuffer.SetVolume(0);
         if (channels == 1) VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -114,7 +124,18 @@ void SoundSlot::Assign(BufferId id, const std::string& name) {
     BufferId old = id_;
     id_ = id;
     name_ = name;
+    if (id_ != kNoBuffer) SoundMixer().SetBufferClass(id_, class_);
     if (old != kNoBuffer) SoundMixer().Release(old);
+}
+
+void SoundSlot::Assign(BufferId id, const std::string& name, SoundClass soundClass) {
+    class_ = soundClass;
+    Assign(id, name);
+}
+
+void SoundSlot::SetClass(SoundClass soundClass) {
+    class_ = soundClass;
+    if (!Empty()) SoundMixer().SetBufferClass(id_, class_);
 }
 
 void SoundSlot::Release() {
@@ -155,21 +176,30 @@ void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member) { Creat
 
 // -------------------------------------------------------------- players ---
 
-void PlaySound(const std::string& member, int32_t pan, bool wait) {
+// Keeps a voice of speech for the repeat key; true when it may start.
+bool MaySpeak(SoundClass soundClass, VoicePlayer player, const std::string& name, int32_t pan) {
+    if (soundClass != SoundClass::Speech) return true;
+    RememberSpeech(player, name, pan);
+    return !SpeechSilenced();
+}
+
+void PlaySound(const std::string& member, int32_t pan, bool wait, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
-    StartVoice(member, index, 1, pan);
+    if (!MaySpeak(soundClass, VoicePlayer::Mono, member, pan)) return;
+    StartVoice(member, index, 1, pan, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayStereo(const std::string& member, bool wait) {
+void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
-    StartVoice(member, index, 2, 0);
+    if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
+    StartVoice(member, index, 2, 0, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayAndWait(const std::string& member) {
+void PlayAndWait(const std::string& member, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
     // The key that chose this voice must not cut it short.
@@ -177,7 +207,8 @@ void PlayAndWait(const std::string& member) {
         YieldToSystem();
         PollKeyboard();
     }
-    StartVoice(member, index, 2, 0);
+    if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
+    StartVoice(member, index, 2, 0, soundClass);
     for (;;) {
         if (!VoiceBuffer.IsPlaying()) return;
         YieldToSystem();
@@ -196,9 +227,10 @@ std::string LooseFilePath(const std::string& fileName) {
 }
 
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
+    if (!MaySpeak(SoundClass::Speech, VoicePlayer::Loose, fileName, pan)) return;
     try {
         VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
-                           fileName);
+                           fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -243,7 +275,7 @@ bool PlayQuietly(const std::string& member, bool wait) {
     int index = FindMember(member);
     if (index == kMemberNotFound) return false;
     try {
-        VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member);
+        VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.Play(false);
     } catch (const RuntimeError&) {
@@ -256,7 +288,7 @@ bool PlayQuietly(const std::string& member, bool wait) {
 bool PlayLooseQuietly(const std::string& fileName, bool wait) {
     try {
         VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
-                           fileName);
+                           fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.Play(false);
     } catch (const RuntimeError&) {
@@ -271,6 +303,33 @@ void StopVoiceQuietly() {
         VoiceBuffer.Stop();
     } catch (const RuntimeError&) {
     }
+}
+
+bool StartSpeechAgain(VoicePlayer player, const std::string& name, int32_t pan) {
+    try {
+        if (player == VoicePlayer::Loose) {
+            VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(name), kVoiceFlags, name), name,
+                               SoundClass::Speech);
+        } else {
+            int index = FindMember(name);
+            if (index == kMemberNotFound) return false;
+            const uint16_t channels = player == VoicePlayer::Mono ? 1 : 2;
+            VoiceBuffer.Assign(CreateFromMember(index, channels, channels == 1 ? kVoiceFlags : kStereoVoiceFlags),
+                               name, SoundClass::Speech);
+        }
+        VoiceBuffer.SetVolume(0);
+        if (player != VoicePlayer::Stereo) VoiceBuffer.SetPan(pan);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError&) {
+        // It played once already; a failure now is not worth ending for.
+        return false;
+    }
+    return true;
+}
+
+void ApplyHearingOptions() {
+    for (int c = 0; c < kSoundClassCount; ++c) SoundMixer().SetClassVolume(SoundClass(c), ClassVolume[c]);
+    SoundMixer().SetPanLaw(PanMode);
 }
 
 void ReleaseSharedSounds() {

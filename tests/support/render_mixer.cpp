@@ -110,4 +110,22 @@ uint32_t RenderingMixer::GetStatus(BufferId id) {
     return recording_.GetStatus(id);
 }
 
+void RenderingMixer::SetClassVolume(SoundClass soundClass, int32_t volume) {
+    RenderToNow();
+    recording_.SetClassVolume(soundClass, volume);
+    soft_.SetClassVolume(soundClass, volume);
+}
+
+void RenderingMixer::SetBufferClass(BufferId id, SoundClass soundClass) {
+    RenderToNow();
+    recording_.SetBufferClass(id, soundClass);
+    soft_.SetBufferClass(Soft(id), soundClass);
+}
+
+void RenderingMixer::SetPanLaw(PanLaw law) {
+    RenderToNow();
+    recording_.SetPanLaw(law);
+    soft_.SetPanLaw(law);
+}
+
 }  // namespace tamblor::test

@@ -43,6 +43,9 @@ public:
     void SetFrequency(BufferId id, uint32_t hz) override;
     int32_t GetVolume(BufferId id) override;
     uint32_t GetStatus(BufferId id) override;
+    void SetClassVolume(SoundClass soundClass, int32_t volume) override;
+    void SetBufferClass(BufferId id, SoundClass soundClass) override;
+    void SetPanLaw(PanLaw law) override;
 
 private:
     void RenderToNow();
