@@ -49,6 +49,7 @@ BufferId RenderingMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, 
     RenderToNow();
     BufferId id = recording_.CreateBuffer(format, flags, data, bytes, label);
     ids_[id] = soft_.CreateBuffer(format, flags, data, bytes, label);
+    if (!watched_.empty() && label == watched_) watchedIds_[id] = true;
     return id;
 }
 
@@ -64,6 +65,7 @@ void RenderingMixer::Release(BufferId id) {
     recording_.Release(id);
     soft_.Release(Soft(id));
     ids_.erase(id);
+    watchedIds_.erase(id);
 }
 
 void RenderingMixer::Play(BufferId id, bool loop) {
@@ -94,6 +96,7 @@ void RenderingMixer::SetPan(BufferId id, int32_t pan) {
     RenderToNow();
     recording_.SetPan(id, pan);
     soft_.SetPan(Soft(id), pan);
+    if (watchedIds_.count(id)) pans_.push_back(pan);
 }
 
 void RenderingMixer::SetFrequency(BufferId id, uint32_t hz) {

@@ -29,6 +29,9 @@ public:
     // Keeps the rendered samples (for measurements) from now on.
     void KeepSamples(bool keep) { keep_ = keep; }
     const std::vector<int16_t>& Samples() const { return samples_; }
+    // Every pan set on the buffers made from `label`, in order.
+    void WatchPans(const std::string& label) { watched_ = label; }
+    const std::vector<int32_t>& Pans() const { return pans_; }
 
     bool OpenDevice() override;
     BufferId CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
@@ -59,6 +62,9 @@ private:
     uint64_t hash_ = 0xcbf29ce484222325ull;
     bool keep_ = false;
     std::vector<int16_t> samples_;
+    std::string watched_;
+    std::map<BufferId, bool> watchedIds_;
+    std::vector<int32_t> pans_;
 };
 
 }  // namespace tamblor::test
