@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "audio/archive.h"
@@ -12,6 +13,8 @@
 #include "core/app.h"
 #include "core/settings.h"
 #include "audio/speech_keys.h"
+#include "audio/speech_rate.h"
+#include "platform/wav.h"
 
 namespace tamblor {
 
@@ -27,11 +30,25 @@ constexpr uint32_t kStereoVoiceFlags = kBufStatic | kBufCtrlVolume;             
 constexpr int32_t kMinimumMemberSize = 201;  // the buffer is Size - 200 bytes
 constexpr size_t kSamplesStart = 44;
 
-// Creates a mixer buffer from an archive member. Throws RuntimeError.
-BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
+// The samples the loaders take from a member: from byte 44, Size - 200 bytes.
+void MemberSamples(const void* context, std::vector<int16_t>& samples) {
+    const int index = *static_cast<const int*>(context);
+    std::vector<uint8_t> bytes = ReadMember(index);
+    const size_t length = std::min(size_t(ArchiveDirectory()[index].size) - 200, bytes.size() - kSamplesStart);
+    samples.resize(length / 2);
+    std::memcpy(samples.data(), bytes.data() + kSamplesStart, samples.size() * 2);
+}
+
+// Creates a mixer buffer from an archive member; speech at the player's
+// rate. Throws RuntimeError.
+BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags, bool speech = false) {
     const ArchiveEntry& entry = ArchiveDirectory()[index];
     if (entry.size < kMinimumMemberSize)
         throw RuntimeError(kErrInvalidParam, "Sound member too short");
+    if (speech && SpeechRate != kNormalSpeechRate) {
+        const std::vector<int16_t>& voice = StretchedVoice(entry.name, channels, 22050, MemberSamples, &index);
+        return SoundMixer().CreateBuffer(PcmFormat(channels), flags, voice.data(), voice.size() * 2, entry.name);
+    }
     std::vector<uint8_t> bytes = ReadMember(index);
     size_t length = size_t(entry.size) - 200;
     return SoundMixer().CreateBuffer(PcmFormat(channels), flags, bytes.data() + kSamplesStart, length,
@@ -93,7 +110,8 @@ bool VoiceStartKeyDown() {
 void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan, SoundClass soundClass) {
     try {
         uint32_t flags = channels == 1 ? kVoiceFlags : kStereoVoiceFlags;
-        VoiceBuffer.Assign(CreateFromMember(index, channels, flags), member, soundClass);
+        VoiceBuffer.Assign(CreateFromMember(index, channels, flags, soundClass == SoundClass::Speech), member,
+                           soundClass);
         VoiceBuffer.SetVolume(0);
         if (channels == 1) VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -229,8 +247,7 @@ std::string LooseFilePath(const std::string& fileName) {
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
     if (!MaySpeak(SoundClass::Speech, VoicePlayer::Loose, fileName, pan)) return;
     try {
-        VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
-                           fileName, SoundClass::Speech);
+        VoiceBuffer.Assign(CreateLooseSpeech(fileName, kVoiceFlags), fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -305,17 +322,31 @@ void StopVoiceQuietly() {
     }
 }
 
+BufferId CreateLooseSpeech(const std::string& fileName, uint32_t flags) {
+    if (SpeechRate == kNormalSpeechRate)
+        return SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), flags, fileName);
+    const WavData wav = ReadWavFile(LooseFilePath(fileName));
+    auto recorded = [](const void* context, std::vector<int16_t>& samples) {
+        const WavData& w = *static_cast<const WavData*>(context);
+        samples.resize(w.samples.size() / 2);
+        std::memcpy(samples.data(), w.samples.data(), samples.size() * 2);
+    };
+    const std::vector<int16_t>& voice =
+        StretchedVoice(fileName, wav.format.channels, wav.format.samplesPerSec, recorded, &wav);
+    return SoundMixer().CreateBuffer(wav.format, flags, voice.data(), voice.size() * 2, fileName);
+}
+
 bool StartSpeechAgain(VoicePlayer player, const std::string& name, int32_t pan) {
     try {
         if (player == VoicePlayer::Loose) {
-            VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(name), kVoiceFlags, name), name,
-                               SoundClass::Speech);
+            VoiceBuffer.Assign(CreateLooseSpeech(name, kVoiceFlags), name, SoundClass::Speech);
         } else {
             int index = FindMember(name);
             if (index == kMemberNotFound) return false;
             const uint16_t channels = player == VoicePlayer::Mono ? 1 : 2;
-            VoiceBuffer.Assign(CreateFromMember(index, channels, channels == 1 ? kVoiceFlags : kStereoVoiceFlags),
-                               name, SoundClass::Speech);
+            VoiceBuffer.Assign(
+                CreateFromMember(index, channels, channels == 1 ? kVoiceFlags : kStereoVoiceFlags, true), name,
+                SoundClass::Speech);
         }
         VoiceBuffer.SetVolume(0);
         if (player != VoicePlayer::Stereo) VoiceBuffer.SetPan(pan);

@@ -83,6 +83,10 @@ bool PlayQuietly(const std::string& member, bool wait);
 bool PlayLooseQuietly(const std::string& fileName, bool wait);
 void StopVoiceQuietly();
 
+// A buffer for a loose voice file at the player's speech rate. Throws
+// RuntimeError as creating from the file does.
+BufferId CreateLooseSpeech(const std::string& fileName, uint32_t flags);
+
 // The loose file's path under the program's folder, back-slashes as folders.
 std::string LooseFilePath(const std::string& fileName);
 

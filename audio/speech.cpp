@@ -45,7 +45,7 @@ void Announcement(const std::string& fileName) {
     if (SpeechSilenced()) return;
     BufferId id = kNoBuffer;
     try {
-        id = SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kAnnouncementFlags, fileName);
+        id = CreateLooseSpeech(fileName, kAnnouncementFlags);
         SoundMixer().SetBufferClass(id, SoundClass::Speech);
         SoundMixer().SetVolume(id, 0);
         SoundMixer().Play(id, false);

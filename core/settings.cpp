@@ -18,6 +18,7 @@ uint8_t MenuInstructions = 0;
 int16_t ClassVolume[kSoundClassCount] = {};
 int16_t DuckingDepth = kDuckingDepths[0];
 PanLaw PanMode = PanLaw::Classic;
+uint16_t SpeechRate = kNormalSpeechRate;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -110,6 +111,17 @@ int16_t StoredDucking() {
         if (std::llabs(depth - value) < std::llabs(best - value)) best = depth;
     return best;
 }
+
+// A stored rate on the nearest of the rates; anything else is the recorded pace.
+uint16_t StoredSpeechRate() {
+    long long value = 0;
+    const uint16_t fastest = kSpeechRates[std::size(kSpeechRates) - 1];
+    if (!ParseWhole(Get("Settings", "SpeechRate", ""), kSpeechRates[0], fastest, value)) return kNormalSpeechRate;
+    uint16_t best = kNormalSpeechRate;
+    for (uint16_t rate : kSpeechRates)
+        if (std::llabs(rate - value) < std::llabs(best - value)) best = rate;
+    return best;
+}
 }  // namespace
 
 int16_t QuietestVolume(SoundClass soundClass) {
@@ -143,6 +155,24 @@ bool StepDuckingShallower() {
     for (size_t i = 1; i < std::size(kDuckingDepths); ++i)
         if (DuckingDepth == kDuckingDepths[i]) {
             DuckingDepth = kDuckingDepths[i - 1];
+            return true;
+        }
+    return false;
+}
+
+bool StepSpeechFaster() {
+    for (size_t i = 0; i + 1 < std::size(kSpeechRates); ++i)
+        if (SpeechRate == kSpeechRates[i]) {
+            SpeechRate = kSpeechRates[i + 1];
+            return true;
+        }
+    return false;
+}
+
+bool StepSpeechSlower() {
+    for (size_t i = 1; i < std::size(kSpeechRates); ++i)
+        if (SpeechRate == kSpeechRates[i]) {
+            SpeechRate = kSpeechRates[i - 1];
             return true;
         }
     return false;
@@ -195,6 +225,7 @@ void LoadSettings() {
     for (int c = 0; c < kSoundClassCount; ++c) ClassVolume[c] = StoredVolume(SoundClass(c));
     DuckingDepth = StoredDucking();
     PanMode = GetWhole("Settings", "Pan", 0, 1) == 1 ? PanLaw::Wide : PanLaw::Classic;
+    SpeechRate = StoredSpeechRate();
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -226,6 +257,7 @@ void SaveSettings() {
     for (int c = 0; c < kSoundClassCount; ++c) Put("Settings", kClassVolumeKeys[c], std::to_string(ClassVolume[c]));
     Put("Settings", "Ducking", std::to_string(DuckingDepth));
     Put("Settings", "Pan", std::to_string(int(PanMode)));
+    Put("Settings", "SpeechRate", std::to_string(SpeechRate));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

@@ -52,6 +52,13 @@ bool StepDuckingDeeper();
 bool StepDuckingShallower();
 // The volume the menu music takes beneath a voice.
 int32_t DuckedMusicVolume();
+// How fast voices speak, in percent of their recorded pace (pitch kept).
+extern uint16_t SpeechRate;
+constexpr uint16_t kSpeechRates[] = {75, 100, 125, 150, 175, 200, 225, 250};
+constexpr uint16_t kNormalSpeechRate = 100;
+// One rate faster (false at the fastest) or slower (false at the slowest).
+bool StepSpeechFaster();
+bool StepSpeechSlower();
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

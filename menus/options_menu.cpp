@@ -18,10 +18,10 @@ namespace {
 const char* const kOptionNames[] = {
     "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
     "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
-    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuEOM.wav"};
+    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
 enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
-             kDucking, kPan, kLeave };
+             kDucking, kPan, kSpeechRate, kLeave };
 static_assert(kLeave == kOptionCount - 1);
 
 // Enter changes an option the way it always has (a volume: one step
@@ -106,7 +106,19 @@ void TurnPan(Turn turn) {
     sndBumper1.SetPan(0);
 }
 
-bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kPan; }
+void TurnSpeechRate(Turn turn) {
+    bool changed = turn == Turn::Down ? StepSpeechSlower() : StepSpeechFaster();
+    if (!changed && turn == Turn::Enter) {
+        SpeechRate = kSpeechRates[0];
+        changed = true;
+    }
+    if (changed) SaveSettings();
+    // Said at the new rate.
+    SpeakNumber(SpeechRate);
+    PlaySound("sounds/menu/mnuPcent.wav", 0, true);
+}
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kSpeechRate; }
 
 void Act(int entry, Turn turn) {
     switch (entry) {
@@ -144,6 +156,9 @@ void Act(int entry, Turn turn) {
         break;
     case kPan:
         TurnPan(turn);
+        break;
+    case kSpeechRate:
+        TurnSpeechRate(turn);
         break;
     default:
         SubMenuActive = false;

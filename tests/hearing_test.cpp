@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "audio/archive.h"
 #include "audio/sound.h"
 #include "audio/speech.h"
+#include "audio/speech_rate.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
@@ -320,7 +322,7 @@ protected:
         On("sounds/menu/mnuOMenu.wav", scan::Return);
         const char* names[] = {"sounds/menu/mnuOMI.wav",   "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
                                "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
-                               "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav"};
+                               "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
         for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
     }
     void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
@@ -441,6 +443,82 @@ TEST_F(HearingMenus, RRepeatsTheEntryANewPlayerHeardLastAndControlCutsIt) {
         if (e.label == "sounds/menu/mnuSS.wav" && e.op == "stop") stopped = e.ms;
     }
     EXPECT_LT(stopped - started, 600u);  // cut before its 600 ms were out
+}
+
+// ---------------------------------------------------------- speech rate ---
+
+// Zero crossings per second of a mono signal: its pitch, near enough.
+double Crossings(const std::vector<int16_t>& s, uint32_t rate) {
+    int n = 0;
+    for (size_t i = 1; i < s.size(); ++i) n += (s[i - 1] < 0) != (s[i] < 0);
+    return double(n) * rate / double(s.size());
+}
+
+TEST(HearingSpeechRate, AStretchedVoiceTakesItsRatesTimeAndKeepsItsPitch) {
+    const uint32_t rate = 22050;
+    std::vector<int16_t> tone(rate);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(8000 * std::sin(2 * M_PI * 220 * double(i) / rate));
+    for (uint16_t percent : kSpeechRates) {
+        const std::vector<int16_t> out = Stretch(tone.data(), tone.size(), 1, rate, percent);
+        const double seconds = double(out.size()) / rate;
+        EXPECT_NEAR(seconds, 100.0 / percent, 0.02) << percent;
+        EXPECT_NEAR(Crossings(out, rate), Crossings(tone, rate), 10.0) << percent;
+    }
+    // Stereo keeps its two channels apart.
+    std::vector<int16_t> stereo(2 * rate);
+    for (size_t i = 0; i < rate; ++i) stereo[2 * i] = tone[i], stereo[2 * i + 1] = 0;
+    const std::vector<int16_t> out = Stretch(stereo.data(), rate, 2, rate, 200);
+    int16_t right = 0;
+    for (size_t i = 1; i < out.size(); i += 2) right = std::max<int16_t>(right, int16_t(std::abs(out[i])));
+    EXPECT_LT(right, 10);
+    EXPECT_NEAR(double(out.size()) / 2 / rate, 0.5, 0.02);
+}
+
+TEST_F(HearingMenus, AtTwiceTheRateVoicesTakeHalfTheTimeNumbersStayJoinedAndEffectsAreUntouched) {
+    platform.StoredSettings()[{kSettingsApp, "Settings", "SpeechRate"}] = "200";
+    platform.TapWhenSoundStarts("sounds/menu/mnuInstr.wav", scan::Down, 400, 50);  // at 600 ms it would be over
+    platform.TapWhenSoundStarts("sounds/menu/mnuSS.wav", scan::Up, 400, 50);
+    platform.TapWhenSoundStarts("sounds/menu/mnuPM.wav", scan::Escape, 400, 50);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS bumper1 mnuPM mnuExit");
+    auto frames = [&](const std::string& label) {
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.op == "create" && e.label == label) return e.value;
+        return int64_t(-1);
+    };
+    const int64_t recorded = 600 * 22050 / 1000;
+    EXPECT_NEAR(double(frames("sounds/menu/mnuPM.wav")), recorded / 2.0, recorded * 0.02);
+    EXPECT_NEAR(double(frames("sounds/menu/mnuMusic.wav")), 2000 * 22050 / 1000, 1);
+    EXPECT_NEAR(double(frames("sounds/vrenn.wav")), 1500 * 22050 / 1000, 1);  // a jingle is music
+    // A voice that plays again is not stretched again; numbers join up.
+    OpenArchive("tamblor.tmb");
+    const size_t kept = StretchedVoicesKept();
+    PlaySound("sounds/menu/mnuAccs.wav", 0, true);
+    PlaySound("sounds/menu/mnuAccs.wav", 0, true);
+    EXPECT_EQ(StretchedVoicesKept(), kept + 1);
+    platform.ClearSoundLog();
+    SpeakNumber(1234567);
+    std::vector<uint64_t> starts;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.op == "play") starts.push_back(e.ms);
+    ASSERT_EQ(starts.size(), 11u);
+    for (size_t i = 1; i < starts.size(); ++i) EXPECT_NEAR(double(starts[i] - starts[i - 1]), 150, 6) << i;
+}
+
+TEST_F(HearingMenus, TheSpeechRateIsChangedSaidAtItsNewRateAndStored) {
+    IntoOptions(8);
+    On("sounds/menu/mnuPan.wav", scan::Down);
+    On("sounds/menu/mnuRate.wav", scan::Right);          // 125
+    After("sounds/menu/mnuPcent.wav", scan::Return);      // 150
+    platform.TapWhenSoundStarts("sounds/menu/mnuPcent.wav", scan::Escape, 1000, 50);
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    EXPECT_NE(Heard().find("mnuRate 1 hundred 20 5 mnuPcent 1 hundred 50 mnuPcent"), std::string::npos) << Heard();
+    EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "150");
+    EXPECT_EQ(SpeechRate, 150);
+    for (int i = 0; i < 5; ++i)
+        if (!StepSpeechFaster()) SpeechRate = kSpeechRates[0];
+    EXPECT_EQ(SpeechRate, 75);  // 175, 200, 225, 250, then round to the slowest
 }
 
 // ------------------------------------------------------- in play, Pac Man ---

@@ -72,7 +72,8 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
     for (const char* key : {"SpeechVolume", "EffectsVolume", "MusicVolume", "Pan"})
         EXPECT_EQ(platform.Stored("Settings", key), "0") << key;
     EXPECT_EQ(platform.Stored("Settings", "Ducking"), "1000");
-    EXPECT_EQ(platform.StoredSettings().size(), 9u + 12u + 18u);
+    EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "100");
+    EXPECT_EQ(platform.StoredSettings().size(), 10u + 12u + 18u);
 }
 
 TEST_F(SettingsTest, ValuesRoundTripThroughTheStore) {

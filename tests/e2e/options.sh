@@ -42,9 +42,9 @@ until_state "options 0" space    # into the options menu, its instructions cut
 
 # Every entry is spoken: Up from the first reaches "leave", Down walks on.
 mark
-step Up "entry 9"
+step Up "entry 10"
 heard menu/mnuEOM
-names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan)
+names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate)
 for i in "${!names[@]}"; do
     mark
     step Down "entry $i"
@@ -65,6 +65,8 @@ for i in "${!names[@]}"; do
            change Right "options 6"; heard menu/mnuFull; stored MusicVolume 0 ;;
         7) change Return "options 7"; heard numbers/15 menu/mnuDbUnd; stored Ducking 1500 ;;
         8) change Return "options 8"; heard menu/mnuPanWd; stored Pan 1 ;;
+        9) change Right "options 9"; heard numbers/1 numbers/hundred numbers/20 numbers/5 menu/mnuPcent
+           stored SpeechRate 125 ;;
     esac
 done
 
@@ -76,7 +78,7 @@ wait_exit 20
 [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
 # What the walk set, and every key the file always had, are all kept.
 for pair in GameMode=1 GameSpeed=1 MenuInstructions=1 SpeechVolume=0 EffectsVolume=-300 MusicVolume=0 \
-            Ducking=1500 Pan=1; do
+            Ducking=1500 Pan=1 SpeechRate=125; do
     [ "$(setting "${pair%%=*}")" = "${pair#*=}" ] || fail "${pair%%=*} is not kept as ${pair#*=}"
 done
 for key in Version HSPacMan HSSoccerStar HSSafari HSHeist HSHauntedHouse HSWildWest \
