@@ -35,8 +35,8 @@ namespace {
 // that the change is meant and take the new values from the test's output.
 constexpr uint64_t kMenuWalkFingerprint = 0x27025d6f6a81fe01;
 constexpr uint64_t kMenuWalkFrames = 453833;
-constexpr uint64_t kPacManFingerprint = 0x3fb19ed0b148759b;
-constexpr uint64_t kPacManFrames = 6311261;
+constexpr uint64_t kPacManFingerprint = 0xaab5820bf0e4aa04;
+constexpr uint64_t kPacManFrames = 6914902;
 
 class MenuWalk : public GameTest {
 protected:
