@@ -15,7 +15,7 @@ ifeq ($(CI),true)
 export CCACHE_DISABLE = 1
 endif
 
-BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
+BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev libsonic-dev
 DATA_PKGS  = festival festvox-us-slt-hts
 TEST_PKGS  = xvfb xdotool x11-utils
 FUZZ_PKGS  = clang libclang-rt-14-dev

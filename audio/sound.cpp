@@ -4,18 +4,24 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <set>
 
 #include "audio/archive.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/app.h"
+#include "core/settings.h"
+#include "audio/speech_keys.h"
+#include "audio/speech_rate.h"
+#include "platform/wav.h"
 
 namespace tamblor {
 
-SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep, sndScanTrig,
-    sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep, sndPausedLp;
-SoundSlot VoiceBuffer;
+SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep, sndScanTrig, sndFlipper, sndBell,
+    sndSpellSw, sndScanWait, sndProxBeep;
+SoundSlot sndMenuMusic(SoundClass::Music), sndPausedLp(SoundClass::Music);
+SoundSlot VoiceBuffer(SoundClass::Speech);
 
 namespace {
 constexpr uint32_t kHolderFlags = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;  // 224
@@ -24,19 +30,40 @@ constexpr uint32_t kStereoVoiceFlags = kBufStatic | kBufCtrlVolume;             
 constexpr int32_t kMinimumMemberSize = 201;  // the buffer is Size - 200 bytes
 constexpr size_t kSamplesStart = 44;
 
-// Creates a mixer buffer from an archive member. Throws RuntimeError.
-BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags) {
+// The samples the loaders take from a member: from byte 44, Size - 200 bytes.
+void MemberSamples(const void* context, std::vector<int16_t>& samples) {
+    const int index = *static_cast<const int*>(context);
+    std::vector<uint8_t> bytes = ReadMember(index);
+    const size_t length = std::min(size_t(ArchiveDirectory()[index].size) - 200, bytes.size() - kSamplesStart);
+    samples.resize(length / 2);
+    std::memcpy(samples.data(), bytes.data() + kSamplesStart, samples.size() * 2);
+}
+
+// Creates a mixer buffer from an archive member; speech at the player's
+// rate. Throws RuntimeError.
+BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags, bool speech = false) {
     const ArchiveEntry& entry = ArchiveDirectory()[index];
     if (entry.size < kMinimumMemberSize)
         throw RuntimeError(kErrInvalidParam, "Sound member too short");
+    if (speech && SpeechRate != kNormalSpeechRate) {
+        const std::vector<int16_t>& voice = StretchedVoice(entry.name, channels, 22050, MemberSamples, &index);
+        return SoundMixer().CreateBuffer(PcmFormat(channels), flags, voice.data(), voice.size() * 2, entry.name);
+    }
     std::vector<uint8_t> bytes = ReadMember(index);
     size_t length = size_t(entry.size) - 200;
     return SoundMixer().CreateBuffer(PcmFormat(channels), flags, bytes.data() + kSamplesStart, length,
                                      entry.name);
 }
 
+// The keyboard is not polled here, but a silence key still cuts speech.
 void WaitWhilePlaying(SoundSlot& slot) {
-    while (slot.IsPlaying()) YieldToSystem();
+    while (slot.IsPlaying()) {
+        YieldToSystem();
+        if (slot.Class() == SoundClass::Speech && SilenceKeyHeld()) {
+            SilenceSpeech();
+            return;
+        }
+    }
 }
 
 // A member the archive lacks is not an error, but whoever runs the game
@@ -80,10 +107,11 @@ bool VoiceStartKeyDown() {
 }
 
 // Loads and starts a voice; the sound error path on any failure.
-void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan) {
+void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan, SoundClass soundClass) {
     try {
         uint32_t flags = channels == 1 ? kVoiceFlags : kStereoVoiceFlags;
-        VoiceBuffer.Assign(CreateFromMember(index, channels, flags), member);
+        VoiceBuffer.Assign(CreateFromMember(index, channels, flags, soundClass == SoundClass::Speech), member,
+                           soundClass);
         VoiceBuffer.SetVolume(0);
         if (channels == 1) VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -114,7 +142,18 @@ void SoundSlot::Assign(BufferId id, const std::string& name) {
     BufferId old = id_;
     id_ = id;
     name_ = name;
+    if (id_ != kNoBuffer) SoundMixer().SetBufferClass(id_, class_);
     if (old != kNoBuffer) SoundMixer().Release(old);
+}
+
+void SoundSlot::Assign(BufferId id, const std::string& name, SoundClass soundClass) {
+    class_ = soundClass;
+    Assign(id, name);
+}
+
+void SoundSlot::SetClass(SoundClass soundClass) {
+    class_ = soundClass;
+    if (!Empty()) SoundMixer().SetBufferClass(id_, class_);
 }
 
 void SoundSlot::Release() {
@@ -155,21 +194,30 @@ void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member) { Creat
 
 // -------------------------------------------------------------- players ---
 
-void PlaySound(const std::string& member, int32_t pan, bool wait) {
+// Keeps a voice of speech for the repeat key; true when it may start.
+bool MaySpeak(SoundClass soundClass, VoicePlayer player, const std::string& name, int32_t pan) {
+    if (soundClass != SoundClass::Speech) return true;
+    RememberSpeech(player, name, pan);
+    return !SpeechSilenced();
+}
+
+void PlaySound(const std::string& member, int32_t pan, bool wait, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
-    StartVoice(member, index, 1, pan);
+    if (!MaySpeak(soundClass, VoicePlayer::Mono, member, pan)) return;
+    StartVoice(member, index, 1, pan, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayStereo(const std::string& member, bool wait) {
+void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
-    StartVoice(member, index, 2, 0);
+    if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
+    StartVoice(member, index, 2, 0, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayAndWait(const std::string& member) {
+void PlayAndWait(const std::string& member, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
     // The key that chose this voice must not cut it short.
@@ -177,7 +225,8 @@ void PlayAndWait(const std::string& member) {
         YieldToSystem();
         PollKeyboard();
     }
-    StartVoice(member, index, 2, 0);
+    if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
+    StartVoice(member, index, 2, 0, soundClass);
     for (;;) {
         if (!VoiceBuffer.IsPlaying()) return;
         YieldToSystem();
@@ -196,9 +245,9 @@ std::string LooseFilePath(const std::string& fileName) {
 }
 
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
+    if (!MaySpeak(SoundClass::Speech, VoicePlayer::Loose, fileName, pan)) return;
     try {
-        VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
-                           fileName);
+        VoiceBuffer.Assign(CreateLooseSpeech(fileName, kVoiceFlags), fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.SetPan(pan);
         VoiceBuffer.Play(false);
@@ -243,7 +292,7 @@ bool PlayQuietly(const std::string& member, bool wait) {
     int index = FindMember(member);
     if (index == kMemberNotFound) return false;
     try {
-        VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member);
+        VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.Play(false);
     } catch (const RuntimeError&) {
@@ -256,7 +305,7 @@ bool PlayQuietly(const std::string& member, bool wait) {
 bool PlayLooseQuietly(const std::string& fileName, bool wait) {
     try {
         VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
-                           fileName);
+                           fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
         VoiceBuffer.Play(false);
     } catch (const RuntimeError&) {
@@ -271,6 +320,47 @@ void StopVoiceQuietly() {
         VoiceBuffer.Stop();
     } catch (const RuntimeError&) {
     }
+}
+
+BufferId CreateLooseSpeech(const std::string& fileName, uint32_t flags) {
+    if (SpeechRate == kNormalSpeechRate)
+        return SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), flags, fileName);
+    const WavData wav = ReadWavFile(LooseFilePath(fileName));
+    auto recorded = [](const void* context, std::vector<int16_t>& samples) {
+        const WavData& w = *static_cast<const WavData*>(context);
+        samples.resize(w.samples.size() / 2);
+        std::memcpy(samples.data(), w.samples.data(), samples.size() * 2);
+    };
+    const std::vector<int16_t>& voice =
+        StretchedVoice(fileName, wav.format.channels, wav.format.samplesPerSec, recorded, &wav);
+    return SoundMixer().CreateBuffer(wav.format, flags, voice.data(), voice.size() * 2, fileName);
+}
+
+bool StartSpeechAgain(VoicePlayer player, const std::string& name, int32_t pan) {
+    try {
+        if (player == VoicePlayer::Loose) {
+            VoiceBuffer.Assign(CreateLooseSpeech(name, kVoiceFlags), name, SoundClass::Speech);
+        } else {
+            int index = FindMember(name);
+            if (index == kMemberNotFound) return false;
+            const uint16_t channels = player == VoicePlayer::Mono ? 1 : 2;
+            VoiceBuffer.Assign(
+                CreateFromMember(index, channels, channels == 1 ? kVoiceFlags : kStereoVoiceFlags, true), name,
+                SoundClass::Speech);
+        }
+        VoiceBuffer.SetVolume(0);
+        if (player != VoicePlayer::Stereo) VoiceBuffer.SetPan(pan);
+        VoiceBuffer.Play(false);
+    } catch (const RuntimeError&) {
+        // It played once already; a failure now is not worth ending for.
+        return false;
+    }
+    return true;
+}
+
+void ApplyHearingOptions() {
+    for (int c = 0; c < kSoundClassCount; ++c) SoundMixer().SetClassVolume(SoundClass(c), ClassVolume[c]);
+    SoundMixer().SetPanLaw(PanMode);
 }
 
 void ReleaseSharedSounds() {

@@ -14,7 +14,8 @@ namespace tamblor {
 // a member missing from the archive simply stays silent.
 class SoundSlot {
 public:
-    SoundSlot() = default;
+    // The class of volume whatever it holds answers to.
+    explicit SoundSlot(SoundClass soundClass = SoundClass::Effects) : class_(soundClass) {}
     SoundSlot(const SoundSlot&) = delete;
     SoundSlot& operator=(const SoundSlot&) = delete;
     ~SoundSlot();
@@ -23,8 +24,12 @@ public:
     BufferId Id() const { return id_; }
     const std::string& Name() const { return name_; }  // member it was loaded from
 
-    // Releases the previous buffer (silencing it) and holds the new one.
+    // Releases the previous buffer (silencing it) and holds the new one,
+    // in the holder's class (or the one given, which it keeps from then on).
     void Assign(BufferId id, const std::string& name);
+    void Assign(BufferId id, const std::string& name, SoundClass soundClass);
+    SoundClass Class() const { return class_; }
+    void SetClass(SoundClass soundClass);
     void Release();
 
     void Play(bool loop = false);
@@ -41,6 +46,7 @@ public:
 private:
     BufferId id_ = kNoBuffer;
     std::string name_;
+    SoundClass class_;
 };
 
 // The fourteen shared holders, created at start-up.
@@ -53,10 +59,13 @@ extern SoundSlot VoiceBuffer;
 void CreateSoundBuffer(SoundSlot& slot, const std::string& member);
 void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member);
 
-void PlaySound(const std::string& member, int32_t pan, bool wait);
-void PlayStereo(const std::string& member, bool wait);
+// Voices are speech unless the caller says they are an effect or music.
+// A voice of speech is kept for the repeat key, and does not start while a
+// silence key is held or after the message it belongs to was silenced.
+void PlaySound(const std::string& member, int32_t pan, bool wait, SoundClass soundClass = SoundClass::Speech);
+void PlayStereo(const std::string& member, bool wait, SoundClass soundClass = SoundClass::Speech);
 // Waits for the voice-start keys to be released, then plays; any key cuts it.
-void PlayAndWait(const std::string& member);
+void PlayAndWait(const std::string& member, SoundClass soundClass = SoundClass::Speech);
 // A loose WAV file under the program's folder ("system\hss\x.wav" style
 // names are accepted).
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait);
@@ -74,8 +83,22 @@ bool PlayQuietly(const std::string& member, bool wait);
 bool PlayLooseQuietly(const std::string& fileName, bool wait);
 void StopVoiceQuietly();
 
+// A buffer for a loose voice file at the player's speech rate. Throws
+// RuntimeError as creating from the file does.
+BufferId CreateLooseSpeech(const std::string& fileName, uint32_t flags);
+
 // The loose file's path under the program's folder, back-slashes as folders.
 std::string LooseFilePath(const std::string& fileName);
+
+// How a voice of speech was played, so the repeat key can play it again.
+enum class VoicePlayer : uint8_t { Mono, Stereo, Loose };
+// Starts a voice of speech on VoiceBuffer as that player would, without
+// keeping it or asking whether speech is silenced; false when it could not
+// start (a member or file that is not there, a failing buffer).
+bool StartSpeechAgain(VoicePlayer player, const std::string& name, int32_t pan);
+
+// Applies the stored class volumes and pan law to the mixer.
+void ApplyHearingOptions();
 
 // Releases every shared holder and the voice (at the end of the process).
 void ReleaseSharedSounds();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "audio/sound.h"
+#include "audio/speech_keys.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
@@ -15,7 +16,7 @@ const std::string kNumbers = "sounds/numbers/";
 
 bool AnnouncementKeyDown() {
     return AnyKeyDown({scan::Return, scan::Up, scan::Down, scan::Left, scan::Right, scan::Space,
-                       scan::LeftControl, scan::Escape});
+                       scan::LeftControl, scan::Escape, scan::RightControl});
 }
 
 void Word(std::vector<std::string>& out, const std::string& name) { out.push_back(kNumbers + name + ".wav"); }
@@ -40,9 +41,12 @@ void Announcement(const std::string& fileName) {
         YieldToSystem();
         PollKeyboard();
     }
+    RememberSpeech(VoicePlayer::Loose, fileName, 0);
+    if (SpeechSilenced()) return;
     BufferId id = kNoBuffer;
     try {
-        id = SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kAnnouncementFlags, fileName);
+        id = CreateLooseSpeech(fileName, kAnnouncementFlags);
+        SoundMixer().SetBufferClass(id, SoundClass::Speech);
         SoundMixer().SetVolume(id, 0);
         SoundMixer().Play(id, false);
         for (;;) {

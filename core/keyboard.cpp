@@ -8,6 +8,7 @@ namespace tamblor {
 
 KeyStateData KeyState = {};
 bool CommandKeysReleased = false;
+uint32_t KeyboardPolls = 0;
 
 namespace {
 constexpr uint8_t kCommandKeys[] = {scan::LeftShift, scan::RightShift, scan::PageUp, scan::PageDown,
@@ -16,6 +17,7 @@ constexpr uint8_t kCommandKeys[] = {scan::LeftShift, scan::RightShift, scan::Pag
 }
 
 void PollKeyboard() {
+    ++KeyboardPolls;
     uint8_t fresh[256];
     int32_t result = KeyboardDevice().ReadState(fresh);
     if (result != 0) {

@@ -11,6 +11,7 @@ namespace tamblor {
 // Scan codes of the keys the game tests.
 namespace scan {
 constexpr uint8_t Escape = 0x01;
+constexpr uint8_t R = 0x13;
 constexpr uint8_t P = 0x19;
 constexpr uint8_t Return = 0x1C;
 constexpr uint8_t LeftControl = 0x1D;
@@ -23,6 +24,7 @@ constexpr uint8_t Space = 0x39;
 constexpr uint8_t F1 = 0x3B;
 constexpr uint8_t F2 = 0x3C;
 constexpr uint8_t F3 = 0x3D;
+constexpr uint8_t RightControl = 0x9D;
 constexpr uint8_t Up = 0xC8;
 constexpr uint8_t PageUp = 0xC9;
 constexpr uint8_t Left = 0xCB;
@@ -40,6 +42,9 @@ struct KeyStateData {
 
 extern KeyStateData KeyState;
 extern bool CommandKeysReleased;
+// Counts the calls of PollKeyboard: what is said between two polls is one
+// message (a report, a number), which the repeat key says again whole.
+extern uint32_t KeyboardPolls;
 
 // Reads the keyboard into KeyState.Down and clears the latches of released
 // keys. A failed read keeps the previous state (and sets the device up

@@ -1,6 +1,8 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdlib>
 #include <limits>
 
@@ -13,6 +15,10 @@ namespace tamblor {
 uint8_t GameMode = 0;
 uint8_t GameSpeed = 0;
 uint8_t MenuInstructions = 0;
+int16_t ClassVolume[kSoundClassCount] = {};
+int16_t DuckingDepth = kDuckingDepths[0];
+PanLaw PanMode = PanLaw::Classic;
+uint16_t SpeechRate = kNormalSpeechRate;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -83,6 +89,97 @@ bool WellFormedVersion(const std::string& version) {
 }
 }  // namespace
 
+namespace {
+const char* const kClassVolumeKeys[kSoundClassCount] = {"SpeechVolume", "EffectsVolume", "MusicVolume"};
+
+// A stored volume on the nearest step of its class; anything else (absent,
+// not a number, out of range) is full volume.
+int16_t StoredVolume(SoundClass soundClass) {
+    long long value = 0;
+    if (!ParseWhole(Get("Settings", kClassVolumeKeys[int(soundClass)], ""), kVolumeMin, 0, value)) return 0;
+    if (value == kVolumeMin) return QuietestVolume(soundClass);
+    const long long steps = (-value + kClassVolumeStep / 2) / kClassVolumeStep;
+    return static_cast<int16_t>(std::max<long long>(-steps * kClassVolumeStep, kQuietestLevel));
+}
+
+// A stored depth on the nearest of the depths; anything else is the usual 10 dB.
+int16_t StoredDucking() {
+    long long value = 0;
+    if (!ParseWhole(Get("Settings", "Ducking", ""), 0, 10000, value)) return kDuckingDepths[0];
+    int16_t best = kDuckingDepths[0];
+    for (int16_t depth : kDuckingDepths)
+        if (std::llabs(depth - value) < std::llabs(best - value)) best = depth;
+    return best;
+}
+
+// A stored rate on the nearest of the rates; anything else is the recorded pace.
+uint16_t StoredSpeechRate() {
+    long long value = 0;
+    const uint16_t fastest = kSpeechRates[std::size(kSpeechRates) - 1];
+    if (!ParseWhole(Get("Settings", "SpeechRate", ""), kSpeechRates[0], fastest, value)) return kNormalSpeechRate;
+    uint16_t best = kNormalSpeechRate;
+    for (uint16_t rate : kSpeechRates)
+        if (std::llabs(rate - value) < std::llabs(best - value)) best = rate;
+    return best;
+}
+}  // namespace
+
+int16_t QuietestVolume(SoundClass soundClass) {
+    return soundClass == SoundClass::Music ? int16_t(kVolumeMin) : kQuietestLevel;
+}
+
+bool StepVolumeDown(SoundClass soundClass) {
+    int16_t& volume = ClassVolume[int(soundClass)];
+    if (volume <= QuietestVolume(soundClass)) return false;
+    volume = volume <= kQuietestLevel ? int16_t(kVolumeMin) : int16_t(volume - kClassVolumeStep);
+    return true;
+}
+
+bool StepVolumeUp(SoundClass soundClass) {
+    int16_t& volume = ClassVolume[int(soundClass)];
+    if (volume >= 0) return false;
+    volume = volume < kQuietestLevel ? kQuietestLevel : int16_t(volume + kClassVolumeStep);
+    return true;
+}
+
+bool StepDuckingDeeper() {
+    for (size_t i = 0; i + 1 < std::size(kDuckingDepths); ++i)
+        if (DuckingDepth == kDuckingDepths[i]) {
+            DuckingDepth = kDuckingDepths[i + 1];
+            return true;
+        }
+    return false;
+}
+
+bool StepDuckingShallower() {
+    for (size_t i = 1; i < std::size(kDuckingDepths); ++i)
+        if (DuckingDepth == kDuckingDepths[i]) {
+            DuckingDepth = kDuckingDepths[i - 1];
+            return true;
+        }
+    return false;
+}
+
+bool StepSpeechFaster() {
+    for (size_t i = 0; i + 1 < std::size(kSpeechRates); ++i)
+        if (SpeechRate == kSpeechRates[i]) {
+            SpeechRate = kSpeechRates[i + 1];
+            return true;
+        }
+    return false;
+}
+
+bool StepSpeechSlower() {
+    for (size_t i = 1; i < std::size(kSpeechRates); ++i)
+        if (SpeechRate == kSpeechRates[i]) {
+            SpeechRate = kSpeechRates[i - 1];
+            return true;
+        }
+    return false;
+}
+
+int32_t DuckedMusicVolume() { return DuckingDepth >= -kVolumeMin ? kVolumeMin : -int32_t(DuckingDepth); }
+
 const char* TableKeyName(int table) { return IsTable(table) ? FactsOfTable(table).keyName : ""; }
 
 std::string RunningVersion() { return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
@@ -125,6 +222,10 @@ void LoadSettings() {
     GameMode = static_cast<uint8_t>(GetWhole("Settings", "GameMode", 0, 255));
     GameSpeed = static_cast<uint8_t>(GetWhole("Settings", "GameSpeed", 0, 255));
     MenuInstructions = static_cast<uint8_t>(GetWhole("Settings", "MenuInstructions", 0, 1));
+    for (int c = 0; c < kSoundClassCount; ++c) ClassVolume[c] = StoredVolume(SoundClass(c));
+    DuckingDepth = StoredDucking();
+    PanMode = GetWhole("Settings", "Pan", 0, 1) == 1 ? PanLaw::Wide : PanLaw::Classic;
+    SpeechRate = StoredSpeechRate();
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -153,6 +254,10 @@ void SaveSettings() {
     Put("Settings", "GameMode", std::to_string(GameMode));
     Put("Settings", "GameSpeed", std::to_string(GameSpeed));
     Put("Settings", "MenuInstructions", std::to_string(MenuInstructions));
+    for (int c = 0; c < kSoundClassCount; ++c) Put("Settings", kClassVolumeKeys[c], std::to_string(ClassVolume[c]));
+    Put("Settings", "Ducking", std::to_string(DuckingDepth));
+    Put("Settings", "Pan", std::to_string(int(PanMode)));
+    Put("Settings", "SpeechRate", std::to_string(SpeechRate));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/table_registry.h"
+#include "platform/platform.h"
 
 namespace tamblor {
 
@@ -25,6 +26,39 @@ extern uint8_t GameSpeed;  // 0 normal, 1 insane, 2 relaxed
 // 0: the main menu's instructions every time; 1: the first time of a run
 // only, then just the entry's name.
 extern uint8_t MenuInstructions;
+
+// How the game sounds to this player; none of them changes how it plays.
+// Each class's volume, indexed by SoundClass, in hundredths of a dB (0
+// full): it turns every sound of the class on top of the sound's own volume.
+extern int16_t ClassVolume[kSoundClassCount];
+// How far the menu music sinks beneath a voice, in hundredths of a dB;
+// kVolumeMin and below: silent.
+extern int16_t DuckingDepth;
+extern PanLaw PanMode;
+
+// The steps a volume takes, from full down to its quietest level: 3 dB
+// apart, down to 30 dB below full, then (for music only) silence. Speech
+// and effects stay audible: without speech no menu can be heard, and
+// without effects not the ball.
+constexpr int16_t kClassVolumeStep = 300;
+constexpr int16_t kQuietestLevel = -3000;
+int16_t QuietestVolume(SoundClass soundClass);
+// One step quieter (false at the quietest) or louder (false at full).
+bool StepVolumeDown(SoundClass soundClass);
+bool StepVolumeUp(SoundClass soundClass);
+// The ducking depths, 10 dB (as the menus always had it) to silence.
+constexpr int16_t kDuckingDepths[] = {1000, 1500, 2000, 2500, 3000, 10000};
+bool StepDuckingDeeper();
+bool StepDuckingShallower();
+// The volume the menu music takes beneath a voice.
+int32_t DuckedMusicVolume();
+// How fast voices speak, in percent of their recorded pace (pitch kept).
+extern uint16_t SpeechRate;
+constexpr uint16_t kSpeechRates[] = {75, 100, 125, 150, 175, 200, 225, 250};
+constexpr uint16_t kNormalSpeechRate = 100;
+// One rate faster (false at the fastest) or slower (false at the slowest).
+bool StepSpeechFaster();
+bool StepSpeechSlower();
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

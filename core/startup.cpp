@@ -73,6 +73,7 @@ void InitGame() {
     ResetKeyboard();
     AcquireKeyboard();
     LoadSettings();
+    ApplyHearingOptions();
     for (const SharedSound& s : kSharedSounds) {
         if (s.stereo) CreateStereoSoundBuffer(*s.slot, s.member);
         else CreateSoundBuffer(*s.slot, s.member);
@@ -80,8 +81,8 @@ void InitGame() {
     SetSpeedFactor();
     SaveSettings();
     TellSettingsProblems();
-    PlayAndWait("sounds/vrenn.wav");
-    PlayAndWait("sounds/tamblor.wav");
+    PlayAndWait("sounds/vrenn.wav", SoundClass::Music);
+    PlayAndWait("sounds/tamblor.wav", SoundClass::Music);
 }
 
 void ExitGame() {

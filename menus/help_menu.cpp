@@ -34,6 +34,7 @@ void HelpMenu() {
             }
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
+        MenuSpeechKeys();
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

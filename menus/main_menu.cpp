@@ -3,6 +3,7 @@
 #include <string>
 
 #include "audio/sound.h"
+#include "audio/speech_keys.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -88,11 +89,13 @@ void RunMainMenu() {
         }
         if (CommandPress(scan::Escape)) ExitGame();
         if (CommandPress(scan::V)) SpeakVersion();
+        MenuSpeechKeys();
         UpdateCommandKeysReleased();
     }
 }
 }  // namespace
 
+MusicDip::MusicDip() : MusicDip(DuckedMusicVolume()) {}
 MusicDip::MusicDip(int32_t to) : restore_(sndMenuMusic.Volume()) { sndMenuMusic.SetVolume(to); }
 MusicDip::~MusicDip() {
     // Also runs while the program is ending; a failure then must not escape.
@@ -113,6 +116,15 @@ void MoveWithArrows(int& entry, int count, void (*speak)(int)) {
         speak(entry);
         NoteState("entry", entry);
     }
+}
+
+void MenuSpeechKeys() {
+    if (!KeyDown(scan::R) || KeyState.Latched[scan::R]) {
+        SpeechKeys();
+        return;
+    }
+    MusicDip dip;
+    SpeechKeys();
 }
 
 void SpeakMainMenu(int entry) {

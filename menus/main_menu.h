@@ -21,6 +21,9 @@ extern bool InstructionsHeardThisRun;
 // entry, Down to the next, both wrapping, and the new entry is spoken.
 void MoveWithArrows(int& entry, int count, void (*speak)(int));
 
+// The repeat and silence keys in a menu: the music sinks beneath a repeat.
+void MenuSpeechKeys();
+
 // Says the program's version from the loose digit recordings.
 void SpeakVersion();
 
@@ -28,7 +31,8 @@ void SpeakVersion();
 // volume it had (or to full volume where a menu asks for that).
 class MusicDip {
 public:
-    explicit MusicDip(int32_t to = -1000);
+    MusicDip();  // as deep as the player's ducking depth
+    explicit MusicDip(int32_t to);
     ~MusicDip();
     void RestoreToFull() { restore_ = 0; }
     MusicDip(const MusicDip&) = delete;

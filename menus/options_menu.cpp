@@ -1,6 +1,7 @@
 #include <iterator>
 
 #include "audio/sound.h"
+#include "audio/speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -14,17 +15,157 @@ bool SubMenuActive = false;
 
 namespace {
 // Leaving the menu stays the last entry, whatever options come before it.
-const char* const kOptionNames[] = {"sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav",
-                                    "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
-                                    "sounds/menu/mnuEOM.wav"};
+const char* const kOptionNames[] = {
+    "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
+    "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
+    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
+enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
+             kDucking, kPan, kSpeechRate, kLeave };
+static_assert(kLeave == kOptionCount - 1);
+
+// Enter changes an option the way it always has (a volume: one step
+// quieter, from the quietest back to full); Left and Right turn the
+// options that have a level down and up.
+enum class Turn { None, Enter, Down, Up };
 
 const char* SpeedName() {
     return GameSpeed == 0 ? "sounds/menu/mnuNorml.wav"
            : GameSpeed == 2 ? "sounds/menu/mnuRelax.wav"
                             : "sounds/menu/mnuInsan.wav";
 }
+
+void WaitForEnd(SoundSlot& sound) {
+    while (sound.IsPlaying()) YieldToSystem();
 }
+
+// "Full volume", "silent", or how many decibels down, at the new level.
+void SayVolume(SoundClass soundClass) {
+    const int16_t volume = ClassVolume[int(soundClass)];
+    if (soundClass == SoundClass::Effects) {
+        // An effect first, so the level is heard on what it turns.
+        sndBumper1.Play(false);
+        WaitForEnd(sndBumper1);
+    }
+    if (volume == 0) {
+        PlaySound("sounds/menu/mnuFull.wav", 0, true);
+    } else if (volume <= kVolumeMin) {
+        PlaySound("sounds/menu/mnuSilnt.wav", 0, true);
+    } else {
+        SpeakNumber(-volume / 100);
+        PlaySound("sounds/menu/mnuDbDn.wav", 0, true);
+    }
+}
+
+void TurnVolume(SoundClass soundClass, Turn turn) {
+    bool changed = turn == Turn::Up ? StepVolumeUp(soundClass) : StepVolumeDown(soundClass);
+    if (!changed && turn == Turn::Enter) {
+        ClassVolume[int(soundClass)] = 0;
+        changed = true;
+    }
+    if (changed) {
+        SoundMixer().SetClassVolume(soundClass, ClassVolume[int(soundClass)]);
+        SaveSettings();
+    }
+    SayVolume(soundClass);
+}
+
+void TurnDucking(Turn turn) {
+    bool changed = turn == Turn::Up ? StepDuckingShallower() : StepDuckingDeeper();
+    if (!changed && turn == Turn::Enter) {
+        DuckingDepth = kDuckingDepths[0];
+        changed = true;
+    }
+    if (changed) SaveSettings();
+    // Said over the music at its new depth.
+    sndMenuMusic.SetVolume(DuckedMusicVolume());
+    if (DuckedMusicVolume() <= kVolumeMin) {
+        PlaySound("sounds/menu/mnuDkSil.wav", 0, true);
+    } else {
+        SpeakNumber(DuckingDepth / 100);
+        PlaySound("sounds/menu/mnuDbUnd.wav", 0, true);
+    }
+}
+
+void TurnPan(Turn turn) {
+    const PanLaw before = PanMode;
+    if (turn == Turn::Enter) PanMode = PanMode == PanLaw::Classic ? PanLaw::Wide : PanLaw::Classic;
+    if (turn == Turn::Down) PanMode = PanLaw::Classic;
+    if (turn == Turn::Up) PanMode = PanLaw::Wide;
+    if (PanMode != before) {
+        SoundMixer().SetPanLaw(PanMode);
+        SaveSettings();
+    }
+    PlaySound(PanMode == PanLaw::Classic ? "sounds/menu/mnuPanCl.wav" : "sounds/menu/mnuPanWd.wav", 0, true);
+    // A knock from the left edge of a table to the right.
+    for (int32_t pan = kPanLeft; pan <= kPanRight; pan += kPanRight / 2) {
+        sndBumper1.SetPan(pan);
+        sndBumper1.Play(false);
+        WaitForEnd(sndBumper1);
+    }
+    sndBumper1.SetPan(0);
+}
+
+void TurnSpeechRate(Turn turn) {
+    bool changed = turn == Turn::Down ? StepSpeechSlower() : StepSpeechFaster();
+    if (!changed && turn == Turn::Enter) {
+        SpeechRate = kSpeechRates[0];
+        changed = true;
+    }
+    if (changed) SaveSettings();
+    // Said at the new rate.
+    SpeakNumber(SpeechRate);
+    PlaySound("sounds/menu/mnuPcent.wav", 0, true);
+}
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kSpeechRate; }
+
+void Act(int entry, Turn turn) {
+    switch (entry) {
+    case kSpeakerTest:
+        PlayStereo("sounds/TestSpkr.wav", true);
+        break;
+    case kGameMode:
+        GameMode = GameMode == 1 ? 0 : 1;
+        SaveSettings();
+        PlaySound(GameMode == 0 ? "sounds/menu/mnuAccs.wav" : "sounds/menu/mnuClass.wav", 0, true);
+        break;
+    case kGameSpeed:
+        // Normal, insane, relaxed, and round again.
+        GameSpeed = GameSpeed == 0 ? 1 : GameSpeed == 1 ? 2 : 0;
+        SaveSettings();
+        SetSpeedFactor();
+        PlaySound(SpeedName(), 0, true);
+        break;
+    case kInstructions:
+        MenuInstructions = MenuInstructions == 0 ? 1 : 0;
+        SaveSettings();
+        PlaySound(MenuInstructions == 0 ? "sounds/menu/mnuAlwys.wav" : "sounds/menu/mnuFirst.wav", 0, true);
+        break;
+    case kSpeechVolume:
+        TurnVolume(SoundClass::Speech, turn);
+        break;
+    case kEffectsVolume:
+        TurnVolume(SoundClass::Effects, turn);
+        break;
+    case kMusicVolume:
+        TurnVolume(SoundClass::Music, turn);
+        break;
+    case kDucking:
+        TurnDucking(turn);
+        break;
+    case kPan:
+        TurnPan(turn);
+        break;
+    case kSpeechRate:
+        TurnSpeechRate(turn);
+        break;
+    default:
+        SubMenuActive = false;
+        break;
+    }
+}
+}  // namespace
 
 void SpeakOptionsMenu(int entry) {
     MusicDip dip;
@@ -45,37 +186,18 @@ void OptionsMenu() {
         PollKeyboard();
         YieldToSystem();
         MoveWithArrows(entry, kOptionCount, SpeakOptionsMenu);
-        if (CommandPress(scan::Return)) {
-            sndMenuMusic.SetVolume(-1000);
-            switch (entry) {
-            case 0:
-                PlayStereo("sounds/TestSpkr.wav", true);
-                break;
-            case 1:
-                GameMode = GameMode == 1 ? 0 : 1;
-                SaveSettings();
-                PlaySound(GameMode == 0 ? "sounds/menu/mnuAccs.wav" : "sounds/menu/mnuClass.wav", 0, true);
-                break;
-            case 2:
-                // Normal, insane, relaxed, and round again.
-                GameSpeed = GameSpeed == 0 ? 1 : GameSpeed == 1 ? 2 : 0;
-                SaveSettings();
-                SetSpeedFactor();
-                PlaySound(SpeedName(), 0, true);
-                break;
-            case 3:
-                MenuInstructions = MenuInstructions == 0 ? 1 : 0;
-                SaveSettings();
-                PlaySound(MenuInstructions == 0 ? "sounds/menu/mnuAlwys.wav" : "sounds/menu/mnuFirst.wav", 0, true);
-                break;
-            default:
-                SubMenuActive = false;
-                break;
-            }
+        Turn turn = Turn::None;
+        if (CommandPress(scan::Return)) turn = Turn::Enter;
+        else if (HasLevel(entry) && TakeLatchedPress(scan::Left)) turn = Turn::Down;
+        else if (HasLevel(entry) && TakeLatchedPress(scan::Right)) turn = Turn::Up;
+        if (turn != Turn::None) {
+            sndMenuMusic.SetVolume(DuckedMusicVolume());
+            Act(entry, turn);
             sndMenuMusic.SetVolume(noted);
             NoteState("options", entry);
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
+        MenuSpeechKeys();
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

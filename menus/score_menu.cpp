@@ -56,6 +56,7 @@ void ScoreMenuLoop() {
             }
         }
         if (TakeLatchedPress(scan::Escape)) stay = false;
+        MenuSpeechKeys();
     }
 }
 }  // namespace

@@ -97,6 +97,16 @@ constexpr uint32_t kFrequencyMax = 100000;
 using BufferId = int32_t;  // 0 is never a valid buffer
 constexpr BufferId kNoBuffer = 0;
 
+// Which of the player's three volumes a sound answers to.
+enum class SoundClass : uint8_t { Speech = 0, Effects = 1, Music = 2 };
+constexpr int kSoundClassCount = 3;
+
+// How a pan value is heard. Classic: a positive pan attenuates the left
+// channel by pan/100 dB and leaves the right at full, and the other way
+// round. Wide: the pan range is spread over a constant-power arc that never
+// leaves either ear (a pan of 0 is heard exactly as in classic).
+enum class PanLaw : uint8_t { Classic = 0, Wide = 1 };
+
 // A software mixer with the semantics of a classic secondary-buffer sound
 // API: volume and pan in hundredths of a decibel, frequency in samples per
 // second. Every operation throws RuntimeError for a bad buffer, a value out
@@ -126,6 +136,14 @@ public:
     virtual void SetFrequency(BufferId id, uint32_t hz) = 0;  // 100..100000, 0 = original
     virtual int32_t GetVolume(BufferId id) = 0;
     virtual uint32_t GetStatus(BufferId id) = 0;
+
+    // A gain over every buffer of a class, on top of each buffer's own
+    // volume (which GetVolume still reports), in the units of SetVolume.
+    // Every class starts at 0 (full).
+    virtual void SetClassVolume(SoundClass soundClass, int32_t volume) = 0;  // -10000..0
+    // New buffers are effects until told otherwise.
+    virtual void SetBufferClass(BufferId id, SoundClass soundClass) = 0;
+    virtual void SetPanLaw(PanLaw law) = 0;  // classic until told otherwise
 };
 
 // --------------------------------------------------------------- window ---

@@ -129,6 +129,28 @@ public:
         p_.Log("frequency", id, b.frequency);
     }
     int32_t GetVolume(BufferId id) override { return p_.Get(id).volume; }
+    // Logged only when they change, so a game at the defaults logs what it
+    // always did.
+    void SetClassVolume(SoundClass soundClass, int32_t volume) override {
+        const int index = static_cast<int>(soundClass);
+        if (index < 0 || index >= kSoundClassCount) throw RuntimeError(kErrInvalidParam, "No such class");
+        if (volume < kVolumeMin || volume > 0) throw RuntimeError(kErrInvalidParam, "Volume out of range");
+        if (p_.classVolume_[index] == volume) return;
+        p_.classVolume_[index] = volume;
+        static const char* const names[kSoundClassCount] = {"speech", "effects", "music"};
+        p_.log_.push_back({p_.NowMs(), "classvolume", names[index], volume, kNoBuffer, soundClass, volume});
+    }
+    void SetBufferClass(BufferId id, SoundClass soundClass) override {
+        const int index = static_cast<int>(soundClass);
+        if (index < 0 || index >= kSoundClassCount) throw RuntimeError(kErrInvalidParam, "No such class");
+        p_.Get(id).soundClass = soundClass;
+    }
+    void SetPanLaw(PanLaw law) override {
+        if (law != PanLaw::Classic && law != PanLaw::Wide) throw RuntimeError(kErrInvalidParam, "No such pan law");
+        if (p_.panLaw_ == law) return;
+        p_.panLaw_ = law;
+        p_.log_.push_back({p_.NowMs(), "panlaw", law == PanLaw::Wide ? "wide" : "classic", int64_t(law)});
+    }
     uint32_t GetStatus(BufferId id) override {
         Buffer& b = p_.Get(id);
         p_.Settle(b);
@@ -307,7 +329,12 @@ void ScriptedPlatform::FailReads(int count, int32_t error) {
 
 void ScriptedPlatform::Log(const std::string& op, BufferId id, int64_t value) {
     auto it = buffers_.find(id);
-    log_.push_back({NowMs(), op, it != buffers_.end() ? it->second.label : std::string(), value, id});
+    if (it == buffers_.end()) {
+        log_.push_back({NowMs(), op, std::string(), value, id});
+        return;
+    }
+    const SoundClass soundClass = it->second.soundClass;
+    log_.push_back({NowMs(), op, it->second.label, value, id, soundClass, classVolume_[static_cast<int>(soundClass)]});
 }
 
 ScriptedPlatform::Buffer& ScriptedPlatform::Get(BufferId id) {

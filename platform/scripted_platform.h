@@ -28,6 +28,11 @@ struct SoundEvent {
     std::string label;   // the member or file the buffer was made from
     int64_t value = 0;   // the operation's argument
     BufferId id = kNoBuffer;
+    // The buffer's class and that class's volume when the operation was
+    // made ("classvolume" and "panlaw" events name the class or law as
+    // their label instead of a buffer).
+    SoundClass soundClass = SoundClass::Effects;
+    int32_t classVolume = 0;
 };
 
 class ScriptedPlatform {
@@ -79,6 +84,8 @@ public:
     bool IsLabelPlaying(const std::string& label);
     int LiveBuffers() const;
     void SetDeviceAvailable(bool available) { deviceAvailable_ = available; }
+    int32_t ClassVolume(SoundClass soundClass) const { return classVolume_[static_cast<int>(soundClass)]; }
+    PanLaw CurrentPanLaw() const { return panLaw_; }
     // Creating a buffer for this label fails (an unplayable sound).
     void FailCreateFor(const std::string& label) { failingLabels_.push_back(label); }
 
@@ -125,6 +132,7 @@ private:
         uint32_t frequency = 0;
         int32_t volume = 0;
         int32_t pan = 0;
+        SoundClass soundClass = SoundClass::Effects;
         bool playing = false;
         bool looping = false;
         uint64_t startMicros = 0;
@@ -165,6 +173,8 @@ private:
     std::vector<SoundEvent> log_;
     bool deviceAvailable_ = true;
     std::vector<std::string> failingLabels_;
+    int32_t classVolume_[kSoundClassCount] = {};
+    PanLaw panLaw_ = PanLaw::Classic;
 
     std::map<std::tuple<std::string, std::string, std::string>, std::string> pending_;
     std::map<std::tuple<std::string, std::string, std::string>, std::string> stored_;

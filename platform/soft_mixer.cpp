@@ -53,6 +53,7 @@ struct SoftMixer::Buffer {
     uint32_t frequency = 0;
     int32_t volume = 0;
     int32_t pan = 0;
+    SoundClass soundClass = SoundClass::Effects;
     float gainLeft = 1.0f;
     float gainRight = 1.0f;
     uint64_t position = 0;  // frames, 32.32 fixed point
@@ -95,10 +96,32 @@ void SoftMixer::RemoveFromPlaying(Buffer* buffer) {
     }
 }
 
+void SoftMixer::PanGains(PanLaw law, int32_t pan, float& left, float& right) {
+    if (law == PanLaw::Wide) {
+        const double quarter = std::acos(0.0) / 2;  // 45 degrees: the centre
+        const double theta = quarter + double(pan) / kPanRight * (kWideArcDegrees / 45.0) * quarter;
+        const double root2 = std::sqrt(2.0);
+        left = static_cast<float>(root2 * std::cos(theta));
+        right = static_cast<float>(root2 * std::sin(theta));
+        return;
+    }
+    left = pan > 0 ? Attenuation(-pan) : 1.0f;
+    right = pan < 0 ? Attenuation(pan) : 1.0f;
+}
+
 void SoftMixer::UpdateGains(Buffer& b) {
-    float gain = Attenuation(b.volume);
-    b.gainLeft = b.pan > 0 ? gain * Attenuation(-b.pan) : gain;
-    b.gainRight = b.pan < 0 ? gain * Attenuation(b.pan) : gain;
+    // A class at full volume multiplies by exactly 1: the classic mix is
+    // left sample for sample as it was.
+    float gain = Attenuation(b.volume) * classGain_[static_cast<int>(b.soundClass)];
+    if (panLaw_ == PanLaw::Classic) {
+        b.gainLeft = b.pan > 0 ? gain * Attenuation(-b.pan) : gain;
+        b.gainRight = b.pan < 0 ? gain * Attenuation(b.pan) : gain;
+        return;
+    }
+    float left, right;
+    PanGains(panLaw_, b.pan, left, right);
+    b.gainLeft = gain * left;
+    b.gainRight = gain * right;
 }
 
 BufferId SoftMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data,
@@ -135,6 +158,7 @@ BufferId SoftMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, const
         nextId_ = nextId_ <= 0 || nextId_ == std::numeric_limits<BufferId>::max() ? 1 : nextId_ + 1;
     }
     BufferId id = nextId_++;
+    UpdateGains(*buffer);  // the class volume of effects and the pan law
     buffers_.emplace(id, std::move(buffer));
     return id;
 }
@@ -223,6 +247,31 @@ uint32_t SoftMixer::GetStatus(BufferId id) {
     Buffer& b = Find(id);
     if (!b.playing) return 0;
     return kStatusPlaying | (b.looping ? kStatusLooping : 0);
+}
+
+void SoftMixer::SetClassVolume(SoundClass soundClass, int32_t volume) {
+    const int index = static_cast<int>(soundClass);
+    if (index < 0 || index >= kSoundClassCount) InvalidParam("no such class of sound");
+    if (volume < kVolumeMin || volume > 0) InvalidParam("volume out of range");
+    std::lock_guard lock(mutex_);
+    classGain_[index] = Attenuation(volume);
+    for (auto& [id, buffer] : buffers_) UpdateGains(*buffer);
+}
+
+void SoftMixer::SetBufferClass(BufferId id, SoundClass soundClass) {
+    const int index = static_cast<int>(soundClass);
+    if (index < 0 || index >= kSoundClassCount) InvalidParam("no such class of sound");
+    std::lock_guard lock(mutex_);
+    Buffer& b = Find(id);
+    b.soundClass = soundClass;
+    UpdateGains(b);
+}
+
+void SoftMixer::SetPanLaw(PanLaw law) {
+    if (law != PanLaw::Classic && law != PanLaw::Wide) InvalidParam("no such pan law");
+    std::lock_guard lock(mutex_);
+    panLaw_ = law;
+    for (auto& [id, buffer] : buffers_) UpdateGains(*buffer);
 }
 
 // Mixes `frames` output frames for which the sample after the current one is

@@ -40,6 +40,15 @@ public:
     void SetFrequency(BufferId id, uint32_t hz) override;
     int32_t GetVolume(BufferId id) override;
     uint32_t GetStatus(BufferId id) override;
+    void SetClassVolume(SoundClass soundClass, int32_t volume) override;
+    void SetBufferClass(BufferId id, SoundClass soundClass) override;
+    void SetPanLaw(PanLaw law) override;
+
+    // The wide pan law's arc: a pan of +-10000 sits this many degrees off
+    // the centre (45 degrees would be one ear only).
+    static constexpr double kWideArcDegrees = 35.0;
+    // Left and right amplitude factors of a pan under a law.
+    static void PanGains(PanLaw law, int32_t pan, float& left, float& right);
 
     // Mixes every playing buffer into `frames` stereo frames (overwriting
     // the output). Allocates nothing; safe against the calls above. The sum
@@ -61,7 +70,7 @@ private:
 
     Buffer& Find(BufferId id);  // caller holds mutex_
     void RemoveFromPlaying(Buffer* buffer);
-    static void UpdateGains(Buffer& buffer);
+    void UpdateGains(Buffer& buffer);  // caller holds mutex_
     void MixBuffer(Buffer& buffer, float* mix, size_t frames);
     template <int Channels>
     static void MixRun(const Buffer& buffer, uint64_t& pos, uint64_t step, float* mix,
@@ -73,6 +82,8 @@ private:
     std::unordered_map<BufferId, std::unique_ptr<Buffer>> buffers_;
     // The buffers Render visits; kept apart so idle buffers cost nothing.
     std::vector<Buffer*> playing_;
+    float classGain_[kSoundClassCount] = {1.0f, 1.0f, 1.0f};
+    PanLaw panLaw_ = PanLaw::Classic;
     // The output limiter's gain (1: not limiting); the audio thread's own.
     float headroom_;
     float limiterGain_ = 1.0f;

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "audio/sound.h"
+#include "audio/speech_keys.h"
+#include "core/settings.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/table_registry.h"
@@ -17,14 +19,13 @@ uint32_t LastTauntTime = 0;
 namespace {
 constexpr uint32_t kTauntIntervalMs = 30000;
 constexpr int32_t kLaunchReadyPan = 3200;
-constexpr int32_t kMusicDip = -1000;
 const char* const kLeaveHelpName = "sounds/menu/mnuEHM.wav";
 }  // namespace
 
 void LaunchBall() {
     sndBall.Stop();
     PlaySound("sounds/v_Launch.wav", 0, true);
-    PlaySound("sounds/LReady.wav", kLaunchReadyPan, true);
+    PlaySound("sounds/LReady.wav", kLaunchReadyPan, true, SoundClass::Effects);
     // A Space held through the prompt launches at once.
     CommandKeysReleased = true;
     LastTauntTime = GetTick();
@@ -43,6 +44,10 @@ void LaunchBall() {
             SwallowHeldKeys();
             LastTauntTime = GetTick();
         }
+        if (SpeechKeys()) {
+            SwallowHeldKeys();
+            LastTauntTime = GetTick();
+        }
         if (FreshKeyDown(scan::P)) {
             KeyState.Latched[scan::P] = true;
             PauseGame();
@@ -57,35 +62,50 @@ void LaunchBall() {
         }
         if (quit) throw ReturnToMainMenu{};
         if (launch) {
-            PlayStereo("sounds/BLaunch.wav", true);
+            PlayStereo("sounds/BLaunch.wav", true, SoundClass::Effects);
             sndBall.Play(true);
             return;
         }
     }
 }
 
-void PauseGame() {
-    PlaySound("sounds/Paused.wav", 0, true);
-    sndPausedLp.Play(true);
+namespace {
+// Any key but the repeat key, which says the last message again instead.
+bool AnyKeyButRepeat() {
+    for (int k = 0; k < 256; ++k)
+        if (k != scan::R && (KeyState.Down[k] & 0x80)) return true;
+    return false;
+}
+
+void WaitForAnyKeyButRepeat() {
     do {
         YieldToSystem();
         PollKeyboard();
-    } while (!AnyKeyDown());
+        if (TakeLatchedPress(scan::R)) RepeatLastSpeech();
+    } while (!AnyKeyButRepeat());
+}
+}  // namespace
+
+void PauseGame() {
+    {
+        UnrememberedSpeech pauseWords;
+        PlaySound("sounds/Paused.wav", 0, true);
+    }
+    sndPausedLp.Play(true);
+    WaitForAnyKeyButRepeat();
     sndPausedLp.Stop();
+    UnrememberedSpeech pauseWords;
     PlaySound("sounds/Resumed.wav", 0, true);
 }
 
 void PressAnyKey() {
     PlaySound("sounds/v_PAKTC.wav", 0, true);
-    do {
-        YieldToSystem();
-        PollKeyboard();
-    } while (!AnyKeyDown());
+    WaitForAnyKeyButRepeat();
 }
 
 void SpeakTableDescription(int index) {
     int32_t previous = sndMenuMusic.Volume();
-    sndMenuMusic.SetVolume(kMusicDip);
+    sndMenuMusic.SetVolume(DuckedMusicVolume());
     sndBumper1.Play(false);
     if (IsTable(index)) PlayAndWait(FactsOfTable(index).helpName);
     else if (index == kTableCount) PlayAndWait(kLeaveHelpName);

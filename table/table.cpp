@@ -5,6 +5,7 @@
 #include "audio/positional.h"
 #include "audio/sound.h"
 #include "audio/speech.h"
+#include "audio/speech_keys.h"
 #include "core/app.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
@@ -60,6 +61,7 @@ void ExtraBallCheck() {
 void LoadTable(const TableDesc& table) {
     CurrentTable = &table;
     for (const TableSound& sound : table.sounds) {
+        sound.slot->SetClass(sound.slot == table.music ? SoundClass::Music : sound.soundClass);
         if (sound.stereo) CreateStereoSoundBuffer(*sound.slot, sound.member);
         else CreateSoundBuffer(*sound.slot, sound.member);
     }
@@ -77,7 +79,7 @@ void UnloadTable(const TableDesc& table) {
 
 void RunTable(const TableDesc& table) {
     LoadTable(table);
-    if (table.intro) PlayAndWait(table.intro);
+    if (table.intro) PlayAndWait(table.intro, table.introClass);
     Relaunch();
     PlayFromBallEntry();
 }
@@ -143,6 +145,8 @@ void InPlayKeys() {
     }
     FlipperKeys(table.hasFlippers, table.shiftGated, table.flipperPanLeft, table.flipperPanRight);
     if (table.music) MusicVolumeKeys(table.id, *table.music, table.quietestMusic);
+    // The repeat can take many seconds, as the report can.
+    if (SpeechKeys()) SwallowHeldKeys();
     UpdateCommandKeysReleased();
 }
 

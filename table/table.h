@@ -13,6 +13,7 @@
 #include <span>
 
 #include "core/table_registry.h"
+#include "platform/platform.h"
 #include "table/ball.h"
 
 namespace tamblor {
@@ -23,6 +24,9 @@ struct TableSound {
     SoundSlot* slot;
     const char* member;
     bool stereo = false;  // music and ambiences made in stereo
+    // The volume it answers to; the table's music (below) is music whatever
+    // this says.
+    SoundClass soundClass = SoundClass::Effects;
 };
 
 struct TableDesc {
@@ -30,6 +34,7 @@ struct TableDesc {
     const char* mapMember;         // "pacman/pacman.map"
     const char* mapFile;           // the name it is extracted and loaded as
     const char* intro = nullptr;   // played before the first launch, skippable
+    SoundClass introClass = SoundClass::Speech;
     std::span<const TableSound> sounds;  // created at load, released at the end
     // The table's loops (music and the like). Whatever of them is looping
     // stops for every blocking cue of the engine and comes back after it.

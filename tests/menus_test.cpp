@@ -118,8 +118,11 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     On("sounds/menu/mnuInstr.wav", scan::Up);
     On("sounds/menu/mnuExitP.wav", scan::Up);
     On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 4 (leave, always last)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 4 -> 3 (menu instructions)
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 10 (leave, always last)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 10 -> 9 (speech rate)
+    for (const char* name : {"sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav", "sounds/menu/mnuMuVol.wav",
+                             "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuSpVol.wav"})
+        On(name, scan::Up);                       // ... 4 -> 3 (menu instructions)
     On("sounds/menu/mnuMInst.wav", scan::Up);     // 3 -> 2 (speed)
     On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
     After("sounds/menu/mnuInsan.wav", scan::Up);  // 2 -> 1 (mode)
@@ -128,8 +131,8 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     platform.TapAt(60000, scan::Escape);  // at the fresh main menu
     Run();
     EXPECT_EQ(Heard(),
-              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuMInst bumper1 "
-              "mnuGSped mnuInsan "
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuRate bumper1 mnuPan bumper1 "
+              "mnuDuck bumper1 mnuMuVol bumper1 mnuFxVol bumper1 mnuSpVol bumper1 mnuMInst bumper1 mnuGSped mnuInsan "
               "bumper1 mnuGMode mnuClass mnuMusic mnuInstr mnuExit");
     EXPECT_EQ(SpeedFactor, 3.5f);
     EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");

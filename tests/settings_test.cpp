@@ -69,7 +69,11 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
         EXPECT_EQ(platform.Stored("Scores", n + "P"), "None");
     }
     EXPECT_EQ(platform.Stored("Settings", "MenuInstructions"), "0");
-    EXPECT_EQ(platform.StoredSettings().size(), 4u + 12u + 18u);
+    for (const char* key : {"SpeechVolume", "EffectsVolume", "MusicVolume", "Pan"})
+        EXPECT_EQ(platform.Stored("Settings", key), "0") << key;
+    EXPECT_EQ(platform.Stored("Settings", "Ducking"), "1000");
+    EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "100");
+    EXPECT_EQ(platform.StoredSettings().size(), 10u + 12u + 18u);
 }
 
 TEST_F(SettingsTest, ValuesRoundTripThroughTheStore) {

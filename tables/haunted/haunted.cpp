@@ -102,7 +102,7 @@ void Drain() {
     if (FlipperCatchesBall()) return;
     sndProxBeep.Stop();
     Game.WarningPlaying = false;
-    PlaySound("sounds/flush.wav", 0, true);
+    PlaySound("sounds/flush.wav", 0, true, SoundClass::Effects);
     LoseBall();
 }
 

@@ -90,7 +90,7 @@ void Throw(int p) {
     uint8_t* lane = House.StoneLane;
     if (!lane[p - 1] && !lane[p] && !lane[p + 1]) return;
     lane[p - 1] = lane[p] = lane[p + 1] = 0;
-    PlaySound("Haunted/StoneDwn.wav", LanePan(p), true);
+    PlaySound("Haunted/StoneDwn.wav", LanePan(p), true, SoundClass::Effects);
     Score(kStonePoints);
     ++House.StonesKnocked;
 }

@@ -103,7 +103,7 @@ void BackToTheTop() {
 void PlayEffect(uint8_t number) {
     // Spots are numbered from 1; no effect answers any other number.
     if (number < 1 || number > kEffectCount) return;
-    PlaySound(kEffects[number - 1], PanFor(Ball.X), false);
+    PlaySound(kEffects[number - 1], PanFor(Ball.X), false, SoundClass::Effects);
 }
 
 SoundSlot* LetterCue(uint8_t number) {

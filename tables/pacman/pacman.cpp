@@ -143,7 +143,7 @@ const TableSound kSounds[] = {
     {&Sounds.Siren, "pacman/Siren.wav"},         {&Sounds.EatDot, "pacman/EatDot.wav"},
     {&Sounds.GhostRun, "pacman/GhostRun.wav"},   {&Sounds.EatFruitPower, "pacman/EatFrGR.wav"},
     {&Sounds.EatFruit, "pacman/EatFrS.wav"},     {&Sounds.SwooshLeft, "pacman/Swoosh.wav"},
-    {&Sounds.SwooshRight, "pacman/Swoosh.wav"},  {&Sounds.LevelMusic, "pacman/lvlMusic.wav"},
+    {&Sounds.SwooshRight, "pacman/Swoosh.wav"},  {&Sounds.LevelMusic, "pacman/lvlMusic.wav", false, SoundClass::Music},
     {&Sounds.FruitAppears, "pacman/FruitPr.wav"}, {&Sounds.GhostReturns, "pacman/ghostrtn.wav"},
     {&Sounds.ScanGhost, "pacman/ScanGhst.wav"},  {&Sounds.ScanFruit, "pacman/ScanFrt.wav"},
     {&Sounds.ScanPill, "pacman/ScanPUp.wav"},    {&Sounds.ScanTunnel, "pacman/ScanTunl.wav"},
@@ -164,6 +164,7 @@ const TableDesc kTable = [] {
     t.mapMember = "pacman/pacman.map";
     t.mapFile = "pacman.map";
     t.intro = "pacman/strtmuse.wav";
+    t.introClass = SoundClass::Music;
     t.sounds = kSounds;
     t.loops = kLoops;
     t.music = &Sounds.Siren;

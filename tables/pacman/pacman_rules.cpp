@@ -86,7 +86,7 @@ void EatDots(const CellsAround& cells) {
 
 void PowerPill(int pill) {
     PacMan.PowerActive = true;
-    PlaySound("pacman/powerup.wav", HalfPan(), true);
+    PlaySound("pacman/powerup.wav", HalfPan(), true, SoundClass::Effects);
     PacMan.PowerStartTick = GetTick();
     Sounds.Siren.Stop();
     Sounds.GhostRun.Play(true);
@@ -98,7 +98,7 @@ void Ghost(int ghost) {
     if (PacMan.PowerActive) {
         if (PacMan.GhostEaten[ghost]) return;
         PacMan.GhostEaten[ghost] = true;
-        PlaySound("pacman/eatghost.wav", HalfPan(), true);
+        PlaySound("pacman/eatghost.wav", HalfPan(), true, SoundClass::Effects);
         Sounds.GhostReturns.Play(false);
         PacMan.GhostValue *= 2;
         Game.Score += PacMan.GhostValue;
@@ -108,7 +108,7 @@ void Ghost(int ghost) {
     Sounds.Siren.Stop();
     sndBall.Stop();
     Sounds.GhostRun.Stop();
-    PlaySound("pacman/pacdie.wav", 0, true);
+    PlaySound("pacman/pacdie.wav", 0, true, SoundClass::Effects);
     LoseBall();
 }
 

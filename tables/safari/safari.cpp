@@ -200,7 +200,7 @@ void HandleCell() {
         Ball.X = kGateX;
         Ball.Y = kGateY;
         Ball.Direction = WrappedHeading(float(DrawUpTo(kGateHeadingSpread)));
-        PlaySound("Safari/Enter.wav", 0, false);
+        PlaySound("Safari/Enter.wav", 0, false, SoundClass::Effects);
     }
     if (c.code == code::MultiHit) {
         sndMultiHit.Play(false);
@@ -216,7 +216,7 @@ void HandleCell() {
         if (GameMode == 1) {
             if (!FlipperCatchesBall()) {
                 DrainWarning(false);
-                PlaySound("sounds/flush.wav", 0, true);
+                PlaySound("sounds/flush.wav", 0, true, SoundClass::Effects);
                 Sounds.Music.Stop();
                 Sounds.HuntAmbience.Stop();
                 LoseBall();

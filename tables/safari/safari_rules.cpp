@@ -377,7 +377,7 @@ void HuntSweep() {
 
 void BagAnimal(int x, int y) {
     for (int i = 0; i < kAnimalWidth; ++i) ClearCell(x + i, y);
-    PlaySound("Safari/bodydrop.wav", PanFor(Ball.X), true);
+    PlaySound("Safari/bodydrop.wav", PanFor(Ball.X), true, SoundClass::Effects);
     Game.Score += kAnimalPoints;
     ++Safari.AnimalsBagged;
     if (Ball.X < kRifleReachesX) {

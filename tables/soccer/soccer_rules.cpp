@@ -207,7 +207,7 @@ void DoubleScoreTarget(int index) {
 void Defender(int defender) {
     if (defender < 0 || defender >= kMarks || Soccer.DefenderDown[defender]) return;
     sndBall.Stop();
-    PlaySound("soccer/GHitVist.wav", PanFor(Ball.X, 25, 200), true);
+    PlaySound("soccer/GHitVist.wav", PanFor(Ball.X, 25, 200), true, SoundClass::Effects);
     RecordHalf();
     Soccer.DefenderDown[defender] = true;
     PlaySound(kDefenderVoices[defender], 0, true);
@@ -261,7 +261,7 @@ void PlaceAfterTilt() {
     Ball.Direction = float(DrawUpTo(32));
 }
 
-void Horn() { PlaySound("soccer/gohorn.wav", 0, true); }
+void Horn() { PlaySound("soccer/gohorn.wav", 0, true, SoundClass::Effects); }
 
 void MatchResult() {
     SayBothSides();
@@ -272,7 +272,7 @@ void MatchResult() {
     PlaySound("soccer/v_TGWWB.wav", 0, true);
     const bool won = Soccer.HomeGoals > Soccer.VisitorGoals;
     PlaySound(won ? "soccer/v_HomeTm.wav" : "soccer/v_Vistrs.wav", 0, true);
-    PlaySound(won ? "soccer/GameWon.wav" : "soccer/GameLost.wav", 0, true);
+    PlaySound(won ? "soccer/GameWon.wav" : "soccer/GameLost.wav", 0, true, SoundClass::Effects);
 }
 
 }  // namespace tamblor::soccer

@@ -82,9 +82,9 @@ bool FistRound() {
         return KeyDown(blockKey) ? kRight : kPending;
     });
     if (block != kRight) return false;
-    PlaySound("wildwest/block.wav", swingPan, true);
+    PlaySound("wildwest/block.wav", swingPan, true, SoundClass::Effects);
     if (WaitFor(window, [&] { return KeyDown(punchKey) ? kRight : kPending; }) != kRight) return false;
-    PlaySound("wildwest/Punch.wav", fromRight ? kLeftPan : kRightPan, true);
+    PlaySound("wildwest/Punch.wav", fromRight ? kLeftPan : kRightPan, true, SoundClass::Effects);
     return true;
 }
 
@@ -117,7 +117,7 @@ void Gunfight() {
                 if (!armed) return kPending;
                 armed = false;
                 if (Town.Ammunition == 0) {
-                    PlaySound("wildwest/dryfire.wav", 0, true);
+                    PlaySound("wildwest/dryfire.wav", 0, true, SoundClass::Effects);
                     return kPending;
                 }
                 Town.Ammunition = uint8_t(Town.Ammunition - kRoundsAShot);

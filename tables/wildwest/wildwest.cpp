@@ -444,7 +444,7 @@ void FlipperZone() {
     DrainWarning(false);
     sndBall.Stop();
     StopTownForLostBall();
-    PlaySound("sounds/flush.wav", 0, true);
+    PlaySound("sounds/flush.wav", 0, true, SoundClass::Effects);
     LoseBall();
 }
 

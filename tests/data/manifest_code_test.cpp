@@ -136,4 +136,36 @@ TEST(ManifestAndCode, MembersHaveTheChannelsOfThePlayerTheCodeUses) {
     EXPECT_GT(calls_checked, 10) << "found too few player calls to check";
 }
 
+// The voice players take a voice as speech (kept for the repeat key, cut
+// by the silence key, turned by the speech volume) unless the call names
+// another class: a recording of words must be speech, a made sound not.
+TEST(ManifestAndCode, VoicePlayersTakeSpeechAsSpeechAndSoundsAsEffectsOrMusic) {
+    std::map<std::string, std::string> kinds;
+    for (const ManifestEntry& m : LoadManifest()) kinds[Upper(m.name)] = m.kind;
+    int calls_checked = 0;
+    for (const SourceFile& f : GameSources()) {
+        for (const char* player : {"PlaySound", "PlayStereo", "PlayAndWait"}) {
+            const std::string fn = player;
+            for (size_t at = f.text.find(fn); at != std::string::npos; at = f.text.find(fn, at + 1)) {
+                bool word_start = at == 0 || !(std::isalnum((unsigned char)f.text[at - 1]) || f.text[at - 1] == '_');
+                size_t open = f.text.find_first_not_of(" \t", at + fn.size());
+                if (!word_start || open == std::string::npos || f.text[open] != '(') continue;
+                size_t close = f.text.find(';', open);
+                const std::string call = f.text.substr(open, close - open);
+                const bool notSpeech = call.find("SoundClass::Effects") != std::string::npos ||
+                                       call.find("SoundClass::Music") != std::string::npos;
+                for (const Literal& lit : StringLiterals(call)) {
+                    if (!EndsWithCi(lit.text, ".wav")) continue;
+                    auto kind = kinds.find(Upper(Normalise(lit.text)));
+                    if (kind == kinds.end()) continue;
+                    ++calls_checked;
+                    const bool spoken = kind->second == "say" || kind->second == "word";
+                    EXPECT_EQ(spoken, !notSpeech) << lit.text << " (" << kind->second << ") in " << f.path;
+                }
+            }
+        }
+    }
+    EXPECT_GT(calls_checked, 10) << "found too few player calls to check";
+}
+
 }  // namespace

@@ -7,6 +7,8 @@
 
 #include "audio/archive.h"
 #include "audio/sound.h"
+#include "audio/speech_keys.h"
+#include "audio/speech_rate.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
@@ -68,13 +70,16 @@ std::vector<ArchiveMember> MenuMembers() {
         "sounds/menu/mnuSSSD.wav",  "sounds/menu/mnuHSD.wav",   "sounds/menu/mnuSSD.wav",   "sounds/menu/mnuHHSD.wav",
         "sounds/menu/mnuWWSD.wav",  "sounds/menu/mnuEHM.wav",   "pacman/v_SDPM.wav",        "soccer/v_SDSS.wav",
         "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
-        "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav"};
+        "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
+        "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav"};
     for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
     const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
                           "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
                           "sounds/LReady.wav",       "sounds/Paused.wav",       "sounds/Resumed.wav",
                           "sounds/v_PAKTC.wav",      "sounds/menu/mnuRelax.wav", "sounds/menu/mnuAlwys.wav",
-                          "sounds/menu/mnuFirst.wav"};
+                          "sounds/menu/mnuFirst.wav", "sounds/menu/mnuFull.wav",  "sounds/menu/mnuSilnt.wav",
+                          "sounds/menu/mnuDbDn.wav",  "sounds/menu/mnuDbUnd.wav", "sounds/menu/mnuDkSil.wav",
+                          "sounds/menu/mnuPanCl.wav", "sounds/menu/mnuPanWd.wav", "sounds/menu/mnuPcent.wav"};
     for (const char* name : mono) m.push_back({name, SoundMember(600)});
     for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
     return m;
@@ -116,6 +121,12 @@ void GameTest::SetUp() {
     }
     for (ScoreBoardRow& row : ScoreBoard) row = ScoreBoardRow{};
     SpeedFactor = 3.0f;
+    for (int16_t& volume : ClassVolume) volume = 0;
+    DuckingDepth = kDuckingDepths[0];
+    PanMode = PanLaw::Classic;
+    SpeechRate = kNormalSpeechRate;
+    ForgetStretchedVoices();
+    ForgetSpeech();
 }
 
 void GameTest::TearDown() {

@@ -1,0 +1,634 @@
+// The player's own hearing options: a volume per class of sound, the
+// ducking depth and the pan law, and the keys that repeat and silence
+// speech. With every option at its default the game must sound exactly as
+// it always did, sample for sample.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+#include "audio/archive.h"
+#include "audio/sound.h"
+#include "audio/speech.h"
+#include "audio/speech_rate.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "platform/soft_mixer.h"
+#include "table/play.h"
+#include "table/services.h"
+#include "table/table.h"
+#include "support/game_fixture.h"
+#include "support/pacman_fixture.h"
+#include "support/render_mixer.h"
+#include "support/table_bot.h"
+#include "tables/pacman/pacman.h"
+
+namespace tamblor::test {
+namespace {
+
+// Fingerprints of the rendered output of the two walks below, taken from
+// the game before any hearing option existed. A change to what the walks
+// hear (a menu, the Pac Man rules, the mixer) changes them too; then check
+// that the change is meant and take the new values from the test's output.
+constexpr uint64_t kMenuWalkFingerprint = 0x27025d6f6a81fe01;
+constexpr uint64_t kMenuWalkFrames = 453833;
+constexpr uint64_t kPacManFingerprint = 0xaab5820bf0e4aa04;
+constexpr uint64_t kPacManFrames = 6914902;
+
+class MenuWalk : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        mixer = std::make_unique<RenderingMixer>(platform);
+        UseArchive(MenuMembers(), false);
+        WriteMenuLooseFiles();
+    }
+    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
+    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
+
+    // Through the main menu, every option the game always had (each
+    // changed and changed back), the speaker test, the version, the help
+    // menu and the high scores, and out.
+    void Walk() {
+        On("sounds/menu/mnuInstr.wav", scan::Down);  // 0 -> 1
+        On("sounds/menu/mnuSS.wav", scan::Down);     // 1 -> 2
+        On("sounds/menu/mnuHeist.wav", scan::Up);    // 2 -> 1
+        On("sounds/menu/mnuSS.wav", scan::Up);       // 1 -> 0
+        On("sounds/menu/mnuPM.wav", scan::Up);       // 0 -> 9
+        On("sounds/menu/mnuExitP.wav", scan::Up);    // 9 -> 8
+        On("sounds/menu/mnuOMenu.wav", scan::Return);
+        On("sounds/menu/mnuOMI.wav", scan::Down);      // 0 -> 1
+        On("sounds/menu/mnuGMode.wav", scan::Return);  // classic
+        After("sounds/menu/mnuClass.wav", scan::Return);  // accessible
+        After("sounds/menu/mnuAccs.wav", scan::Down);     // 1 -> 2
+        On("sounds/menu/mnuGSped.wav", scan::Return);     // insane
+        After("sounds/menu/mnuInsan.wav", scan::Return);  // relaxed
+        After("sounds/menu/mnuRelax.wav", scan::Return);  // normal
+        After("sounds/menu/mnuNorml.wav", scan::Up);      // 2 -> 1
+        On("sounds/menu/mnuGMode.wav", scan::Up);         // 1 -> 0
+        On("sounds/menu/mnuTestS.wav", scan::Return);     // the speaker test
+        platform.TapWhenSoundStarts("sounds/TestSpkr.wav", scan::Up, 900, 50);  // 0 -> leave
+        On("sounds/menu/mnuEOM.wav", scan::Return);
+        // The fresh main menu: the version, then the help menu.
+        platform.TapWhenSoundStarts("sounds/menu/mnuInstr.wav", scan::V, 900, 50);
+        platform.TapWhenSoundStarts("system\\initials\\0.wav", scan::Up, 1000, 50);  // 0 -> 9
+        On("sounds/menu/mnuExitP.wav", scan::Up);  // 9 -> 8
+        On("sounds/menu/mnuOMenu.wav", scan::Up);  // 8 -> 7
+        On("sounds/menu/mnuHMenu.wav", scan::Return);
+        After("sounds/menu/mnuPMSD.wav", scan::Down);
+        On("sounds/menu/mnuSSSD.wav", scan::Return);
+        After("soccer/v_SDSS.wav", scan::Escape);
+        // Back on entry 7: up to the high scores, hear them, leave.
+        On("sounds/menu/mnuHMenu.wav", scan::Up);
+        On("sounds/menu/mnuHighS.wav", scan::Return);
+        On("system/hss/scoresel.wav", scan::Return);
+        On("system/hss/scoresel.wav", scan::Escape);
+        On("sounds/menu/mnuHighS.wav", scan::Escape);
+        EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+    }
+
+    std::unique_ptr<RenderingMixer> mixer;
+};
+
+TEST_F(MenuWalk, WithEveryHearingOptionAtItsDefaultTheMenusSoundAsBefore) {
+    Walk();
+    const uint64_t print = mixer->Fingerprint(), frames = mixer->Frames();
+    std::printf("[ hearing ] menu walk: fingerprint 0x%016llx over %llu frames\n", (unsigned long long)print,
+                (unsigned long long)frames);
+    EXPECT_EQ(frames, kMenuWalkFrames);
+    EXPECT_EQ(print, kMenuWalkFingerprint);
+}
+
+// A Pac Man game played by the listening bot on a fixed seed.
+class PacManWalk : public PacManTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        mixer = std::make_unique<RenderingMixer>(platform);
+        UseArchive(TableMembers(Table(), StandIns(), MapSource()), false);
+        InitGame();
+        platform.ClearSoundLog();
+    }
+    void PlayOneGame(uint64_t seed, uint64_t budgetMs) {
+        BotCues cues;
+        cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "pacman/ScanGhst.wav",
+                         "pacman/ScanFrt.wav",  "pacman/ScanPUp.wav",  "pacman/ScanTunl.wav"};
+        BotFigures figures;
+        TableBot bot(platform, figures, cues);
+        bot.PlayGame(pacman::kTable, seed, budgetMs);
+    }
+
+    std::unique_ptr<RenderingMixer> mixer;
+};
+
+TEST_F(PacManWalk, WithEveryHearingOptionAtItsDefaultAGameSoundsAsBefore) {
+    PlayOneGame(4242, 120000);
+    const uint64_t print = mixer->Fingerprint(), frames = mixer->Frames();
+    std::printf("[ hearing ] Pac Man game: fingerprint 0x%016llx over %llu frames\n", (unsigned long long)print,
+                (unsigned long long)frames);
+    EXPECT_EQ(frames, kPacManFrames);
+    EXPECT_EQ(print, kPacManFingerprint);
+}
+
+// Where the ball is heard: over seeded games, the share of the ball's steps
+// whose far ear hears it at least 20 dB (and 10 dB) below the near one,
+// under each pan law. The wide law must never leave an ear.
+TEST_F(PacManWalk, TheWidePanKeepsTheBallInBothEarsWhereClassicHasItInOne) {
+    mixer->WatchPans("sounds/ball.wav");
+    // The ball's holder was made at start-up, before the watch began.
+    CreateSoundBuffer(sndBall, "sounds/ball.wav");
+    platform.SetTimeLimitMs(24ull * 3600 * 1000);
+#if defined(__SANITIZE_ADDRESS__)
+    const uint64_t games = 2;  // the sanitizers slow every step
+#else
+    const uint64_t games = 5;
+#endif
+    for (uint64_t seed = 1; seed <= games; ++seed) PlayOneGame(9000 + seed, 240000);
+    const std::vector<int32_t>& pans = mixer->Pans();
+    ASSERT_GT(pans.size(), 5000u);
+    double oneEar[2][2] = {};  // [law][20 dB, 10 dB]
+    for (int32_t pan : pans) {
+        for (PanLaw law : {PanLaw::Classic, PanLaw::Wide}) {
+            float left = 0, right = 0;
+            SoftMixer::PanGains(law, pan, left, right);
+            const double ratio = std::min(left, right) / std::max(left, right);
+            oneEar[int(law)][0] += ratio <= 0.1;
+            oneEar[int(law)][1] += ratio <= std::pow(10.0, -0.5);
+        }
+    }
+    for (auto& law : oneEar)
+        for (double& share : law) share = 100.0 * share / double(pans.size());
+    std::printf("[ hearing ] %zu ball steps in %d games; heard in one ear (far ear 20 dB / 10 dB down): "
+                "classic %.1f%% / %.1f%%, wide %.1f%% / %.1f%%\n",
+                pans.size(), int(games), oneEar[0][0], oneEar[0][1], oneEar[1][0], oneEar[1][1]);
+    EXPECT_GT(oneEar[0][0], 30.0);
+    EXPECT_EQ(oneEar[1][0], 0.0);
+    EXPECT_LT(oneEar[1][1], oneEar[0][1] / 4);
+}
+
+// ------------------------------------------------------------ the mixer ---
+
+// A mono buffer of a constant level, playing.
+BufferId Constant(SoftMixer& mixer, int16_t level, SoundClass soundClass) {
+    std::vector<int16_t> samples(2000, level);
+    BufferId id = mixer.CreateBuffer(PcmFormat(1), kBufCtrlPan | kBufCtrlVolume, samples.data(),
+                                     samples.size() * 2, "constant");
+    mixer.SetBufferClass(id, soundClass);
+    mixer.Play(id, true);
+    return id;
+}
+
+std::pair<int, int> RenderOne(SoftMixer& mixer) {
+    int16_t out[2 * 8];
+    mixer.Render(out, 8);
+    return {out[14], out[15]};
+}
+
+TEST(HearingMixer, AClassVolumeTurnsOnlyItsOwnClassAndFullLeavesEverySampleAlone) {
+    SoftMixer mixer(22050, 1.0f);
+    Constant(mixer, 1000, SoundClass::Speech);
+    BufferId effect = Constant(mixer, 1000, SoundClass::Effects);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(2000, 2000));
+    mixer.SetClassVolume(SoundClass::Effects, -600);  // 6 dB: about half
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(1501, 1501));
+    mixer.SetClassVolume(SoundClass::Music, kVolumeMin);  // nothing of music plays
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(1501, 1501));
+    mixer.SetClassVolume(SoundClass::Speech, kVolumeMin);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(501, 501));
+    // On top of the buffer's own volume, which still reads as it was set.
+    mixer.SetVolume(effect, -600);
+    EXPECT_EQ(mixer.GetVolume(effect), -600);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(251, 251));
+    mixer.SetClassVolume(SoundClass::Speech, 0);
+    mixer.SetClassVolume(SoundClass::Effects, 0);
+    mixer.SetVolume(effect, 0);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(2000, 2000));
+    // A buffer made while its class is turned down starts turned down.
+    mixer.SetClassVolume(SoundClass::Effects, kVolumeMin);
+    Constant(mixer, 1000, SoundClass::Effects);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(1000, 1000));
+    EXPECT_THROW(mixer.SetClassVolume(SoundClass::Music, 1), RuntimeError);
+}
+
+TEST(HearingMixer, TheWidePanNeverLeavesAnEarKeepsItsPowerAndLeavesTheCentreAlone) {
+    float left = 0, right = 0, lastRight = 0;
+    for (int32_t pan = kPanLeft; pan <= kPanRight; pan += 250) {
+        SoftMixer::PanGains(PanLaw::Wide, pan, left, right);
+        EXPECT_NEAR(left * left + right * right, 2.0, 1e-5) << pan;
+        // The far ear at most about 15 dB below the near one.
+        EXPECT_GT(std::min(left, right) / std::max(left, right), 0.17f) << pan;
+        EXPECT_GT(right, lastRight) << pan;
+        lastRight = right;
+    }
+    SoftMixer::PanGains(PanLaw::Wide, 0, left, right);
+    EXPECT_EQ(left, 1.0f);
+    EXPECT_EQ(right, 1.0f);
+    SoftMixer::PanGains(PanLaw::Classic, kPanRight, left, right);
+    EXPECT_LT(left, 0.001f);
+    EXPECT_EQ(right, 1.0f);
+
+    SoftMixer mixer(22050, 1.0f);
+    BufferId id = Constant(mixer, 1000, SoundClass::Effects);
+    const auto centre = RenderOne(mixer);
+    mixer.SetPanLaw(PanLaw::Wide);
+    EXPECT_EQ(RenderOne(mixer), centre);
+    mixer.SetPan(id, kPanLeft);
+    const auto wideLeft = RenderOne(mixer);
+    EXPECT_GT(wideLeft.second, 150);  // the right ear still hears it
+    mixer.SetPanLaw(PanLaw::Classic);
+    EXPECT_EQ(RenderOne(mixer), std::make_pair(1000, 0));
+}
+
+// ------------------------------------------------------------- settings ---
+
+class HearingSettings : public GameTest {
+protected:
+    void Store(const std::string& key, const std::string& value) {
+        platform.StoredSettings()[{kSettingsApp, "Settings", key}] = value;
+    }
+};
+
+TEST_F(HearingSettings, AnOldSettingsFileKeepsEveryKeyAndValueAndGainsTheDefaults) {
+    Store("Version", "1.0");
+    Store("GameMode", "1");
+    Store("GameSpeed", "2");
+    Store("MenuInstructions", "1");
+    Store("HSPacMan", EncodeScore(5000, "1.0"));
+    Store("MVHeist", "-700");
+    Store("SomethingElse", "kept as it is");
+    platform.StoredSettings()[{kSettingsApp, "Scores", "2I"}] = "ABC";
+    platform.StoredSettings()[{kSettingsApp, "Scores", "2S"}] = "12345";
+    platform.StoredSettings()[{kSettingsApp, "Other", "x"}] = "y";
+    const auto before = platform.StoredSettings();
+    LoadSettings();
+    SaveSettings();
+    for (const auto& [key, value] : before)
+        EXPECT_EQ(platform.StoredSettings()[key], value) << std::get<1>(key) << "/" << std::get<2>(key);
+    for (const char* key : {"SpeechVolume", "EffectsVolume", "MusicVolume", "Pan"})
+        EXPECT_EQ(platform.Stored("Settings", key), "0") << key;
+    EXPECT_EQ(platform.Stored("Settings", "Ducking"), "1000");
+}
+
+TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
+    auto load = [&](const std::string& speech, const std::string& effects, const std::string& music,
+                    const std::string& ducking, const std::string& pan) {
+        Store("SpeechVolume", speech);
+        Store("EffectsVolume", effects);
+        Store("MusicVolume", music);
+        Store("Ducking", ducking);
+        Store("Pan", pan);
+        LoadSettings();
+    };
+    load("-900", "-300", "-10000", "2500", "1");
+    EXPECT_EQ(ClassVolume[0], -900);
+    EXPECT_EQ(ClassVolume[1], -300);
+    EXPECT_EQ(ClassVolume[2], kVolumeMin);
+    EXPECT_EQ(DuckingDepth, 2500);
+    EXPECT_EQ(PanMode, PanLaw::Wide);
+    // Off the steps: the nearest; silence only for music; garbage: the default.
+    load("-400", "-10000", "-5000", "1700", "7");
+    EXPECT_EQ(ClassVolume[0], -300);
+    EXPECT_EQ(ClassVolume[1], kQuietestLevel);
+    EXPECT_EQ(ClassVolume[2], kQuietestLevel);
+    EXPECT_EQ(DuckingDepth, 1500);
+    EXPECT_EQ(PanMode, PanLaw::Classic);
+    load("loud", "5", "-10001", "-3", "");
+    EXPECT_EQ(ClassVolume[0], 0);
+    EXPECT_EQ(ClassVolume[1], 0);
+    EXPECT_EQ(ClassVolume[2], 0);
+    EXPECT_EQ(DuckingDepth, 1000);
+    EXPECT_EQ(DuckedMusicVolume(), -1000);
+    load("0", "0", "0", "10000", "0");
+    EXPECT_EQ(DuckedMusicVolume(), kVolumeMin);
+}
+
+// -------------------------------------------------------- the options ---
+
+class HearingMenus : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        UseArchive(MenuMembers(), false);
+        WriteMenuLooseFiles();
+    }
+    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
+    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
+    void IntoOptions(int entry) {
+        On("sounds/menu/mnuInstr.wav", scan::Up);
+        On("sounds/menu/mnuExitP.wav", scan::Up);
+        On("sounds/menu/mnuOMenu.wav", scan::Return);
+        const char* names[] = {"sounds/menu/mnuOMI.wav",   "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
+                               "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
+                               "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
+        for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
+    }
+    void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
+    // What was started after the start-up jingles, by short name.
+    std::string Heard() {
+        std::string out;
+        bool started = false;
+        for (std::string label : platform.Played()) {
+            if (label == "sounds/tamblor.wav") {
+                started = true;
+                continue;
+            }
+            if (!started) continue;
+            size_t slash = label.find_last_of("/\\");
+            label = label.substr(slash + 1, label.size() - slash - 5);
+            out += (out.empty() ? "" : " ") + label;
+        }
+        return out;
+    }
+    const SoundEvent* LastStart(const std::string& label) {
+        const SoundEvent* found = nullptr;
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.op == "play" && e.label == label) found = &e;
+        return found;
+    }
+};
+
+TEST_F(HearingMenus, EachVolumeTurnsItsClassAtOnceIsHeardAtItsNewLevelAndStored) {
+    platform.StoredSettings()[{kSettingsApp, "Settings", "MusicVolume"}] = "-3000";
+    IntoOptions(4);
+    On("sounds/menu/mnuSpVol.wav", scan::Right);      // already full: says so
+    After("sounds/menu/mnuFull.wav", scan::Left);      // 3 dB down
+    After("sounds/menu/mnuDbDn.wav", scan::Left);      // 6 dB down
+    After("sounds/menu/mnuDbDn.wav", scan::Down);      // effects
+    On("sounds/menu/mnuFxVol.wav", scan::Return);     // Enter: a step down
+    After("sounds/menu/mnuDbDn.wav", scan::Down);      // music
+    On("sounds/menu/mnuMuVol.wav", scan::Left);       // from the quietest level to silence
+    After("sounds/menu/mnuSilnt.wav", scan::Right);    // and back
+    After("sounds/menu/mnuDbDn.wav", scan::Escape);
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    const std::string heard = Heard();
+    EXPECT_NE(heard.find("mnuSpVol mnuFull 3 mnuDbDn 6 mnuDbDn bumper1 mnuFxVol bumper1 3 mnuDbDn bumper1 mnuMuVol "
+                         "mnuSilnt 30 mnuDbDn mnuMusic mnuInstr"),
+              std::string::npos)
+        << heard;
+    EXPECT_EQ(platform.ClassVolume(SoundClass::Speech), -600);
+    EXPECT_EQ(platform.ClassVolume(SoundClass::Effects), -300);
+    EXPECT_EQ(platform.ClassVolume(SoundClass::Music), -3000);
+    EXPECT_EQ(platform.Stored("Settings", "SpeechVolume"), "-600");
+    EXPECT_EQ(platform.Stored("Settings", "EffectsVolume"), "-300");
+    EXPECT_EQ(platform.Stored("Settings", "MusicVolume"), "-3000");
+    // Each class is heard through its own volume: the voices, the click,
+    // the music.
+    EXPECT_EQ(LastStart("sounds/numbers/30.wav")->classVolume, -600);
+    EXPECT_EQ(LastStart("sounds/numbers/30.wav")->soundClass, SoundClass::Speech);
+    EXPECT_EQ(LastStart("sounds/bumper1.wav")->soundClass, SoundClass::Effects);
+    EXPECT_EQ(LastStart("sounds/bumper1.wav")->classVolume, -300);
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.label == "sounds/menu/mnuMusic.wav" && e.op == "loop") {
+            EXPECT_EQ(e.soundClass, SoundClass::Music);
+        }
+    }
+    // The next run starts at the stored levels.
+    platform.ClearSoundLog();
+    for (int16_t& v : ClassVolume) v = 0;
+    InstallPlatform(platform.Services());
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    EXPECT_EQ(LastStart("sounds/menu/mnuInstr.wav")->classVolume, -600);
+}
+
+TEST_F(HearingMenus, TheDuckingDepthAndThePanLawAreHeardAtOnceAndStored) {
+    IntoOptions(7);
+    On("sounds/menu/mnuDuck.wav", scan::Return);    // 15 dB
+    After("sounds/menu/mnuDbUnd.wav", scan::Down);   // pan
+    On("sounds/menu/mnuPan.wav", scan::Return);     // wide
+    platform.TapWhenSoundStarts("sounds/menu/mnuPanWd.wav", scan::Escape, 2000, 50);
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    EXPECT_NE(Heard().find("mnuDuck 15 mnuDbUnd bumper1 mnuPan mnuPanWd bumper1 bumper1 bumper1 bumper1 bumper1"),
+              std::string::npos)
+        << Heard();
+    EXPECT_EQ(platform.Stored("Settings", "Ducking"), "1500");
+    EXPECT_EQ(platform.Stored("Settings", "Pan"), "1");
+    EXPECT_EQ(platform.CurrentPanLaw(), PanLaw::Wide);
+    // The sample crossed the table; the fresh menu's instructions are heard
+    // over music ducked the new depth.
+    std::vector<int64_t> pans, ducks;
+    bool fresh = false, wide = false;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        wide = wide || e.label == "sounds/menu/mnuPanWd.wav";
+        if (wide && e.label == "sounds/bumper1.wav" && e.op == "pan") pans.push_back(e.value);
+        if (e.op == "loop" && e.label == "sounds/menu/mnuMusic.wav") fresh = true;
+        if (fresh && e.op == "volume" && e.label == "sounds/menu/mnuMusic.wav") ducks.push_back(e.value);
+    }
+    EXPECT_EQ(pans, (std::vector<int64_t>{-10000, -5000, 0, 5000, 10000, 0}));
+    ASSERT_FALSE(ducks.empty());
+    EXPECT_EQ(ducks.back(), 0);
+    EXPECT_NE(std::find(ducks.begin(), ducks.end(), -1500), ducks.end());
+    // Enter goes on round: deeper to silence, then back to 10 dB.
+    for (int16_t depth : {2000, 2500, 3000, 10000, 1000}) {
+        if (!StepDuckingDeeper()) DuckingDepth = kDuckingDepths[0];
+        EXPECT_EQ(DuckingDepth, depth);
+    }
+}
+
+TEST_F(HearingMenus, RRepeatsTheEntryANewPlayerHeardLastAndControlCutsIt) {
+    On("sounds/menu/mnuInstr.wav", scan::Down);
+    platform.TapWhenSoundStarts("sounds/menu/mnuSS.wav", scan::R, 900, 50);
+    platform.TapWhenSoundStarts("sounds/menu/mnuSS.wav", scan::LeftControl, 200, 50);  // the repeat, cut
+    platform.TapAt(20000, scan::Escape);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS mnuSS mnuExit");
+    uint64_t started = 0, stopped = 0;
+    for (const SoundEvent& e : platform.SoundLog()) {
+        if (e.label == "sounds/menu/mnuSS.wav" && e.op == "play") started = e.ms;
+        if (e.label == "sounds/menu/mnuSS.wav" && e.op == "stop") stopped = e.ms;
+    }
+    EXPECT_LT(stopped - started, 600u);  // cut before its 600 ms were out
+}
+
+// ---------------------------------------------------------- speech rate ---
+
+// Zero crossings per second of a mono signal: its pitch, near enough.
+double Crossings(const std::vector<int16_t>& s, uint32_t rate) {
+    int n = 0;
+    for (size_t i = 1; i < s.size(); ++i) n += (s[i - 1] < 0) != (s[i] < 0);
+    return double(n) * rate / double(s.size());
+}
+
+TEST(HearingSpeechRate, AStretchedVoiceTakesItsRatesTimeAndKeepsItsPitch) {
+    const uint32_t rate = 22050;
+    std::vector<int16_t> tone(rate);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = int16_t(8000 * std::sin(2 * M_PI * 220 * double(i) / rate));
+    for (uint16_t percent : kSpeechRates) {
+        const std::vector<int16_t> out = Stretch(tone.data(), tone.size(), 1, rate, percent);
+        const double seconds = double(out.size()) / rate;
+        EXPECT_NEAR(seconds, 100.0 / percent, 0.02) << percent;
+        EXPECT_NEAR(Crossings(out, rate), Crossings(tone, rate), 10.0) << percent;
+    }
+    // Stereo keeps its two channels apart.
+    std::vector<int16_t> stereo(2 * rate);
+    for (size_t i = 0; i < rate; ++i) stereo[2 * i] = tone[i], stereo[2 * i + 1] = 0;
+    const std::vector<int16_t> out = Stretch(stereo.data(), rate, 2, rate, 200);
+    int16_t right = 0;
+    for (size_t i = 1; i < out.size(); i += 2) right = std::max<int16_t>(right, int16_t(std::abs(out[i])));
+    EXPECT_LT(right, 10);
+    EXPECT_NEAR(double(out.size()) / 2 / rate, 0.5, 0.02);
+}
+
+TEST_F(HearingMenus, AtTwiceTheRateVoicesTakeHalfTheTimeNumbersStayJoinedAndEffectsAreUntouched) {
+    platform.StoredSettings()[{kSettingsApp, "Settings", "SpeechRate"}] = "200";
+    platform.TapWhenSoundStarts("sounds/menu/mnuInstr.wav", scan::Down, 400, 50);  // at 600 ms it would be over
+    platform.TapWhenSoundStarts("sounds/menu/mnuSS.wav", scan::Up, 400, 50);
+    platform.TapWhenSoundStarts("sounds/menu/mnuPM.wav", scan::Escape, 400, 50);
+    Run();
+    EXPECT_EQ(Heard(), "mnuMusic mnuInstr bumper1 mnuSS bumper1 mnuPM mnuExit");
+    auto frames = [&](const std::string& label) {
+        for (const SoundEvent& e : platform.SoundLog())
+            if (e.op == "create" && e.label == label) return e.value;
+        return int64_t(-1);
+    };
+    const int64_t recorded = 600 * 22050 / 1000;
+    EXPECT_NEAR(double(frames("sounds/menu/mnuPM.wav")), recorded / 2.0, recorded * 0.02);
+    EXPECT_NEAR(double(frames("sounds/menu/mnuMusic.wav")), 2000 * 22050 / 1000, 1);
+    EXPECT_NEAR(double(frames("sounds/vrenn.wav")), 1500 * 22050 / 1000, 1);  // a jingle is music
+    // A voice that plays again is not stretched again; numbers join up.
+    OpenArchive("tamblor.tmb");
+    const size_t kept = StretchedVoicesKept();
+    PlaySound("sounds/menu/mnuAccs.wav", 0, true);
+    PlaySound("sounds/menu/mnuAccs.wav", 0, true);
+    EXPECT_EQ(StretchedVoicesKept(), kept + 1);
+    platform.ClearSoundLog();
+    SpeakNumber(1234567);
+    std::vector<uint64_t> starts;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.op == "play") starts.push_back(e.ms);
+    ASSERT_EQ(starts.size(), 11u);
+    for (size_t i = 1; i < starts.size(); ++i) EXPECT_NEAR(double(starts[i] - starts[i - 1]), 150, 6) << i;
+}
+
+TEST_F(HearingMenus, TheSpeechRateIsChangedSaidAtItsNewRateAndStored) {
+    IntoOptions(8);
+    On("sounds/menu/mnuPan.wav", scan::Down);
+    On("sounds/menu/mnuRate.wav", scan::Right);          // 125
+    After("sounds/menu/mnuPcent.wav", scan::Return);      // 150
+    platform.TapWhenSoundStarts("sounds/menu/mnuPcent.wav", scan::Escape, 1000, 50);
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    EXPECT_NE(Heard().find("mnuRate 1 hundred 20 5 mnuPcent 1 hundred 50 mnuPcent"), std::string::npos) << Heard();
+    EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "150");
+    EXPECT_EQ(SpeechRate, 150);
+    for (int i = 0; i < 5; ++i)
+        if (!StepSpeechFaster()) SpeechRate = kSpeechRates[0];
+    EXPECT_EQ(SpeechRate, 75);  // 175, 200, 225, 250, then round to the slowest
+}
+
+// ------------------------------------------------------- in play, Pac Man ---
+
+class HearingPlay : public PacManTest {
+protected:
+    void SetUp() override {
+        PacManTest::SetUp();
+        LoadTable();
+        Game.GameRunning = true;
+        pacman::StartOfPlay();
+        platform.ClearSoundLog();
+    }
+    // The table's key handling, pass by pass, for `ms`.
+    void Keys(uint32_t ms) {
+        const uint32_t start = GetTick();
+        while (GetTick() - start < ms) {
+            PollKeyboard();
+            InPlayKeys();
+            YieldToSystem();
+        }
+    }
+    std::vector<std::string> Report() {
+        return {"sounds/v_UHave.wav", "sounds/numbers/1.wav", "sounds/numbers/million.wav", "sounds/numbers/2.wav",
+                "sounds/numbers/hundred.wav", "sounds/numbers/30.wav", "sounds/numbers/4.wav",
+                "sounds/numbers/thousand.wav", "sounds/numbers/5.wav", "sounds/numbers/hundred.wav",
+                "sounds/numbers/60.wav", "sounds/numbers/7.wav", "sounds/v_Points.wav", "pacman/v_NOTC.wav",
+                "sounds/numbers/zero.wav", "pacman/v_Tables.wav", "sounds/v_UHave.wav", N(3),
+                "sounds/v_BsLeft.wav"};
+    }
+    // Taps `key` `delayMs` after the `nth` start of `label` from now on.
+    void TapOnStart(const std::string& label, int nth, uint8_t key, uint64_t delayMs) {
+        const size_t from = Mark();
+        platform.OnYield([=, this] {
+            int seen = 0;
+            const std::vector<SoundEvent>& log = platform.SoundLog();
+            for (size_t i = from; i < log.size(); ++i)
+                if (log[i].op == "play" && log[i].label == label && ++seen == nth) {
+                    platform.TapAt(log[i].ms + delayMs, key, 60);
+                    platform.OnYield(nullptr);
+                    return;
+                }
+        });
+    }
+    std::vector<std::string> Voices(size_t from) {
+        std::vector<std::string> out;
+        for (const std::string& s : StartedSince(from))
+            if (s.find("Siren") == std::string::npos && s != "sounds/ball.wav") out.push_back(s);
+        return out;
+    }
+};
+
+TEST_F(HearingPlay, RSaysTheWholeLastReportAgainAndControlCutsOneMidNumber) {
+    Game.Score = 1234567;
+    CommandKeysReleased = true;
+    size_t from = Mark();
+    platform.TapAt(platform.NowMs() + 20, scan::S, 60);
+    Keys(100);
+    platform.TapAt(platform.NowMs() + 20, scan::R, 60);
+    Keys(100);
+    std::vector<std::string> twice = Report(), once = Report();
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(Voices(from), twice);
+
+    // Control while the score is said: the rest of the report is dropped.
+    from = Mark();
+    platform.TapWhenSoundStarts("sounds/numbers/2.wav", scan::LeftControl, 50, 100);
+    platform.TapAt(platform.NowMs() + 20, scan::S, 60);
+    Keys(300);
+    EXPECT_EQ(Voices(from), std::vector<std::string>(once.begin(), once.begin() + 4));
+    // ... but kept whole for R, once Control is up.
+    from = Mark();
+    platform.TapAt(platform.NowMs() + 200, scan::R, 60);
+    Keys(300);
+    EXPECT_EQ(Voices(from), once);
+}
+
+TEST_F(HearingPlay, RWorksAtTheLaunchPromptInThePauseAndAtTheGameOverPrompt) {
+    // The launch prompt: its own words again; then a launch.
+    platform.TapWhenSoundStarts("sounds/LReady.wav", scan::R, 400, 60);
+    TapOnStart("sounds/v_Launch.wav", 2, scan::Space, 1000);
+    size_t from = Mark();
+    LaunchBall();
+    EXPECT_EQ(Voices(from), (std::vector<std::string>{"sounds/v_Launch.wav", "sounds/LReady.wav",
+                                                      "sounds/v_Launch.wav", "sounds/BLaunch.wav"}));
+    // The pause: R says what was said before it, and the pause goes on.
+    Game.Score = 1234567;
+    CommandKeysReleased = true;
+    platform.TapAt(platform.NowMs() + 20, scan::S, 60);
+    Keys(100);
+    platform.TapAt(platform.NowMs() + 20, scan::P, 60);
+    platform.TapWhenSoundStarts("sounds/PausedLp.wav", scan::R, 300, 60);
+    platform.TapWhenSoundStarts("sounds/v_BsLeft.wav", scan::Down, 600, 60);
+    from = Mark();
+    Keys(200);
+    std::vector<std::string> expected = {"sounds/Paused.wav", "sounds/PausedLp.wav"};
+    for (const std::string& s : Report()) expected.push_back(s);
+    expected.push_back("sounds/Resumed.wav");
+    EXPECT_EQ(Voices(from), expected);
+    // The game's end: R says it all again; another key goes on.
+    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::R, 800, 60);
+    TapOnStart("sounds/v_PAKTC.wav", 2, scan::Space, 800);
+    platform.TapAt(platform.NowMs() + 60000, scan::Space, 60);
+    from = Mark();
+    EXPECT_TRUE(RunUntilMainMenu([] { EndGame(); }));
+    const std::vector<std::string> heard = Voices(from);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_GOver.wav"), 2);
+    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_PAKTC.wav"), 2);
+    EXPECT_LT(platform.NowMs(), 60000u);
+}
+
+}  // namespace
+}  // namespace tamblor::test
