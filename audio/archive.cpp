@@ -76,7 +76,8 @@ int OpenArchive(const std::string& fileName) {
     CloseArchive();
     // A FIFO or a folder in the archive's place must not hang the start.
     std::string error;
-    int fd = OpenRegularFile(ProgramFolder() + "/" + fileName, error);
+    std::string path = !fileName.empty() && fileName[0] == '/' ? fileName : ProgramFolder() + "/" + fileName;
+    int fd = OpenRegularFile(path, error);
     if (fd < 0) return 0;
     g_file = ::fdopen(fd, "rb");
     if (g_file == nullptr) {

@@ -18,8 +18,8 @@ struct ArchiveEntry {
 
 constexpr int kMemberNotFound = -1;
 
-// Opens ProgramFolder()/fileName (closing any archive already open) and reads
-// its directory. Returns the entry count the header gives (0 when the file
+// Opens fileName, taken from ProgramFolder() unless it is an absolute path
+// (closing any archive already open), and reads its directory. Returns the entry count the header gives (0 when the file
 // cannot be opened). A malformed archive never crashes: entries with a
 // missing terminator, negative fields or a size larger than the whole file
 // are left unusable, and bytes beyond the end of the file read as zeros.

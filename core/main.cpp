@@ -1,13 +1,27 @@
 // Tamblor: a pinball game played by ear.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
+#include "core/command_line.h"
 #include "core/startup.h"
 #include "platform/platform.h"
 #include "platform/sdl_platform.h"
 
-int main() {
+int main(int argc, char** argv) {
     if (tamblor::IsMessageBoxHelper()) return tamblor::RunMessageBoxHelper();
+    // Read before any window or sound device is opened: --version and --help
+    // answer in the terminal only.
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0));
+    tamblor::CommandLineAction action =
+        tamblor::ReadCommandLine(arguments, tamblor::PosixPaths().AppFolder());
+    if (!action.runGame) {
+        std::fputs(action.out.c_str(), stdout);
+        std::fputs(action.error.c_str(), stderr);
+        return action.status;
+    }
+
     tamblor::SdlPlatform platform;
     tamblor::InstallPlatform(platform.Services());
     try {

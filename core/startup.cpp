@@ -4,6 +4,7 @@
 
 #include "audio/archive.h"
 #include "audio/sound.h"
+#include "core/data_paths.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -18,8 +19,6 @@ std::string DataFolder;
 float SpeedFactor = 3.0f;
 
 namespace {
-const char* const kArchiveName = "tamblor.tmb";
-
 std::string SoundDriverMessage() {
     return std::string("Sound driver error. Please update your sound card drivers and make sure you have at least "
                        "DirectX 7.0 installed. On Linux, check that your sound system (PipeWire, PulseAudio or "
@@ -62,9 +61,16 @@ void SetSpeedFactor() {
 }
 
 void InitGame() {
-    AppPath = ProgramFolder();
+    // The data beside the program wins, so a build folder plays its own data
+    // even when another copy of the game is installed.
+    AppPath = FindGameData(ProgramFolder());
     CreateDataFolder();
-    OpenArchive(kArchiveName);
+    if (AppPath.empty()) {
+        // No archive, so no voice to say so with either: words only.
+        ShowErrorReport(MissingGameDataMessage(ProgramFolder()), "");
+        EndProgram(1);
+    }
+    OpenArchive(AppPath + "/" + kArchiveName);
     CheckGameFiles(kArchiveName);
     if (!SoundMixer().OpenDevice()) {
         ShowErrorReport(SoundDriverMessage(), "");  // no device: nothing can be heard
