@@ -60,3 +60,12 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tamblor.tmb
   COMMENT "Building the sound archive and voice files"
   VERBATIM)
 add_custom_target(gamedata ALL DEPENDS ${CMAKE_BINARY_DIR}/tamblor.tmb)
+
+# Installed as they lie beside the program: the archive and exactly the loose
+# files the manifest names, in their folders.
+install(FILES ${CMAKE_BINARY_DIR}/tamblor.tmb DESTINATION ${TAMBLOR_DATA_INSTALL_DIR})
+foreach(loose IN LISTS GAMEDATA_LOOSE)
+  file(RELATIVE_PATH loose_rel ${CMAKE_BINARY_DIR} ${loose})
+  get_filename_component(loose_dir ${loose_rel} DIRECTORY)
+  install(FILES ${loose} DESTINATION ${TAMBLOR_DATA_INSTALL_DIR}/${loose_dir})
+endforeach()

@@ -57,9 +57,11 @@ start_display() {
     fail "the X server on $DISPLAY does not answer"
 }
 
-# start_game: runs the program from $APP (the build folder unless set).
+# start_game [COMMAND...]: runs the program from $APP (the build folder
+# unless set), or COMMAND there (an installed program).
 start_game() {
-    (cd "${APP:-$BUILD}" && exec ./tamblor) >"$WORK/game.log" 2>&1 &
+    if [ $# = 0 ]; then set -- ./tamblor; fi
+    (cd "${APP:-$BUILD}" && exec "$@") >"$WORK/game.log" 2>&1 &
     GAME_PID=$!
     local _
     # Generous: a loaded machine can take a while to map the first window.
@@ -94,6 +96,28 @@ wait_exit() {
         sleep 0.1
     done
     fail "the game did not end within $1 s"
+}
+
+# Waits for the start-up save and for the jingle to reach the audio device.
+wait_for_first_sound() {
+    local _
+    for _ in $(seq 300); do [ -f "$SETTINGS" ] && break; sleep 0.1; done
+    [ -f "$SETTINGS" ] || fail "start-up wrote no settings file at $SETTINGS"
+    for _ in $(seq 300); do [ "$(peak_level)" -gt 1000 ] && return 0; sleep 0.1; done
+    fail "no sound reached the audio device"
+}
+
+# Escape skips the jingles, cuts the menu's instructions, then leaves; the
+# game must end cleanly.
+leave_with_escape() {
+    local _
+    for _ in $(seq 10); do
+        kill -0 "$GAME_PID" 2>/dev/null || break
+        press Escape
+        sleep 1
+    done
+    wait_exit 20
+    [ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
 }
 
 # The loudest sample written to the audio device so far (0 = silence).
