@@ -1,12 +1,17 @@
-# Tamblor: `make play` builds everything and starts the game; `make test`
-# builds everything and runs the whole test suite (then once more under the
-# address and undefined-behaviour sanitizers).
+# Tamblor: `make play` builds the game and its data (nothing else) and
+# starts it; `make test` builds everything and runs the whole test suite
+# (then once more under the address and undefined-behaviour sanitizers, then
+# the Debian package end to end); `make install` (PREFIX, DESTDIR) and
+# `make deb` package the game.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+DEB_BUILD  = build-deb
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 # Lets checkouts in other folders share compiled objects when ccache is there.
 export CCACHE_BASEDIR ?= $(CURDIR)
 export CCACHE_NOHASHDIR ?= 1
@@ -15,42 +20,43 @@ ifeq ($(CI),true)
 export CCACHE_DISABLE = 1
 endif
 
-BUILD_PKGS = cmake ninja-build g++ pkg-config libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev libsonic-dev
-DATA_PKGS  = festival festvox-us-slt-hts
-TEST_PKGS  = xvfb xdotool x11-utils
+GAME_PKGS  = cmake ninja-build g++ pkg-config libsdl2-dev libsonic-dev festival festvox-us-slt-hts
+TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev xvfb xdotool x11-utils desktop-file-utils appstream
+DEB_PKGS   = debhelper dpkg-dev fakeroot lintian
 FUZZ_PKGS  = clang libclang-rt-14-dev
-PKGS       = $(BUILD_PKGS) $(DATA_PKGS) $(TEST_PKGS)
+PKGS       = $(GAME_PKGS) $(TEST_PKGS)
 
-.PHONY: all deps build play test unit-test asan-test fuzz fuzz-deps bench clean
+.PHONY: all deps game build play install deb deb-test test unit-test asan-test fuzz fuzz-deps bench clean
 
 all: build
 
 # Installs whatever is missing when run as root; otherwise says what to run.
 define install_missing
-	@missing=""; for p in $(1); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    echo "Installing:$$missing"; \
-	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null || exit 1; \
-	  else \
-	    echo "Missing packages. Please run:"; echo "  sudo apt-get install$$missing"; exit 1; \
-	  fi; \
-	fi
+	@tools/ensure-packages.sh $(1)
 endef
 
 deps:
 	$(call install_missing,$(PKGS))
 
-$(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The game and its data only, one line per stage.
+game:
+	@printf '[1/4] '; tools/ensure-packages.sh $(GAME_PKGS)
+	@tools/build-game.sh $(BUILD) $(JOBS)
 
-build: deps $(BUILD)/build.ninja
-	cmake --build $(BUILD) -j $(JOBS)
-
-play: build
+play: game
 	cd $(BUILD) && ./tamblor
+
+install: game
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_TESTS=ON
+
+# Everything, tests included; a folder `make play` configured gets them added.
+build: deps
+	@grep -qs '^TAMBLOR_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
 
 unit-test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -62,13 +68,25 @@ asan-test: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE needs-data
 
-test: unit-test asan-test
+# The Debian package, built by dpkg-buildpackage in $(DEB_BUILD) (named in
+# debian/rules) and put there; voices already spoken for $(BUILD) are reused.
+deb:
+	$(call install_missing,$(GAME_PKGS) $(DEB_PKGS))
+	tools/build-deb.sh $(JOBS) $(CURDIR)/$(BUILD)/gamedata/cache/speech
+
+# Builds the package, runs lintian on it, and (as root) installs it, starts
+# `tamblor` from PATH under Xvfb and removes it again.
+deb-test: deb
+	$(call install_missing,$(TEST_PKGS))
+	bash tests/package/deb_test.sh $(DEB_BUILD)
+
+test: unit-test asan-test deb-test
 
 bench: build
 	$(BUILD)/tests/tamblor_bench
 
 fuzz-deps:
-	$(call install_missing,$(FUZZ_PKGS) $(BUILD_PKGS))
+	$(call install_missing,$(FUZZ_PKGS) $(GAME_PKGS) $(TEST_PKGS))
 
 # Every parser the game has, each fuzzed for FUZZ_SECONDS from seeds made
 # out of the real game data (tests/fuzz/seeds.sh). Prints, per target, the
@@ -92,4 +110,4 @@ fuzz: fuzz-deps deps $(BUILD)/build.ninja
 	done; exit $$failed
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_BUILD)
