@@ -26,7 +26,7 @@ DEB_PKGS   = debhelper dpkg-dev fakeroot lintian
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(GAME_PKGS) $(TEST_PKGS)
 
-.PHONY: all deps game build play install deb deb-test test unit-test asan-test fuzz fuzz-deps bench clean
+.PHONY: all deps game build play install deb deb-test test-deps test unit-test asan-test fuzz fuzz-deps bench clean
 
 all: build
 
@@ -72,15 +72,19 @@ asan-test: deps $(ASAN_BUILD)/build.ninja
 # debian/rules) and put there; voices already spoken for $(BUILD) are reused.
 deb:
 	$(call install_missing,$(GAME_PKGS) $(DEB_PKGS))
-	tools/build-deb.sh $(JOBS) $(CURDIR)/$(BUILD)/gamedata/cache/speech
+	@tools/build-deb.sh $(JOBS) $(CURDIR)/$(BUILD)/gamedata/cache/speech
 
 # Builds the package, runs lintian on it, and (as root) installs it, starts
 # `tamblor` from PATH under Xvfb and removes it again.
 deb-test: deb
 	$(call install_missing,$(TEST_PKGS))
-	bash tests/package/deb_test.sh $(DEB_BUILD)
+	@bash tests/package/deb_test.sh $(DEB_BUILD)
 
-test: unit-test asan-test deb-test
+# One apt-get run for everything the suite needs, packaging tools included.
+test-deps:
+	$(call install_missing,$(PKGS) $(DEB_PKGS))
+
+test: test-deps unit-test asan-test deb-test
 
 bench: build
 	$(BUILD)/tests/tamblor_bench
