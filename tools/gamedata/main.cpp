@@ -238,6 +238,14 @@ public:
             used_.insert(keys[e.name] + ".wav");
             if (!fs::exists(MemberPath(keys[e.name]))) todo.push_back(&e);
         }
+        // Members are keyed by this tool's own bytes, so the next rebuilt tool
+        // makes them all again: every sentence stays in the cache for it,
+        // not only those spoken now, or each rebuild would speak them anew.
+        for (const Entry& e : src_.entries) {
+            if (!e.Spoken()) continue;
+            for (const auto& part : SpokenParts(e))
+                for (const std::string& s : part) used_.insert(fs::path(SpeechPath(VoiceOf(e), s)).filename().string());
+        }
         RenderSpeech(todo, false);
         if (!todo.empty()) std::cerr << "gamedata: building " << todo.size() << " members\n";
         std::atomic<size_t> next{0};
