@@ -6,7 +6,7 @@
 
 namespace tamblor {
 
-extern std::string AppPath;     // folder of the program; the archive and loose voices are here
+extern std::string AppPath;     // where the archive and loose voices were found: the program's folder, else the installed data folder
 extern std::string DataFolder;  // per-user folder that receives extracted map files
 extern float SpeedFactor;       // 3.0 at normal game speed, 3.5 at insane speed
 
