@@ -30,17 +30,16 @@ else
     echo "done in $build ($(seconds_since "$start") s)"
 fi
 
-# The game, and the tools that make its data.
+# The game, and the tools that make its data. (A dry run cannot count the
+# work ahead: the source globs make it stop at re-running CMake.)
 start=$(date +%s)
-targets="tamblor tamblor_gamedata mapc"
-count=$(ninja -C "$build" -n $targets 2>/dev/null | grep -c 'Building CXX object')
+printf '[3/4] Compile: '
+run_quiet "$logs/compile.log" ninja -C "$build" -j "$jobs" tamblor tamblor_gamedata mapc
+count=$(grep -c 'Building CXX object' "$logs/compile.log")
 if [ "$count" = 0 ]; then
-    echo "[3/4] Compile: up to date"
-    run_quiet "$logs/compile.log" ninja -C "$build" -j "$jobs" $targets
+    echo "up to date"
 else
-    printf '[3/4] Compile: %s source files... ' "$count"
-    run_quiet "$logs/compile.log" ninja -C "$build" -j "$jobs" $targets
-    echo "done ($(seconds_since "$start") s)"
+    echo "$count source files compiled ($(seconds_since "$start") s)"
 fi
 
 start=$(date +%s)
@@ -52,5 +51,6 @@ if grep -q "no work to do" "$logs/gamedata.log"; then
 elif [ -z "$made" ]; then
     echo "every sound from the cache ($(seconds_since "$start") s)"
 else
-    echo "$made sounds made ($(seconds_since "$start") s)"
+    spoken=$(sed -n 's/^gamedata: speaking \([0-9]*\) sentences$/\1/p' "$logs/gamedata.log")
+    echo "$made sounds made${spoken:+, $spoken sentences spoken} ($(seconds_since "$start") s)"
 fi
