@@ -36,7 +36,7 @@ uint32_t LengthOf(const StandInSounds& sounds, const std::string& member) {
 }  // namespace
 
 std::string CompiledMap(const std::string& source) {
-    fs::path path = fs::path(__FILE__).parent_path().parent_path().parent_path() / "assets/maps" / source;
+    fs::path path = fs::path(TAMBLOR_SOURCE_DIR) / "assets/maps" / source;
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in.good()) << "cannot read " << path;
     std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
