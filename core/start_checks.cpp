@@ -6,6 +6,7 @@
 #include "audio/sound.h"
 #include "core/errors.h"
 #include "core/app.h"
+#include "core/data_paths.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -53,9 +54,11 @@ void TellSettingsProblems() {
 
 void SayAlreadyRunning() {
     std::fprintf(stderr, "Tamblor is already running; its window was brought to the front.\n");
-    AppPath = ProgramFolder();
+    // The same data the running copy found: an installed game keeps it away
+    // from the program.
+    AppPath = FindGameData(ProgramFolder());
     // Only the voice is needed: no settings, no shared sounds.
-    if (OpenArchive("tamblor.tmb") > 0 && SoundMixer().OpenDevice()) {
+    if (!AppPath.empty() && OpenArchive(AppPath + "/" + kArchiveName) > 0 && SoundMixer().OpenDevice()) {
         PlayQuietly("sounds/errors/running.wav", true);
         ReleaseSharedSounds();
     }

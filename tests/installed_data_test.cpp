@@ -71,6 +71,17 @@ TEST_F(InstalledDataTest, AnInstalledGameSpeaksFromItsDataFolderAndPrintsTheVers
     EXPECT_EQ(version.error, "");
 }
 
+TEST_F(InstalledDataTest, ASecondCopyOfAnInstalledGameSaysItIsRunningFromTheInstalledArchive) {
+    Install();
+    platform.SetOtherInstanceRunning(true);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(RunUntilExit(RunGame), 0);
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(platform.ActivatedOtherInstance());
+    EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
+    EXPECT_EQ(platform.FlushCount(), 0);
+}
+
 TEST_F(InstalledDataTest, DataBesideTheProgramWinsOverAnInstalledCopy) {
     // An installed copy that cannot be read as an archive must not be chosen.
     fs::create_directories(installed);
