@@ -25,7 +25,9 @@ std::string HelpText(const std::string& programFolder) {
         "Keys: Up and Down move through a menu, Enter chooses, Escape leaves (at the\n"
         "main menu it quits), V in the main menu says the version. On a table: Space\n"
         "launches the ball, Left and Right Shift work the flippers, S says the score,\n"
-        "P pauses and Escape ends the game. The help menu describes each table.\n"
+        "P pauses and Escape ends the game. Everywhere, R says the last message again\n"
+        "and Control silences the voice. The help menu describes each table; the\n"
+        "options menu sets the volumes, the pan and the speech rate.\n"
         "\n"
         "The sound archive " +
         std::string(kArchiveName) + " and its voice folders are looked for in\n";
