@@ -36,10 +36,12 @@ SETTINGS="$XDG_CONFIG_HOME/tamblor/VKM222005.ini"
 
 start_display() {
     # Xvfb picks a free display itself and tells us which, so runs side by
-    # side never share one.
+    # side never share one. Without -noreset the server starts over each
+    # time its last client leaves (our first probe, a game that ended), and
+    # a game connecting just then keeps running with its window gone.
     local n _
     exec 5>"$WORK/display"
-    Xvfb -displayfd 5 -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 5 -noreset -screen 0 640x480x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     exec 5>&-
     for _ in $(seq 100); do
@@ -57,6 +59,15 @@ start_display() {
     fail "the X server on $DISPLAY does not answer"
 }
 
+# The game's top-level window ("Tamblor v..."), as X lists it; xdotool's
+# own search is asked only if that finds nothing.
+game_window() {
+    local id
+    id=$(xwininfo -root -children 2>>"$WORK/x.err" | awk '/ "Tamblor v/ { print $1; exit }' || true)
+    [ -n "$id" ] || id=$(xdotool search --name '^Tamblor' 2>>"$WORK/x.err" | head -n1 || true)
+    echo "$id"
+}
+
 # start_game [COMMAND...]: runs the program from $APP (the build folder
 # unless set), or COMMAND there (an installed program).
 start_game() {
@@ -66,12 +77,19 @@ start_game() {
     local _
     # Generous: a loaded machine can take a while to map the first window.
     for _ in $(seq 300); do
-        WINDOW=$(xdotool search --name '^Tamblor' 2>/dev/null | head -n1 || true)
+        WINDOW=$(game_window)
         [ -n "$WINDOW" ] && break
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before showing its window"
         sleep 0.1
     done
-    [ -n "${WINDOW:-}" ] || fail "no game window appeared"
+    if [ -z "${WINDOW:-}" ]; then
+        { echo "--- the X tools said ---"; sort "$WORK/x.err" | uniq -c | head -n 20
+          echo "--- windows on $DISPLAY (X server $XVFB_PID) ---"; xwininfo -root -tree 2>&1 | head -n 40
+          echo "--- X sockets and locks ---"; ls -la /tmp/.X11-unix/ 2>&1; head /tmp/.X*-lock 2>&1
+          echo "--- the game's sockets ---"; ss -xp 2>&1 | grep -E "pid=($GAME_PID|$XVFB_PID)," | head -n 20
+          echo "--- its DISPLAY ---"; tr '\0' '\n' </proc/"$GAME_PID"/environ | grep DISPLAY; } >&2 || true
+        fail "no game window appeared"
+    fi
     timeout 5 xdotool windowfocus --sync "$WINDOW" >/dev/null 2>&1 || xdotool windowfocus "$WINDOW" >/dev/null 2>&1 || true
 }
 
