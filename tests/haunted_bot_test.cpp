@@ -9,7 +9,7 @@
 
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "support/haunted_fixture.h"
+#include "support/table_fixture.h"
 #include "support/table_bot.h"
 #include "table/ball.h"
 #include "tables/haunted/haunted.h"

@@ -1,7 +1,7 @@
 // The Haunted House table on its real map: walls, bumpers and hard walls,
 // the laboratory and its monster, graves and the wind, the fireplace, GRAVE
-// and the tomb mode, the drain in both game modes, and whole games to their
-// end, as the player hears them.
+// and the tomb mode and the drain in both game modes, as the player hears
+// them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +13,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "menus/main_menu.h"
-#include "support/haunted_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/table.h"
@@ -29,16 +29,7 @@ class HauntedRules : public HauntedTest {
 protected:
     void SetUp() override {
         HauntedTest::SetUp();
-        GameMode = 1;
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
+        BeginPlay(1);
     }
     // The ball on a cell of the map, the cell handler run once; true when
     // the ball was lost (a new ball entry follows).
@@ -472,146 +463,6 @@ TEST_F(HauntedRules, StatusWaitsForTheCommandKeysAndTellsScoreAndBalls) {
     EXPECT_EQ(std::count(heard.begin(), heard.end(), N(3)), 1);
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_BsLeft.wav"), 1);
     platform.SetKeyDown(scan::S, false);
-}
-
-// Whole games through the table loop and the menus, as the player plays them.
-class HauntedGames : public HauntedTest {
-protected:
-    // Answers every launch prompt and, in accessible mode, every drain: a
-    // side chosen at once and a shot some time into the sweep.
-    void PlayAlong() {
-        platform.OnYield([this] {
-            for (const SoundEvent& e : platform.SoundLog()) {
-                if (e.op == "loop" && e.label == "sounds/ScanWait.wav") {
-                    platform.TapAt(platform.NowMs() + 100, scan::LeftShift, 40);
-                    platform.TapAt(platform.NowMs() + 400 + (shots_++ * 797) % 5000, scan::LeftShift, 40);
-                } else if (e.op == "play" && e.label == "sounds/LReady.wav") {
-                    platform.TapAt(platform.NowMs() + 100, scan::Space, 600);
-                } else if (e.op == "play" && e.label == "sounds/v_PAKTC.wav") {
-                    platform.TapAt(platform.NowMs() + 900, scan::Return, 100);
-                } else if (e.op == "play" && e.label == "sounds/WallHit.wav" && keyAtWall_) {
-                    platform.TapAt(platform.NowMs() + 10, keyAtWall_, 300);
-                    keyAtWall_ = 0;
-                }
-            }
-            heard_.insert(heard_.end(), platform.SoundLog().begin(), platform.SoundLog().end());
-            platform.ClearSoundLog();
-        });
-    }
-    std::vector<std::string> Heard() const {
-        std::vector<std::string> out;
-        for (const SoundEvent& e : heard_)
-            if (e.op == "play" || e.op == "loop") out.push_back(e.label);
-        return out;
-    }
-    void TearDown() override {
-        platform.OnYield(nullptr);
-        HauntedTest::TearDown();
-    }
-    std::vector<SoundEvent> heard_;
-    uint64_t shots_ = 0;
-    uint8_t keyAtWall_ = 0;  // pressed once as the ball next hits a wall: it is surely rolling
-};
-
-TEST_F(HauntedGames, AnAccessibleGameEndsWhenTheRulesTakeTheLastBallAndStoresTheBestScore) {
-    GameMode = 0;
-    BestScore[kHauntedHouse] = 1000;
-    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
-    LoadTable();
-    PlayAlong();
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    const std::vector<std::string> heard = Heard();
-    int lost = 0;
-    for (const char* cause : {"Haunted/frankeat.wav", "Haunted/loseball.wav", "Haunted/InFire.wav"})
-        lost += int(std::count(heard.begin(), heard.end(), cause));
-    EXPECT_EQ(lost, 3 + int(Game.ExtraBallLevel) - 1 + int(std::count(heard.begin(), heard.end(), "Haunted/allstone.wav")));
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/flush.wav"), 0);
-    EXPECT_GT(std::count(heard.begin(), heard.end(), "sounds/ScanWait.wav"), 0);
-    ASSERT_GT(Game.Score, 1000);
-    EXPECT_EQ(BestScore[kHauntedHouse], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), Version), Game.Score);
-    auto over = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(over, heard.end());
-    EXPECT_EQ(*(over + 1), "sounds/v_NHTS.wav");
-    EXPECT_EQ(*(over + 2), "sounds/v_YSW.wav");
-    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 1);
-    EXPECT_TRUE(Sounds.Music.Empty());
-}
-
-TEST_F(HauntedGames, ATiltedGameStoresNothingAndEscapeForfeitsTheScore) {
-    GameMode = 1;
-    LoadTable();
-    Game.BallsLeft = 0;
-    PlayAlong();
-    keyAtWall_ = scan::Return;
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    std::vector<std::string> heard = Heard();
-    EXPECT_TRUE(Game.Tilted) << ::testing::PrintToString(heard);
-    EXPECT_EQ(BestScore[kHauntedHouse], 0);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/tilt.wav"), 1);
-
-    Wait(3000);  // the tilt key is let go
-    heard_.clear();
-    LoadTable();
-    keyAtWall_ = scan::Escape;
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHauntedHouse], 0);
-    heard = Heard();
-    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, heard.end()) << ::testing::PrintToString(heard);
-    EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
-}
-
-// The program itself: the table chosen from the main menu in classic mode,
-// the ball left to drain, and the best score read back by the high-score menu.
-class HauntedProgram : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(haunted::kTable, HauntedSounds(), "haunted/haunted.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(HauntedProgram, AClassicGameLeftAloneDrainsEveryBallAndItsScoreIsReadBack) {
-    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Down);
-    On("sounds/menu/mnuSFRI.wav", scan::Down);
-    On("sounds/menu/mnuHH.wav", scan::Return);
-    for (int i = 0; i < 12; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 300, 80);
-    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to the high scores
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
-    EXPECT_EQ(GameMode, 1);
-    const std::vector<std::string> played = platform.Played();
-    const long drains = std::count(played.begin(), played.end(), "sounds/flush.wav");
-    EXPECT_EQ(drains, 3 + long(std::count(played.begin(), played.end(), "Haunted/xtraball.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/frankeat.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/loseball.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/InFire.wav")));
-    ASSERT_GT(BestScore[kHauntedHouse], 0);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), "1.0"), BestScore[kHauntedHouse]);
-    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuHH.wav");
-    auto to = std::find(from, played.end(), "sounds/menu/mnuWW.wav");
-    ASSERT_NE(to, played.end());
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kHauntedHouse]));
 }
 
 }  // namespace

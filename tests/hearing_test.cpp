@@ -20,8 +20,7 @@
 #include "table/play.h"
 #include "table/services.h"
 #include "table/table.h"
-#include "support/game_fixture.h"
-#include "support/pacman_fixture.h"
+#include "support/table_fixture.h"
 #include "support/render_mixer.h"
 #include "support/table_bot.h"
 #include "tables/pacman/pacman.h"
@@ -108,7 +107,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         mixer = std::make_unique<RenderingMixer>(platform);
-        UseArchive(TableMembers(Table(), StandIns(), MapSource()), false);
+        UseArchive(TableMembers(Table(), case_.sounds(), case_.mapSource), false);
         InitGame();
         platform.ClearSoundLog();
     }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/keyboard.h"
-#include "support/heist_fixture.h"
+#include "support/table_fixture.h"
 #include "support/table_bot.h"
 #include "table/ball.h"
 #include "table/table_map.h"

@@ -1,7 +1,7 @@
 // The Heist table on its real map: walls, bumpers, police cars and the top
 // lane as the ball meets them, the launchers, power-ups, JOBS and its jobs
 // and chases, busts, the score box, the jackpot and extra balls as the
-// player hears them, and whole games from the main menu.
+// player hears them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
-#include "support/heist_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/table.h"
@@ -34,12 +34,8 @@ class HeistRules : public HeistTest {
 protected:
     void SetUp() override {
         HeistTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
+        BeginPlay();
     }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
     // Presses `key` while sweep position `i` of a launcher starting now sounds.
     void ShootAtPosition(int i, uint8_t key) {
         uint64_t quantum = kTickQuantumMicros;
@@ -51,10 +47,6 @@ protected:
     void ShootTheNextLauncher() {
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 5, 30);
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::RightShift, 5, 30);
-    }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
     }
     void Spell(int upTo) {
         for (int n = 1; n <= upTo; ++n) {
@@ -526,117 +518,6 @@ TEST_F(HeistRules, MusicKeysWorkAtOnceButEachBallStartsTheMusicAtMinusFive) {
     std::vector<std::string> music = Ops("heist/LvlMusic.wav");
     EXPECT_EQ(music[music.size() - 2], "volume:-500");
     EXPECT_EQ(music.back(), "loop:0");
-}
-
-// Whole games through the table loop, as the main menu starts them.
-class HeistGames : public HeistTest {};
-
-TEST_F(HeistGames, EscapeInPlayEndsTheGameWithNoScoreAndATiltStoresNothing) {
-    BestScore[kHeist] = 2000;
-    LoadTable();
-    // Pressed again and again: a press that cuts a voice short is spent.
-    for (int i = 0; i < 5; ++i) platform.TapAt(platform.NowMs() + 3000 + 1000 * uint64_t(i), scan::Escape, 100);
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    Wait(3000);
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHeist], 2000);
-    std::vector<std::string> heard = platform.Played();
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav"), heard.end());
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
-    EXPECT_TRUE(Sounds.Music.Empty());
-
-    // A tilted last ball with a better score stores nothing either.
-    LoadTable();
-    Game.BallsLeft = 0;
-    for (int i = 0; i < 5; ++i) platform.TapAt(platform.NowMs() + 2000 + 1000 * uint64_t(i), scan::Return, 100);
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([] {
-        Game.Score = 1000000;
-        PlayFromBallEntry();
-    }));
-    EXPECT_TRUE(Game.Tilted);
-    EXPECT_EQ(BestScore[kHeist], 2000);
-}
-
-// A whole game from the main menu to the loss of its last ball, as a
-// player who fires every launcher with both Shift keys would play it.
-class HeistFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(heist::kTable, HeistSounds(), "heist/heist.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(HeistFromTheMenu, AGameToItsLastBallIsStoredAndSpokenBackByTheHighScoreMenu) {
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Return);
-    // In play: launch at every prompt, shoot at the first cue of every
-    // launcher, and leave the last prompt with a key.
-    size_t seen = 0;
-    bool aiming = false, over = false;
-    platform.OnYield([&] {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            const uint64_t now = platform.NowMs();
-            if (e.label == "sounds/ball.wav" && e.op == "loop") aiming = false;
-            if (e.op != "play") continue;
-            if (e.label == "sounds/LReady.wav") platform.TapAt(now + 400, scan::Space, 80);
-            if (e.label == "sounds/v_GOver.wav") over = true;
-            if (e.label == "sounds/v_PAKTC.wav" && over) platform.TapAt(now + 800, scan::Space, 80);
-            if (!aiming && (e.label == "sounds/ScanBeep.wav" || e.label.rfind("heist/Scan", 0) == 0)) {
-                aiming = true;
-                platform.TapAt(now + 200, scan::LeftShift, 40);
-                platform.TapAt(now + 200, scan::RightShift, 40);
-            }
-        }
-    });
-    // Then to the high scores, hear them, and leave.
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(6ull * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
-    platform.OnYield(nullptr);
-
-    // The last ball was lost, not left: busted or caught with no spare.
-    std::vector<std::string> played = platform.Played();
-    auto over_at = std::find(played.begin(), played.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(over_at, played.end());
-    const std::string last = *std::find_if(std::make_reverse_iterator(over_at), played.rend(), [](const std::string& l) {
-        return l == "heist/v_Busted.wav" || l == "heist/rbShotUp.wav" || l == "sounds/LReady.wav";
-    });
-    EXPECT_NE(last, "sounds/LReady.wav");
-    EXPECT_EQ(std::count(played.begin(), played.end(), "sounds/LReady.wav"), 3 + Game.ExtraBallLevel - 1);
-
-    // Stored at once, then said: the new best, the score and its words.
-    ASSERT_GT(BestScore[kHeist], 0);
-    EXPECT_EQ(BestScore[kHeist], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHeist"), "1.0"), BestScore[kHeist]);
-    EXPECT_EQ(*(over_at + 1), "sounds/v_NHTS.wav");
-    EXPECT_EQ(*(over_at + 2), "sounds/v_YSW.wav");
-    std::vector<std::string> words = NumberWords(BestScore[kHeist]);
-    EXPECT_EQ(std::vector<std::string>(over_at + 3, over_at + 3 + long(words.size())), words);
-
-    // The high-score menu speaks it back.
-    auto readout = std::find(over_at, played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuHeist.wav");
-    auto to = std::find(from, played.end(), "sounds/menu/mnuSFRI.wav");
-    ASSERT_NE(to, played.end());
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), words);
-    EXPECT_EQ(platform.LiveBuffers(), 0);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <chrono>
 
 #include "core/keyboard.h"
-#include "support/pacman_fixture.h"
+#include "support/table_fixture.h"
 #include "support/table_bot.h"
 #include "table/ball.h"
 #include "table/table_map.h"

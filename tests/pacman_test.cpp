@@ -10,7 +10,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
-#include "support/pacman_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/services.h"
@@ -27,21 +27,7 @@ class PacManRules : public PacManTest {
 protected:
     void SetUp() override {
         PacManTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    // A pass of every key as the table reads them, with `key` down.
-    // True when the keys started the ball entry again (a tilt, a new table).
-    bool KeysWith(uint8_t key) {
-        platform.SetKeyDown(key, true);
-        PollKeyboard();
-        const bool restarted = Restarts(InPlayKeys);
-        platform.SetKeyDown(key, false);
-        PollKeyboard();
-        return Restarts(InPlayKeys) || restarted;
+        BeginPlay();
     }
     // Presses right Shift while sweep position `i` of a scan starting now sounds.
     void ShootAtPosition(int i) {
@@ -373,7 +359,6 @@ TEST_F(PacManRules, TheSirenRisesAsTheDotsRunOutEvenWhenTwoGoAtOnce) {
 
 TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) {
     platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
-    CommandKeysReleased = true;
     PacMan.DotsLeft = 11;
     KeysWith(scan::Space);
     EXPECT_EQ(PacMan.TablesCompleted, 0);
@@ -523,7 +508,6 @@ TEST_F(PacManRules, ATiltInPowerModeEndsPowerModeAsItsExpiryWould) {
     PowerPill(1);
     Ghost(1);
     ASSERT_TRUE(PacMan.PowerActive);
-    CommandKeysReleased = true;
     EXPECT_TRUE(KeysWith(scan::Return));
     EXPECT_FALSE(PacMan.PowerActive);
     EXPECT_EQ(PacMan.GhostValue, 20000);
@@ -550,58 +534,6 @@ TEST_F(PacManRules, TheLaunchPromptSaysTheStatusAndPausesAsPlayDoes) {
         "sounds/v_UHave.wav", N(3), "sounds/v_BsLeft.wav", "sounds/Paused.wav", "sounds/PausedLp.wav",
         "sounds/Resumed.wav", "sounds/BLaunch.wav", "sounds/ball.wav"};
     EXPECT_EQ(heard, expected);
-}
-
-TEST_F(PacManRules, TiltCostsABallAndAnyBestScore) {
-    LaunchEveryBall();
-    AnswerTheLastPrompt();
-    BestScore[kPacMan] = 1000;
-    Game.Score = 5000;
-    CommandKeysReleased = true;
-    EXPECT_TRUE(KeysWith(scan::Return));
-    EXPECT_TRUE(Game.Tilted);
-    EXPECT_EQ(Game.BallsLeft, 1);
-    NewHighScoreCue(kPacMan);  // no cue for a tilted game
-    Game.BallsLeft = 0;
-    CommandKeysReleased = true;
-    int flushes = platform.FlushCount();
-    EXPECT_TRUE(RunUntilMainMenu([&] { KeysWith(scan::Return); }));
-    EXPECT_EQ(BestScore[kPacMan], 1000);
-    EXPECT_EQ(platform.FlushCount(), flushes + 1);  // saved all the same
-    std::vector<std::string> heard = platform.Played();
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 0);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
-}
-
-// Whole games through the table loop, as the main menu starts them.
-class PacManGames : public PacManTest {
-protected:
-    void AnswerTheLastPromptWith(uint8_t key) { platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", key, 10, 1000); }
-};
-
-TEST_F(PacManGames, EscapeEndsTheGameStoringTheBestScoreAndReleasingTheTable) {
-    BestScore[kPacMan] = 2000;
-    LoadTable();
-    platform.PressAt(platform.NowMs() + 3000, scan::Escape);
-    platform.ReleaseAt(platform.NowMs() + 3100, scan::Escape);
-    AnswerTheLastPromptWith(scan::Down);
-    int flushes = platform.FlushCount();
-    EXPECT_TRUE(RunUntilMainMenu([] {
-        Game.Score = 0;
-        PlayFromBallEntry();
-    }));
-    EXPECT_GT(Game.Score, 2000);  // three seconds of dots and bumpers
-    EXPECT_EQ(BestScore[kPacMan], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), Version), Game.Score);
-    EXPECT_EQ(platform.FlushCount(), flushes + 1);
-    std::vector<std::string> heard = platform.Played();
-    auto at = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(at, heard.end());
-    EXPECT_EQ(*(at + 1), "sounds/v_NHTS.wav");
-    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 1);  // beaten during play too
-    EXPECT_TRUE(Sounds.Siren.Empty());
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The Safari table on its real savanna: walls and one-way walls, the gate,
 // the drain in both game modes, the terrain, snakes, the cougar and the
-// swim, the SAFARI letters and the hunt, extra balls, status, tilt and
-// whole games, as the player hears them.
+// swim, the SAFARI letters and the hunt, extra balls and status, as the
+// player hears them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "platform/platform.h"
-#include "support/safari_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/table.h"
@@ -30,21 +30,13 @@ class SafariRules : public SafariTest {
 protected:
     void SetUp() override {
         SafariTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
+        BeginPlay();
         // The cougar prowls where a rule under test may put the ball.
         Set(Safari.CougarX, Safari.CougarY, code::Floor);
-        platform.ClearSoundLog();
     }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
     static void Set(int x, int y, uint8_t code, uint8_t number = 0) {
         TableMap.Cells[x][y].Code = code;
         TableMap.Cells[x][y].Number = number;
-    }
-    int Count(const std::string& label) const {
-        std::vector<std::string> played = platform.Played();
-        return int(std::count(played.begin(), played.end(), label));
     }
     // Taps `key` at each of `times` (ms from now), held 50 ms.
     void TapEvery(uint64_t fromMs, uint64_t everyMs, int count, uint8_t key) {
@@ -426,7 +418,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     EXPECT_EQ(Game.Score, 310000);
 }
 
-TEST_F(SafariRules, ExtraBallsStatusAndTilt) {
+TEST_F(SafariRules, ExtraBallsAndStatus) {
     Game.Score = 10000000;
     ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 2);
@@ -443,135 +435,6 @@ TEST_F(SafariRules, ExtraBallsStatusAndTilt) {
     EXPECT_EQ(StartedSince(from),
               (std::vector<std::string>{"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
                                         "sounds/v_UHave.wav", N(3), "sounds/v_BsLeft.wav", "sounds/ball.wav"}));
-
-    // A tilted game hears no best-score cue and stores nothing.
-    LaunchEveryBall();
-    AnswerTheLastPrompt();
-    BestScore[kSafari] = 1000;
-    Game.Score = 5000;
-    Game.BallsLeft = 0;
-    CommandKeysReleased = true;
-    platform.SetKeyDown(scan::Return, true);
-    PollKeyboard();
-    EXPECT_TRUE(RunUntilMainMenu(InPlayKeys));
-    EXPECT_EQ(BestScore[kSafari], 1000);
-    EXPECT_EQ(Count("sounds/v_NHS.wav"), 0);
-    EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
-}
-
-// Whole games through the table loop, as the main menu starts them.
-class SafariGames : public SafariTest {
-protected:
-    void PlayWholeGame() {
-        LaunchEveryBall(60);
-        AnswerTheLastPrompt();
-        platform.SetTimeLimitMs(platform.NowMs() + 3600 * 1000);
-        EXPECT_TRUE(RunUntilMainMenu([this] {
-            LoadTable();
-            Relaunch();
-            PlayFromBallEntry();
-        }));
-    }
-    void ExpectScoreSpokenAndStored() {
-        std::vector<std::string> heard = platform.Played();
-        auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-        ASSERT_NE(said, heard.end());
-        EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
-        EXPECT_EQ(*(heard.end() - 2), "sounds/v_Points.wav");
-        ASSERT_GT(Game.Score, 0);
-        EXPECT_EQ(BestScore[kSafari], Game.Score);
-        EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSafari"), Version), Game.Score);
-        EXPECT_TRUE(Sounds.Music.Empty());
-    }
-};
-
-TEST_F(SafariGames, AClassicGameLeftAloneEndsWhenTheLastBallIsLost) {
-    GameMode = 1;
-    PlayWholeGame();
-    ExpectScoreSpokenAndStored();
-    EXPECT_GE(platform.Played().size(), 10u);
-}
-
-TEST_F(SafariGames, AnAccessibleGameShootingFromTheDrainEndsWithTheLastBall) {
-    GameMode = 0;
-    // At each drain: a side, then the shot a moment into the sweep.
-    uint64_t busyUntil = 0;
-    bool right = false;
-    platform.OnYield([&] {
-        const uint64_t now = platform.NowMs();
-        if (!Game.ScanWaiting || now < busyUntil) return;
-        right = !right;
-        platform.TapAt(now + 300, right ? scan::RightShift : scan::LeftShift, 40);
-        platform.TapAt(now + 1500, scan::LeftShift, 40);
-        busyUntil = now + 2000;
-    });
-    PlayWholeGame();
-    platform.OnYield(nullptr);
-    ExpectScoreSpokenAndStored();
-}
-
-TEST_F(SafariGames, EscapeEndsTheGameWithNoScoreToStore) {
-    BestScore[kSafari] = 2000;
-    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 1500, 1000);
-    PlayWholeGame();
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSafari], 2000);
-    std::vector<std::string> heard = platform.Played();
-    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, heard.end());
-    EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
-}
-
-// The whole program: the table chosen from the main menu, a classic game
-// played to its end, and the best score read back by the high-score menu.
-class SafariFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(kTable, SafariSounds(), "safari/safari.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void TearDown() override {
-        UnloadTable(kTable);
-        GameTest::TearDown();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(SafariFromTheMenu, AClassicGamesBestScoreIsStoredAndSpokenBackByTheHighScoreMenu) {
-    Settings().Set(kSettingsApp, "Settings", "GameMode", "1");
-    Settings().Flush();
-    On("sounds/menu/mnuInstr.wav", scan::Down);  // entries 1, 2, 3
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Down);
-    On("sounds/menu/mnuSFRI.wav", scan::Return);
-    for (int i = 0; i < 60; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 700, 50);
-    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(platform.NowMs() + 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    ASSERT_GT(BestScore[kSafari], 0);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSafari"), Version), BestScore[kSafari]);
-    std::vector<std::string> played = platform.Played();
-    // The game's own end: the score, then the prompt.
-    auto end = std::find(played.begin(), played.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(end, played.end());
-    std::vector<std::string> words = NumberWords(BestScore[kSafari]);
-    EXPECT_TRUE(std::equal(words.begin(), words.end(), end + 1));
-    // The readout: Safari's name, then its best score.
-    auto readout = std::find(end, played.end(), "system/hss/scoresel.wav");
-    auto name = std::find(readout, played.end(), "sounds/menu/mnuSFRI.wav");
-    ASSERT_NE(name, played.end());
-    EXPECT_TRUE(std::equal(words.begin(), words.end(), name + 1));
 }
 
 }  // namespace

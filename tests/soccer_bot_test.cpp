@@ -6,7 +6,7 @@
 #include <chrono>
 
 #include "core/keyboard.h"
-#include "support/soccer_fixture.h"
+#include "support/table_fixture.h"
 #include "support/table_bot.h"
 #include "table/ball.h"
 #include "tables/soccer/soccer.h"

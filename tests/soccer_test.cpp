@@ -12,7 +12,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
-#include "support/soccer_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/table.h"
@@ -28,31 +28,14 @@ class SoccerRules : public SoccerTest {
 protected:
     void SetUp() override {
         SoccerTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
+        BeginPlay();
     }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
     MapCell& Cell(int x, int y) { return TableMap.Cells[x][y]; }
-    // A pass of every key as the table reads them, with `key` down, then up.
-    bool KeysWith(uint8_t key) {
-        platform.SetKeyDown(key, true);
-        PollKeyboard();
-        const bool restarted = Restarts(InPlayKeys);
-        platform.SetKeyDown(key, false);
-        PollKeyboard();
-        return Restarts(InPlayKeys) || restarted;
-    }
     // The next kick-off or striker aim: right Shift chooses the clockwise
     // sweep, and a second press shoots at its first position (heading 113).
     void ShootAtOnce() {
         platform.TapWhenSoundStarts("sounds/ScanWait.wav", scan::RightShift, 10, 30);
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::RightShift, 10, 30);
-    }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
     }
 };
 
@@ -434,130 +417,35 @@ TEST_F(SoccerRules, TheStatusReportSaysScoreGoalsAndBalls) {
     EXPECT_EQ(StartedSince(from), expected);
 }
 
-TEST_F(SoccerRules, TiltCostsABallAndTheBestScore) {
+TEST_F(SoccerRules, ATiltCostsABallAndPutsTheNextOneAtTheKickOffSpot) {
     LaunchEveryBall();
-    AnswerTheLastPrompt();
-    BestScore[kSoccerStar] = 1000;
-    Game.Score = 5000;
-    CommandKeysReleased = true;
     EXPECT_TRUE(KeysWith(scan::Return));
     EXPECT_TRUE(Game.Tilted);
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_EQ(Ball.X, 25);
     EXPECT_EQ(Ball.Y, 45);
-    Game.BallsLeft = 0;
-    CommandKeysReleased = true;
-    EXPECT_TRUE(RunUntilMainMenu([&] { KeysWith(scan::Return); }));
-    EXPECT_EQ(BestScore[kSoccerStar], 1000);
-    EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
 }
 
-// Whole matches through the table loop, as the main menu starts them.
-class SoccerGames : public SoccerTest {};
-
-TEST_F(SoccerGames, EscapeEndsTheMatchWithNoScoreAndATieIsADraw) {
-    BestScore[kSoccerStar] = 2000;
-    LoadTable();
-    platform.TapAt(platform.NowMs() + 3000, scan::Escape, 100);
-    AnswerTheLastPrompt(scan::Down);
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSoccerStar], 2000);
-    std::vector<std::string> heard = platform.Played();
-    auto horn = std::find(heard.begin(), heard.end(), "soccer/gohorn.wav");
-    ASSERT_NE(horn, heard.end());
-    std::vector<std::string> end(horn, heard.end());
-    std::vector<std::string> expected = {"soccer/gohorn.wav",   "sounds/v_GOver.wav",  "sounds/v_YSW.wav",
-                                         "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav",
-                                         "sounds/numbers/zero.wav", "soccer/v_Goals.wav", "soccer/v_NOGSBV.wav",
-                                         "sounds/numbers/zero.wav", "soccer/v_Goals.wav", "soccer/v_TGWT.wav",
-                                         "sounds/v_PAKTC.wav"};
-    EXPECT_EQ(end, expected);
-    EXPECT_TRUE(Sounds.Crowd.Empty());
-}
-
-TEST_F(SoccerGames, TheMatchIsWonOrLostByTheGoals) {
-    for (bool won : {true, false}) {
+// The end of a match: the horn, the score, the goals and who won.
+TEST_F(SoccerTest, TheMatchIsWonLostOrDrawnByTheGoals) {
+    for (int home : {3, 1, 2}) {
         LoadTable();
-        Soccer.HomeGoals = won ? 3 : 1;
+        Soccer.HomeGoals = uint8_t(home);
         Soccer.VisitorGoals = 2;
         const size_t from = Mark();
         AnswerTheLastPrompt();
         EXPECT_TRUE(RunUntilMainMenu(EndGame));
         std::vector<std::string> heard = StartedSince(from);
-        auto said = std::find(heard.begin(), heard.end(), "soccer/v_TGWWB.wav");
-        ASSERT_NE(said, heard.end());
-        EXPECT_EQ(*(said + 1), won ? "soccer/v_HomeTm.wav" : "soccer/v_Vistrs.wav");
-        EXPECT_EQ(*(said + 2), won ? "soccer/GameWon.wav" : "soccer/GameLost.wav");
+        std::vector<std::string> expected = {
+            "soccer/gohorn.wav",   "sounds/v_GOver.wav", "sounds/v_YSW.wav",  "sounds/numbers/zero.wav",
+            "sounds/v_Points.wav", "soccer/vNOGSBHT.wav", N(home),            home == 1 ? "soccer/v_Goal.wav" : "soccer/v_Goals.wav",
+            "soccer/v_NOGSBV.wav", N(2),                  "soccer/v_Goals.wav"};
+        if (home == 2) expected.push_back("soccer/v_TGWT.wav");
+        else expected.insert(expected.end(), {"soccer/v_TGWWB.wav", home == 3 ? "soccer/v_HomeTm.wav" : "soccer/v_Vistrs.wav",
+                                              home == 3 ? "soccer/GameWon.wav" : "soccer/GameLost.wav"});
+        expected.push_back("sounds/v_PAKTC.wav");
+        EXPECT_EQ(heard, expected);
     }
-}
-
-
-// A whole match from the main menu to its natural end, the fifth goal
-// against, played by a keeper who never blocks and kicks off at once: the
-// final score is spoken, stored as the best, and read back by the
-// high-score menu.
-class SoccerFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(soccer::kTable, SoccerSounds(), "soccer/soccer.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
-};
-
-TEST_F(SoccerFromTheMenu, AMatchPlayedToTheFifthGoalAgainstStoresItsScoreForTheHighScoreMenu) {
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Return);  // entry 1: Soccer Star
-    After("sounds/LReady.wav", scan::Space);
-    After("sounds/v_PAKTC.wav", scan::Space);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    // The keeper: Shift chooses a side as the kick-off waits, and shoots at
-    // the first beep of the sweep.
-    size_t seen = 0;
-    platform.OnYield([&] {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            if (e.label == "sounds/ScanWait.wav" && e.op == "loop") {
-                platform.TapAt(platform.NowMs() + 200, scan::RightShift, 40);
-                platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 300, 40);
-            }
-        }
-    });
-    platform.SetTimeLimitMs(6 * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    platform.OnYield(nullptr);
-
-    EXPECT_EQ(soccer::Soccer.VisitorGoals, 5);
-    EXPECT_FALSE(Game.Tilted);
-    ASSERT_GT(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSoccerStar], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSoccerStar"), "1.0"), Game.Score);
-    std::vector<std::string> played = platform.Played();
-    // "Your score was" the score "points", after the match.
-    auto said = std::find(played.begin(), played.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, played.end());
-    const std::vector<std::string> words = NumberWords(Game.Score);
-    EXPECT_EQ(std::vector<std::string>(said + 1, said + 1 + long(words.size())), words);
-    EXPECT_EQ(*(said + 1 + long(words.size())), "sounds/v_Points.wav");
-    // The high-score menu reads it back under the table's name.
-    auto readout = std::find(said, played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuSS.wav");
-    ASSERT_NE(from, played.end());
-    auto to = std::find_if(from + 1, played.end(), [](const std::string& l) { return l.rfind("sounds/menu/", 0) == 0; });
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), words);
 }
 
 }  // namespace

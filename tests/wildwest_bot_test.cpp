@@ -9,7 +9,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "support/table_bot.h"
-#include "support/wildwest_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/table.h"
 #include "table/table_map.h"

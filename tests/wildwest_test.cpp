@@ -1,6 +1,5 @@
 // The Wild West table on its real map: the town's events, the flipper zone
-// in both game modes and the two duels, as the player hears them, and
-// whole games to their end.
+// in both game modes and the two duels, as the player hears them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,7 +12,7 @@
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "core/startup.h"
-#include "support/wildwest_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
 #include "table/table.h"
@@ -25,40 +24,17 @@ namespace {
 
 using namespace wildwest;
 
-// How often `label` was started.
-size_t Count(const ScriptedPlatform& platform, const std::string& label) {
-    std::vector<std::string> heard = platform.Played();
-    return size_t(std::count(heard.begin(), heard.end(), label));
-}
-
 class WildWestRules : public WildWestTest {
 protected:
     void SetUp() override {
         WildWestTest::SetUp();
-        savedMode_ = GameMode;
-        GameMode = 1;
         FistDifficulty = 0;
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
+        BeginPlay(1);
     }
     void TearDown() override {
         platform.OnYield(nullptr);
-        GameMode = savedMode_;
         FistDifficulty = 0;
         WildWestTest::TearDown();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    // A pass of the in-play keys with `key` down, then one with it up.
-    bool KeysWith(uint8_t key) {
-        CommandKeysReleased = true;
-        platform.SetKeyDown(key, true);
-        PollKeyboard();
-        const bool restarted = Restarts(InPlayKeys);
-        platform.SetKeyDown(key, false);
-        PollKeyboard();
-        return Restarts(InPlayKeys) || restarted;
     }
     // Start times of `label` in the log.
     std::vector<uint64_t> StartTimes(const std::string& label) const {
@@ -93,8 +69,6 @@ protected:
             }
         });
     }
-
-    uint8_t savedMode_ = 1;
 };
 
 // ------------------------------------------------------------- the town ---
@@ -155,10 +129,10 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     EXPECT_FALSE(Town.ThievesAlerted);
     EXPECT_EQ(catchHorse(3), 200000);
     EXPECT_TRUE(Town.ThievesAlerted);
-    EXPECT_EQ(Count(platform, "wildwest/thieves.wav"), 1u);
-    size_t horseSounds = 0;
-    for (const char* h : {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}) horseSounds += Count(platform, h);
-    EXPECT_EQ(horseSounds, 4u);
+    EXPECT_EQ(Count("wildwest/thieves.wav"), 1);
+    int horseSounds = 0;
+    for (const char* h : {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}) horseSounds += Count(h);
+    EXPECT_EQ(horseSounds, 4);
 
     // A new ball clears them all.
     StartOfPlay();
@@ -185,7 +159,7 @@ TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
     EXPECT_EQ(Town.Ammunition, 12);
     EXPECT_EQ(Ball.X, 47);
     EXPECT_EQ(Ball.Y, 21);
-    EXPECT_EQ(Count(platform, "wildwest/ammo.wav"), 2u);
+    EXPECT_EQ(Count("wildwest/ammo.wav"), 2);
 }
 
 TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArrival) {
@@ -197,7 +171,7 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
     Put(14.2f, 4, heading::Left);  // the right wall from outside
     HandleCell();
     EXPECT_NEAR(Ball.X, 11.2f, 1e-5);
-    EXPECT_EQ(Count(platform, "wildwest/EGStore.wav"), 2u);
+    EXPECT_EQ(Count("wildwest/EGStore.wav"), 2);
     // From inside they are walls.
     Put(11.2f, 4, heading::Right - 8);
     HandleCell();
@@ -225,8 +199,8 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
         }
     }
     EXPECT_EQ(paid + thrown, 10);
-    EXPECT_EQ(Count(platform, "wildwest/ENormGS.wav"), size_t(paid));
-    EXPECT_EQ(Count(platform, "wildwest/EThrowGS.wav"), size_t(thrown));
+    EXPECT_EQ(Count("wildwest/ENormGS.wav"), paid);
+    EXPECT_EQ(Count("wildwest/EThrowGS.wav"), thrown);
     EXPECT_GT(paid, 0);
     EXPECT_GT(thrown, 0);
 }
@@ -249,11 +223,11 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     Put(40, 4.4f, heading::Up, 1.0f);
     HandleCell();
     EXPECT_EQ(Ball.Speed, 3.2f);
-    size_t ricochets = 0;
+    int ricochets = 0;
     for (const char* r : {"wildwest/ricocht1.wav", "wildwest/ricocht2.wav", "wildwest/ricocht3.wav",
                           "wildwest/ricocht4.wav"})
-        ricochets += Count(platform, r);
-    EXPECT_EQ(ricochets, 1u);
+        ricochets += Count(r);
+    EXPECT_EQ(ricochets, 1);
     // The bell pays double meanwhile.
     double before = Game.Score;
     Put(18, 13, heading::Up);
@@ -319,8 +293,8 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
         EXPECT_FALSE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
         EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     }
-    EXPECT_EQ(size_t(beers), Count(platform, "wildwest/DrnkBeer.wav"));
-    EXPECT_EQ(size_t(fights), Count(platform, "wildwest/KnockOut.wav"));
+    EXPECT_EQ(beers, Count("wildwest/DrnkBeer.wav"));
+    EXPECT_EQ(fights, Count("wildwest/KnockOut.wav"));
     EXPECT_GT(beers, 0);
     EXPECT_GT(fights, 0);
 
@@ -349,7 +323,7 @@ TEST_F(WildWestRules, ClassicFlipperSendsTheBallBackWithinASecondOfAShiftElseItD
     Put(25, 46.6f, heading::Down);
     EXPECT_TRUE(Restarts(HandleCell));
     EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Count(platform, "sounds/flush.wav"), 1u);
+    EXPECT_EQ(Count("sounds/flush.wav"), 1);
 }
 
 TEST_F(WildWestRules, TheDrainWarningSoundsOverTheDrainHeadingDownInClassicModeOnly) {
@@ -420,7 +394,7 @@ TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOt
     FistFight();
     EXPECT_EQ(Game.Score - before, 100000);  // difficulty 0
     EXPECT_EQ(FistDifficulty, 100);
-    EXPECT_EQ(Count(platform, "wildwest/Punch.wav"), 6u);
+    EXPECT_EQ(Count("wildwest/Punch.wav"), 6);
     // Blocks sound on the swing's side, punches on the other.
     std::vector<int64_t> swings;
     for (const SoundEvent& e : platform.SoundLog()) {
@@ -466,7 +440,7 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     EXPECT_EQ(Town.HorsesCaught, 2);
     EXPECT_TRUE(Town.HorseCaught[4]);
     EXPECT_EQ(Town.Multiplier, 2);
-    EXPECT_EQ(Count(platform, "sounds/LReady.wav"), 1u);
+    EXPECT_EQ(Count("sounds/LReady.wav"), 1);
     EXPECT_EQ(Ball.X, 25);
     EXPECT_EQ(Ball.Y, 44);
 
@@ -476,7 +450,7 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     platform.ClearSoundLog();
     Fighter([](int round, bool) { return round < 3 ? Move::BlockAndPunch : Move::Nothing; }, 150);
     FistFight();
-    EXPECT_EQ(Count(platform, "wildwest/Punch.wav"), 3u);
+    EXPECT_EQ(Count("wildwest/Punch.wav"), 3);
     EXPECT_EQ(Game.BallsLeft, 0);
     swing = StartTimes("wildwest/FistSwng.wav");
     broken = StartTimes("wildwest/BrokToof.wav");
@@ -487,7 +461,7 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     AnswerTheLastPrompt();
     // No spare ball left: the game ends.
     EXPECT_TRUE(RunUntilMainMenu(FistFight));
-    EXPECT_EQ(Count(platform, "wildwest/block.wav"), 0u);
+    EXPECT_EQ(Count("wildwest/block.wav"), 0);
 }
 
 TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWrong) {
@@ -591,7 +565,7 @@ TEST_F(WildWestGunfight, AHeldShiftFiresOnceAndAShotBesideTheWindowMisses) {
     platform.ReleaseAt(platform.NowMs() + 500, scan::RightShift);
     ShootAfterTheDraw(160);
     EXPECT_TRUE(Duel(33));
-    EXPECT_EQ(Count(platform, "wildwest/PFire.wav"), 2u);
+    EXPECT_EQ(Count("wildwest/PFire.wav"), 2);
     EXPECT_EQ(Town.Ammunition, 8);
 
     // Shots at outlaw - 2 and outlaw + 1 miss, each costing two rounds.
@@ -599,8 +573,8 @@ TEST_F(WildWestGunfight, AHeldShiftFiresOnceAndAShotBesideTheWindowMisses) {
     platform.ClearSoundLog();
     ShootAfterTheDraw({30, 30 + 3 * 109});
     EXPECT_FALSE(Duel(30));
-    EXPECT_EQ(Count(platform, "wildwest/PFire.wav"), 2u);
-    EXPECT_EQ(Count(platform, "wildwest/ShHit.wav"), 0u);
+    EXPECT_EQ(Count("wildwest/PFire.wav"), 2);
+    EXPECT_EQ(Count("wildwest/ShHit.wav"), 0);
     EXPECT_EQ(Town.Ammunition, 8);
 }
 
@@ -611,16 +585,16 @@ TEST_F(WildWestGunfight, WithNoAmmunitionTheOutlawAlwaysShootsFirst) {
         ShootAfterTheDraw(160);  // a dry click, in the window
         Game.BallsLeft = 2;
         EXPECT_FALSE(Duel(outlaw));
-        EXPECT_EQ(Count(platform, "wildwest/dryfire.wav"), 1u);
-        EXPECT_EQ(Count(platform, "wildwest/PShot.wav"), 1u);
-        EXPECT_EQ(Count(platform, "sounds/ScanBeep.wav"), size_t(outlaw + 2 - 24));  // lost at outlaw + 2
+        EXPECT_EQ(Count("wildwest/dryfire.wav"), 1);
+        EXPECT_EQ(Count("wildwest/PShot.wav"), 1);
+        EXPECT_EQ(Count("sounds/ScanBeep.wav"), outlaw + 2 - 24);  // lost at outlaw + 2
     }
 }
 
 TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlerted) {
     Put(31, 22, heading::Up);
     HandleCell();
-    EXPECT_EQ(Count(platform, "wildwest/gunfight.wav") + Count(platform, "wildwest/hung.wav"), 0u);
+    EXPECT_EQ(Count("wildwest/gunfight.wav") + Count("wildwest/hung.wav"), 0);
     int fights = 0, hangings = 0;
     LaunchEveryBall(40);
     for (int i = 0; i < 24; ++i) {
@@ -631,7 +605,7 @@ TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlerted) {
         Put(31, 22, heading::Up);
         platform.TapWhenSoundStarts("wildwest/ShDraw.wav", scan::RightShift, 160, 30);
         if (Restarts(HandleCell)) {
-            (Count(platform, "wildwest/hung.wav") > size_t(hangings) ? hangings : fights)++;
+            (Count("wildwest/hung.wav") > hangings ? hangings : fights)++;
             continue;
         }
         ++fights;
@@ -646,7 +620,7 @@ TEST_F(WildWestRules, TheJailTakesTheBall) {
     LaunchEveryBall();
     Put(47, 4, heading::Right);  // the jail, in the forge's corner
     EXPECT_TRUE(Restarts(HandleCell));
-    EXPECT_EQ(Count(platform, "wildwest/jail.wav"), 1u);
+    EXPECT_EQ(Count("wildwest/jail.wav"), 1);
     EXPECT_EQ(Game.BallsLeft, 1);
 }
 
@@ -656,7 +630,7 @@ TEST_F(WildWestRules, AnExtraBallAboveTenMillionPaysMultipliedAndTheStatusReport
     ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 3);
     EXPECT_EQ(Game.Score, 10200001);
-    EXPECT_EQ(Count(platform, "wildwest/XBall.wav"), 1u);
+    EXPECT_EQ(Count("wildwest/XBall.wav"), 1);
     ExtraBallCheck();
     EXPECT_EQ(Game.BallsLeft, 3);
 
@@ -668,93 +642,6 @@ TEST_F(WildWestRules, AnExtraBallAboveTenMillionPaysMultipliedAndTheStatusReport
                                          "sounds/v_UHave.wav", N(1),                      "sounds/v_BLeft.wav",
                                          "sounds/ball.wav"};
     EXPECT_EQ(StartedSince(from), expected);
-}
-
-// ------------------------------------------------------------ whole games ---
-
-class WildWestGames : public WildWestTest {
-protected:
-    void SetUp() override {
-        WildWestTest::SetUp();
-        savedMode_ = GameMode;
-        platform.SetTimeLimitMs(platform.NowMs() + 3 * 3600 * 1000);
-    }
-    void TearDown() override {
-        platform.OnYield(nullptr);
-        GameMode = savedMode_;
-        WildWestTest::TearDown();
-    }
-    // Plays a game as the main menu starts it; true when it ended by itself.
-    bool PlayGame() {
-        LaunchEveryBall(12);
-        AnswerTheLastPrompt(scan::Space);
-        return RunUntilMainMenu([] { RunTable(kTable); });
-    }
-    // The number said after "your score was".
-    std::vector<std::string> FinalScoreWords() const {
-        std::vector<std::string> heard = platform.Played(), words;
-        auto at = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-        if (at == heard.end()) return words;
-        for (++at; at != heard.end() && *at != "sounds/v_Points.wav"; ++at) words.push_back(*at);
-        return words;
-    }
-    uint8_t savedMode_ = 1;
-};
-
-TEST_F(WildWestGames, AClassicGameLeftAloneDrainsEveryBallAndStoresItsScore) {
-    GameMode = 1;
-    BestScore[kWildWest] = 0;
-    ASSERT_TRUE(PlayGame());
-    EXPECT_EQ(Game.BallsLeft, 0);
-    EXPECT_GT(Game.Score, 0);
-    EXPECT_FALSE(FinalScoreWords().empty());
-    EXPECT_EQ(BestScore[kWildWest], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), Version), Game.Score);
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
-    EXPECT_TRUE(Sounds.Ambience.Empty());
-}
-
-TEST_F(WildWestGames, AnAccessibleGameEndsWithItsLastBallAndABetterScoreIsStored) {
-    GameMode = 0;
-    BestScore[kWildWest] = 1;
-    // A player who takes the right side at every drain and shoots at the
-    // saloon door; fights in the saloon are not fought back.
-    platform.OnYield([this, seen = size_t(0)]() mutable {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            if (e.op == "loop" && e.label == "sounds/ScanWait.wav") platform.TapAt(e.ms + 300, scan::RightShift, 40);
-            if (e.op == "play" && e.label == "wildwest/ScanDoor.wav") platform.TapAt(e.ms + 5, scan::LeftShift, 40);
-        }
-    });
-    ASSERT_TRUE(PlayGame());
-    EXPECT_EQ(Game.BallsLeft, 0);
-    ASSERT_GT(Game.Score, 1);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), Version), Game.Score);
-    std::vector<std::string> heard = platform.Played();
-    auto over = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(over, heard.end());
-    EXPECT_EQ(*(over + 1), "sounds/v_NHTS.wav");
-}
-
-TEST_F(WildWestGames, ATiltedGameStoresNothing) {
-    GameMode = 1;
-    BestScore[kWildWest] = 1;
-    for (int i = 0; i < 3; ++i) platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Return, 3000, 50);
-    ASSERT_TRUE(PlayGame());
-    EXPECT_TRUE(Game.Tilted);
-    EXPECT_EQ(BestScore[kWildWest], 1);
-    EXPECT_EQ(Count(platform, "sounds/v_NHTS.wav"), 0u);
-}
-
-TEST_F(WildWestGames, EscapeEndsTheGameWithNoScore) {
-    GameMode = 1;
-    BestScore[kWildWest] = 1;
-    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 4000, 50);
-    ASSERT_TRUE(PlayGame());
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(FinalScoreWords(), (std::vector<std::string>{"sounds/numbers/zero.wav"}));
-    EXPECT_EQ(BestScore[kWildWest], 1);
 }
 
 }  // namespace

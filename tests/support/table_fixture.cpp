@@ -1,11 +1,13 @@
 #include "support/table_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/settings.h"
 #include "core/startup.h"
 #include "platform/platform.h"
 #include "table/table.h"
@@ -70,10 +72,16 @@ std::vector<ArchiveMember> TableMembers(const TableDesc& table, const StandInSou
     return members;
 }
 
+std::vector<ArchiveMember> ProgramMembers(const TableCase& table) {
+    std::vector<ArchiveMember> members = TableMembers(table.table, table.sounds(), table.mapSource);
+    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+    return members;
+}
+
 void TableTest::SetUp() {
     GameTest::SetUp();
-    sounds_ = StandIns();
-    UseArchive(TableMembers(Table(), sounds_, MapSource()), false);
+    sounds_ = case_.sounds();
+    UseArchive(TableMembers(Table(), sounds_, case_.mapSource), false);
     InitGame();  // the shared sounds, the settings and the jingles, as at start-up
     platform.ClearSoundLog();
 }
@@ -85,6 +93,31 @@ void TableTest::TearDown() {
 }
 
 void TableTest::LoadTable() { tamblor::LoadTable(Table()); }
+
+void TableTest::BeginPlay(uint8_t mode) {
+    GameMode = mode;
+    LoadTable();
+    Game.GameRunning = true;  // as the ball entry sets it
+    if (Table().startOfPlay) Table().startOfPlay();
+    platform.ClearSoundLog();
+}
+
+void TableTest::Put(float x, float y, float direction, float speed) { Ball = {x, y, direction, speed}; }
+
+bool TableTest::KeysWith(uint8_t key) {
+    CommandKeysReleased = true;
+    platform.SetKeyDown(key, true);
+    PollKeyboard();
+    const bool restarted = Restarts(InPlayKeys);
+    platform.SetKeyDown(key, false);
+    PollKeyboard();
+    return Restarts(InPlayKeys) || restarted;
+}
+
+int TableTest::Count(const std::string& label) const {
+    const std::vector<std::string> heard = platform.Played();
+    return int(std::count(heard.begin(), heard.end(), label));
+}
 
 uint32_t TableTest::SoundMs(const std::string& member) const { return LengthOf(sounds_, member); }
 

@@ -32,23 +32,46 @@ struct StandInSounds {
     std::set<std::string> stereo;               // members played with the stereo player
 };
 
+// A table as the tests play it: its description, the stand-ins of its
+// sounds, its map, and how a whole game of it is played from the menu.
+struct TableCase {
+    const char* name;  // names the tests run for every table
+    const TableDesc& table;
+    StandInSounds (*sounds)();
+    const char* mapSource;
+    bool keepsScoreOnEscape;  // Escape in play ends the game with what was scored
+    uint32_t escapeAtMs;      // a whole game is left with Escape this long after the launch; 0: played to its end
+    // What the table's own end of a whole game sounds like; nullptr for nothing more.
+    void (*checkEnd)(const std::vector<std::string>& played);
+};
+extern const TableCase kPacManCase, kSoccerCase, kHeistCase, kSafariCase, kHauntedCase, kWildWestCase;
+extern const TableCase* const kEveryTable[6];
+
 // Standard members, the shared in-play prompts, every sound the table
 // creates or names in `extra`, its intro, the taunts, and its map.
 std::vector<ArchiveMember> TableMembers(const TableDesc& table, const StandInSounds& sounds,
                                         const std::string& mapSource);
+// The same for a case, with the menus' voices too: the whole program's archive.
+std::vector<ArchiveMember> ProgramMembers(const TableCase& table);
 
 class TableTest : public GameTest {
 protected:
-    // The table and the lengths of its sounds; called once in SetUp.
-    virtual const TableDesc& Table() const = 0;
-    virtual StandInSounds StandIns() const = 0;
-    virtual std::string MapSource() const = 0;
-
+    explicit TableTest(const TableCase& table) : case_(table) {}
     void SetUp() override;
     void TearDown() override;
 
+    const TableDesc& Table() const { return case_.table; }
     // Loads the table (the main menu's first step).
     void LoadTable();
+    // Loads the table in `mode` and begins play as a ball entry does; the
+    // sound log starts empty.
+    void BeginPlay(uint8_t mode = 0);
+    void Put(float x, float y, float direction, float speed = 3.0f);
+    // A pass of the in-play keys with `key` down, then one with it up; true
+    // when either left for a new ball entry.
+    bool KeysWith(uint8_t key);
+    // How often `label` was started.
+    int Count(const std::string& label) const;
     // Length of a stand-in sound.
     uint32_t SoundMs(const std::string& member) const;
     // Ops of the sound log on `label`, as "op:value" strings.
@@ -71,8 +94,23 @@ protected:
     // The voice of a number word.
     static std::string N(int n) { return "sounds/numbers/" + std::to_string(n) + ".wav"; }
 
+    const TableCase& case_;
+
 private:
     StandInSounds sounds_;
 };
+
+// The fixture of one table.
+template <const TableCase& C>
+class TableTestOf : public TableTest {
+protected:
+    TableTestOf() : TableTest(C) {}
+};
+using PacManTest = TableTestOf<kPacManCase>;
+using SoccerTest = TableTestOf<kSoccerCase>;
+using HeistTest = TableTestOf<kHeistCase>;
+using SafariTest = TableTestOf<kSafariCase>;
+using HauntedTest = TableTestOf<kHauntedCase>;
+using WildWestTest = TableTestOf<kWildWestCase>;
 
 }  // namespace tamblor::test

@@ -1,0 +1,217 @@
+// What every table's games share, each table on its own rules and map: a
+// tilt, Escape in play, and a whole game chosen from the main menu, its
+// score spoken, stored over an older best and read back by the high-score
+// menu.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "audio/sound.h"
+#include "audio/speech.h"
+#include "core/app.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
+#include "core/startup.h"
+#include "support/table_fixture.h"
+#include "table/ball.h"
+#include "table/table.h"
+
+namespace tamblor::test {
+namespace {
+
+std::string StoredKey(const TableDesc& table) { return std::string("HS") + FactsOfTable(table.id).keyName; }
+
+class EveryTable : public TableTest, public ::testing::WithParamInterface<const TableCase*> {
+protected:
+    EveryTable() : TableTest(*GetParam()) {}
+    int Id() const { return Table().id; }
+    // A game from its launch prompt, as the main menu starts one, until it ends.
+    bool PlayAGame() {
+        LaunchEveryBall();
+        AnswerTheLastPrompt();
+        return RunUntilMainMenu([] {
+            Relaunch();
+            PlayFromBallEntry();
+        });
+    }
+    // Presses `key` every half second from `fromMs` on while `when` holds
+    // (a press in a spoken cue is spent); `when` is asked on every pass.
+    void PressWhile(uint8_t key, uint64_t fromMs, std::function<bool()> when) {
+        platform.OnYield([this, key, when, next = fromMs]() mutable {
+            if (!when() || platform.NowMs() < next) return;
+            platform.TapAt(platform.NowMs() + 1, key, 50);
+            next = platform.NowMs() + 500;
+        });
+    }
+    void TearDown() override {
+        platform.OnYield(nullptr);
+        TableTest::TearDown();
+    }
+    void ExpectTheTableReleased() {
+        for (const TableSound& s : Table().sounds) EXPECT_TRUE(s.slot->Empty()) << s.member;
+        EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
+    }
+};
+
+TEST_P(EveryTable, ATiltCostsABallAndATiltedGameNeitherCheersNorStoresABetterScore) {
+    BestScore[Id()] = 999999;  // more than half a second of play scores
+    LoadTable();
+    Game.BallsLeft = 1;
+    // Enter while the ball is heard rolling; once tilted, the score beats the best.
+    PressWhile(scan::Return, 0, [this] {
+        if (Game.Tilted) Game.Score = 1000000;
+        return platform.IsLabelPlaying("sounds/ball.wav");
+    });
+    const int flushes = platform.FlushCount();
+    EXPECT_TRUE(PlayAGame());  // two tilts: the second at the last ball
+    EXPECT_TRUE(Game.Tilted);
+    EXPECT_EQ(Count("sounds/tilt.wav"), 2);
+    EXPECT_EQ(BestScore[Id()], 999999);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", StoredKey(Table())), Version), 999999);
+    EXPECT_EQ(platform.FlushCount(), flushes + 1);  // saved all the same
+    EXPECT_EQ(Count("sounds/v_NHS.wav"), 0);
+    EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
+    ExpectTheTableReleased();
+}
+
+TEST_P(EveryTable, EscapeInPlayEndsTheGameKeepingTheScoreOnlyWhereTheTableKeepsIt) {
+    BestScore[Id()] = 1;
+    LoadTable();
+    PressWhile(scan::Escape, platform.NowMs() + 4000, [] { return Game.GameRunning; });
+    const int flushes = platform.FlushCount();
+    EXPECT_TRUE(PlayAGame());
+    const std::vector<std::string> heard = platform.Played();
+    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
+    ASSERT_NE(said, heard.end());
+    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
+    EXPECT_EQ(platform.FlushCount(), flushes + 1);
+    if (case_.keepsScoreOnEscape) {
+        // The best, beaten during play too.
+        EXPECT_GT(Game.Score, 1);
+        EXPECT_EQ(BestScore[Id()], Game.Score);
+        EXPECT_EQ(DecodeScore(platform.Stored("Settings", StoredKey(Table())), Version), Game.Score);
+        EXPECT_EQ(*(said - 1), "sounds/v_NHTS.wav");
+        EXPECT_EQ(Count("sounds/v_NHS.wav"), 1);
+    } else {
+        EXPECT_EQ(Game.Score, 0);
+        EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
+        EXPECT_EQ(BestScore[Id()], 1);
+        EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
+    }
+    ExpectTheTableReleased();
+}
+
+INSTANTIATE_TEST_SUITE_P(, EveryTable, ::testing::ValuesIn(kEveryTable),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+// The whole program: the table chosen from the main menu with an older best
+// stored, a game played to its end (or left with Escape where the table
+// keeps the score) in a game mode as stored, by a player who launches every
+// ball, chooses a side as an aim waits and fires a moment into every sweep;
+// then the high scores heard and the program left.
+struct ProgramCase {
+    const TableCase* table;
+    uint8_t mode;
+};
+
+class WholeProgram : public GameTest, public ::testing::WithParamInterface<ProgramCase> {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        UseArchive(ProgramMembers(*GetParam().table), false);
+        WriteMenuLooseFiles();
+    }
+    void TearDown() override {
+        platform.OnYield(nullptr);
+        UnloadTable(GetParam().table->table);
+        GameTest::TearDown();
+    }
+    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
+    void Player() {
+        platform.OnYield([this, seen = size_t(0), aiming = false, over = false, shots = uint64_t(0)]() mutable {
+            const std::vector<SoundEvent>& log = platform.SoundLog();
+            for (; seen < log.size(); ++seen) {
+                const SoundEvent& e = log[seen];
+                const uint64_t now = platform.NowMs();
+                if (e.label == "sounds/ball.wav" && e.op == "loop") aiming = false;
+                if (e.label == "sounds/ScanWait.wav" && e.op == "loop") platform.TapAt(now + 200, scan::RightShift, 40);
+                if (e.op != "play") continue;
+                if (e.label == "sounds/LReady.wav") platform.TapAt(now + 400, scan::Space, 80);
+                if (e.label == "sounds/v_GOver.wav") over = true;
+                if (e.label == "sounds/v_PAKTC.wav" && over) platform.TapAt(now + 800, scan::Space, 80);
+                if (!aiming && (e.label == "sounds/ScanBeep.wav" || e.label.find("/Scan") != std::string::npos)) {
+                    // A moment into the sweep, never the same twice running.
+                    aiming = true;
+                    const uint64_t at = now + 300 + (shots++ * 797) % 3000;
+                    platform.TapAt(at, scan::LeftShift, 40);
+                    platform.TapAt(at, scan::RightShift, 40);
+                }
+            }
+        });
+    }
+};
+
+TEST_P(WholeProgram, AGameFromTheMenuIsStoredAndItsScoreSpokenThenAndByTheHighScoreMenu) {
+    const TableCase& c = *GetParam().table;
+    const int id = c.table.id;
+    const TableFacts& facts = FactsOfTable(id);
+    platform.StoredSettings()[{kSettingsApp, "Settings", StoredKey(c.table)}] = EncodeScore(1, RunningVersion());
+    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = std::to_string(GetParam().mode);
+    // Down the main menu to the table (the first entry is said as the instructions end).
+    for (int t = 0; t < id; ++t) On(t == 0 ? "sounds/menu/mnuInstr.wav" : FactsOfTable(t).menuName, scan::Down);
+    On(id == 0 ? "sounds/menu/mnuInstr.wav" : facts.menuName, scan::Return);
+    Player();
+    if (c.escapeAtMs) platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, c.escapeAtMs, 50);
+    // The fresh menu: up to the high scores, hear them, and leave.
+    for (const char* entry : {"sounds/menu/mnuInstr.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuOMenu.wav",
+                              "sounds/menu/mnuHMenu.wav"})
+        On(entry, scan::Up);
+    On("sounds/menu/mnuHighS.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Return);
+    On("system/hss/scoresel.wav", scan::Escape);
+    On("sounds/menu/mnuHighS.wav", scan::Escape);
+    platform.SetTimeLimitMs(12ull * 3600 * 1000);
+    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+    platform.OnYield(nullptr);
+
+    EXPECT_FALSE(Game.Tilted);
+    EXPECT_EQ(GameMode, GetParam().mode);
+    ASSERT_GT(Game.Score, 1);
+    EXPECT_EQ(BestScore[id], Game.Score);
+    EXPECT_EQ(DecodeScore(platform.Stored("Settings", StoredKey(c.table)), Version), Game.Score);
+    const std::vector<std::string> played = platform.Played();
+    EXPECT_EQ(std::count(played.begin(), played.end(), "sounds/v_NHS.wav"), 1);  // the older best, beaten in play
+    // Stored at once, then said: the new best, the score and its words.
+    const std::vector<std::string> words = NumberWords(Game.Score);
+    std::vector<std::string> end = {"sounds/v_GOver.wav", "sounds/v_NHTS.wav", "sounds/v_YSW.wav"};
+    end.insert(end.end(), words.begin(), words.end());
+    end.push_back("sounds/v_Points.wav");
+    auto over = std::search(played.begin(), played.end(), end.begin(), end.end());
+    ASSERT_NE(over, played.end()) << PlayedList();
+    if (c.checkEnd) c.checkEnd(played);
+    // The high-score menu says the table's name, then the same words, and no more of them.
+    auto readout = std::find(over, played.end(), "system/hss/scoresel.wav");
+    auto name = std::find(readout, played.end(), facts.menuName);
+    ASSERT_GT(played.end() - name, long(words.size()) + 1);
+    EXPECT_TRUE(std::equal(words.begin(), words.end(), name + 1));
+    EXPECT_NE((name + 1 + long(words.size()))->rfind("sounds/numbers/", 0), 0u);
+    EXPECT_EQ(platform.LiveBuffers(), 0);
+}
+
+std::vector<ProgramCase> ProgramCases() {
+    std::vector<ProgramCase> cases;
+    for (const TableCase* table : kEveryTable) {
+        cases.push_back({table, 0});
+        if (table->table.hasFlippers) cases.push_back({table, 1});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(, WholeProgram, ::testing::ValuesIn(ProgramCases()), [](const auto& info) {
+    return std::string(info.param.table->name) + (info.param.table->table.hasFlippers
+                                                       ? (info.param.mode ? "_Classic" : "_Accessible")
+                                                       : "");
+});
+
+}  // namespace
+}  // namespace tamblor::test
