@@ -47,6 +47,11 @@ protected:
         platform.OnYield(nullptr);
         TableTest::TearDown();
     }
+    std::string MusicMember() const {
+        for (const TableSound& s : Table().sounds)
+            if (s.slot == Table().music) return s.member;
+        return "";
+    }
     void ExpectTheTableReleased() {
         for (const TableSound& s : Table().sounds) EXPECT_TRUE(s.slot->Empty()) << s.member;
         EXPECT_FALSE(platform.IsLabelPlaying("sounds/ball.wav"));
@@ -99,6 +104,55 @@ TEST_P(EveryTable, EscapeInPlayEndsTheGameKeepingTheScoreOnlyWhereTheTableKeepsI
         EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
     }
     ExpectTheTableReleased();
+}
+
+TEST_P(EveryTable, AnExtraBallAboveEachLevelComesOnceItsVoiceHeardOverTheSilencedLoops) {
+    BeginPlay();
+    const double every = case_.extraBallEvery;
+    const int spares = Game.BallsLeft, factor = case_.doubleScore ? case_.doubleScore() : 1;
+    sndBall.Play(true);
+    Table().music->SetVolume(-700);
+    Game.Score = every;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, spares);  // not above it yet
+    Game.Score = every + 1;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, spares + 1);
+    EXPECT_EQ(Game.Score, every + 1 + 100000 * factor);
+    EXPECT_EQ(Game.ExtraBallLevel, 2);
+    EXPECT_EQ(Count(case_.extraBallVoice), 1);
+    // The ball and the music back at the levels they had.
+    const std::vector<std::string> ball = Ops("sounds/ball.wav"), music = Ops(MusicMember());
+    EXPECT_NE(std::find(ball.begin(), ball.end(), "volume:-10000"), ball.end());
+    EXPECT_EQ(ball.back(), "volume:0");
+    EXPECT_NE(std::find(music.begin(), music.end(), "volume:-10000"), music.end());
+    EXPECT_EQ(music.back(), "volume:-700");
+    ExtraBallCheck();
+    Game.Score = 2 * every;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, spares + 1);
+    Game.Score = 2 * every + 1;
+    ExtraBallCheck();
+    EXPECT_EQ(Game.BallsLeft, spares + 2);
+}
+
+TEST_P(EveryTable, TheStatusReportSaysThePointsTheTablesOwnWordsAndTheBallsLeft) {
+    BeginPlay();
+    // A fresh game, then one with a single ball to say.
+    for (int spares : {int(Game.BallsLeft), case_.countsBallInPlay ? 0 : 1}) {
+        Game.BallsLeft = uint8_t(spares);
+        sndBall.Play(true);
+        const size_t from = Mark();
+        Table().statusReport();
+        const int balls = spares + (case_.countsBallInPlay ? 1 : 0);
+        std::vector<std::string> expected = {"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav"};
+        expected.insert(expected.end(), case_.statusWords.begin(), case_.statusWords.end());
+        expected.insert(expected.end(), {"sounds/v_UHave.wav", N(balls),
+                                         balls == 1 ? "sounds/v_BLeft.wav" : "sounds/v_BsLeft.wav", "sounds/ball.wav"});
+        std::vector<std::string> heard = StartedSince(from);
+        heard.resize(std::min(heard.size(), expected.size()));
+        EXPECT_EQ(heard, expected);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, EveryTable, ::testing::ValuesIn(kEveryTable),

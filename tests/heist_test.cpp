@@ -480,28 +480,6 @@ TEST_F(HeistRules, TheJackpotPaysNineHundredThousandOrAMillionTimesOneToThree) {
         EXPECT_NE(std::find(heard.begin(), heard.end(), voice), heard.end()) << voice;
 }
 
-TEST_F(HeistRules, ExtraBallsEveryTwentyMillionAndTheStatusReport) {
-    Game.Score = 19000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 2);
-    Heist.Multiplier = 2;
-    Game.Score = 20000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.ExtraBallLevel, 2);
-    EXPECT_EQ(Game.Score, 20200001);
-    EXPECT_EQ(Count("heist/xtraball.wav"), 1);
-
-    Game.Score = 0;
-    Game.BallsLeft = 0;
-    size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                         "sounds/v_UHave.wav", N(1),                      "sounds/v_BLeft.wav",
-                                         "sounds/ball.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
-}
-
 TEST_F(HeistRules, MusicKeysWorkAtOnceButEachBallStartsTheMusicAtMinusFive) {
     MusicVolume[kHeist] = -2400;
     for (int i = 0; i < 3; ++i) {

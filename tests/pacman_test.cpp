@@ -431,36 +431,6 @@ TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) 
     EXPECT_FALSE(PacMan.FruitPresent);
 }
 
-TEST_F(PacManRules, AnExtraBallEveryTenMillionOnceAndTheStatusReport) {
-    Game.Score = 10000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 2);  // not above it yet
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.Score, 10100001);
-    EXPECT_EQ(Game.ExtraBallLevel, 2);
-    std::vector<std::string> siren = Ops("pacman/Siren.wav");
-    EXPECT_NE(std::find(siren.begin(), siren.end(), "volume:-10000"), siren.end());
-    EXPECT_EQ(siren.back(), "volume:0");
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    Game.Score = 20000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 4);
-
-    // At the start of a game the report says three balls (spares and the one in play).
-    Game.Score = 0;
-    Game.BallsLeft = 2;
-    size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {"sounds/v_UHave.wav",  "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                         "pacman/v_NOTC.wav",   "sounds/numbers/zero.wav", "pacman/v_Tables.wav",
-                                         "sounds/v_UHave.wav",  N(3),                      "sounds/v_BsLeft.wav",
-                                         "sounds/ball.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
-}
-
 TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
     auto steps = [&](float speed, uint32_t ms) {
         Put(12, 9, heading::Right, speed);

@@ -418,24 +418,5 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     EXPECT_EQ(Game.Score, 310000);
 }
 
-TEST_F(SafariRules, ExtraBallsAndStatus) {
-    Game.Score = 10000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 2);
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.Score, 10100001);
-    EXPECT_EQ(Count("Safari/xtraball.wav"), 1);
-
-    Game.Score = 0;
-    Game.BallsLeft = 2;
-    size_t from = Mark();
-    StatusReport();
-    EXPECT_EQ(StartedSince(from),
-              (std::vector<std::string>{"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                        "sounds/v_UHave.wav", N(3), "sounds/v_BsLeft.wav", "sounds/ball.wav"}));
-}
-
 }  // namespace
 }  // namespace tamblor::test

@@ -387,36 +387,6 @@ TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfte
     EXPECT_FALSE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
 }
 
-TEST_F(SoccerRules, ExtraBallsAboveEachTenMillionAddAPlainHundredThousand) {
-    Soccer.Multiplier = 2;
-    Game.Score = 10000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 5);
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 6);
-    EXPECT_EQ(Game.Score, 10100001);
-    EXPECT_EQ(Ops("soccer/crowd.wav").back(), "volume:0");
-    Game.Score = 20000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 6);
-}
-
-TEST_F(SoccerRules, TheStatusReportSaysScoreGoalsAndBalls) {
-    Game.Score = 0;
-    Soccer.HomeGoals = 1;
-    Soccer.VisitorGoals = 2;
-    Game.BallsLeft = 3;
-    sndBall.Play(true);
-    const size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {
-        "sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav", N(1),
-        "soccer/v_Goal.wav",  "soccer/v_NOGSBV.wav",     N(2),                  "soccer/v_Goals.wav",  "sounds/v_UHave.wav",
-        N(3),                 "sounds/v_BsLeft.wav",     "sounds/ball.wav",     "soccer/crowd.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
-}
-
 TEST_F(SoccerRules, ATiltCostsABallAndPutsTheNextOneAtTheKickOffSpot) {
     LaunchEveryBall();
     EXPECT_TRUE(KeysWith(scan::Return));

@@ -624,25 +624,5 @@ TEST_F(WildWestRules, TheJailTakesTheBall) {
     EXPECT_EQ(Game.BallsLeft, 1);
 }
 
-TEST_F(WildWestRules, AnExtraBallAboveTenMillionPaysMultipliedAndTheStatusReport) {
-    Town.Multiplier = 2;
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.Score, 10200001);
-    EXPECT_EQ(Count("wildwest/XBall.wav"), 1);
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-
-    Game.Score = 0;
-    Game.BallsLeft = 0;
-    size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                         "sounds/v_UHave.wav", N(1),                      "sounds/v_BLeft.wav",
-                                         "sounds/ball.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
-}
-
 }  // namespace
 }  // namespace tamblor::test

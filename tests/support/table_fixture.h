@@ -33,12 +33,22 @@ struct StandInSounds {
 };
 
 // A table as the tests play it: its description, the stand-ins of its
-// sounds, its map, and how a whole game of it is played from the menu.
+// sounds, its map, and what the tests expect of the rules every table has.
 struct TableCase {
     const char* name;  // names the tests run for every table
     const TableDesc& table;
     StandInSounds (*sounds)();
     const char* mapSource;
+    // The extra ball: above each `extraBallEvery` points, said by its voice.
+    double extraBallEvery;
+    const char* extraBallVoice;
+    // Doubles the table's own score multiplier and gives what the extra
+    // ball's 100000 points are then multiplied by; nullptr without one.
+    int (*doubleScore)();
+    // The status report of a fresh game: the table's words between the
+    // points and the balls, and whether the ball in play counts as a ball left.
+    std::vector<std::string> statusWords;
+    bool countsBallInPlay;
     bool keepsScoreOnEscape;  // Escape in play ends the game with what was scored
     uint32_t escapeAtMs;      // a whole game is left with Escape this long after the launch; 0: played to its end
     // What the table's own end of a whole game sounds like; nullptr for nothing more.
