@@ -4,9 +4,6 @@
 // escape the field.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <iostream>
-
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "support/table_fixture.h"
@@ -17,13 +14,7 @@
 namespace tamblor::test {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kGamesPerMode = 4;  // the sanitizers slow every step: a few games for memory faults, not coverage
-#else
-constexpr int kGamesPerMode = 100;
-#endif
 constexpr uint64_t kGameBudgetMs = 15 * 60 * 1000;  // then the bot leaves with Escape
-constexpr uint64_t kStallLimitMs = 3 * 60 * 1000;
 constexpr double kSaveChance = 0.95;  // how often the bot flips in time at the drain
 constexpr double kThrowChance = 0.93;  // how often it throws as a gravestone sounds
 
@@ -144,47 +135,23 @@ private:
 class HauntedBotTest : public HauntedTest {};
 
 TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
-    const auto started = std::chrono::steady_clock::now();
-    const uint32_t guardResets = FieldGuardResets;
-    const int games = BotGames(kGamesPerMode);
-    platform.SetTimeLimitMs(uint64_t(2 * games + 1) * 24 * 3600 * 1000);
     BotFigures classic, accessible;
-    for (int mode = 1; mode >= 0; --mode) {
-        GameMode = uint8_t(mode);
-        BotFigures& figures = mode == 1 ? classic : accessible;
-        HauntedBot bot(platform, figures);
-        const auto from = std::chrono::steady_clock::now();
-        for (int game = 0; game < games; ++game)
-            bot.PlayGame(haunted::kTable, uint64_t(9001 + game + 1000 * mode), kGameBudgetMs);
-        ReportBotFigures(mode == 1 ? "classic" : "accessible", figures,
-               std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
-    }
-    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::cout << "[ bot ] both modes: " << wallSeconds << " s of wall time" << std::endl;
-
-    for (const BotFigures* figures : {&classic, &accessible}) {
-        EXPECT_EQ(figures->games, games);
-        EXPECT_LE(figures->longestStallMs, kStallLimitMs);
-    }
-    EXPECT_EQ(FieldGuardResets, guardResets);
-#if !defined(__SANITIZE_ADDRESS__)
-    const char* const everywhere[] = {
-        "monster woken", "double score", "ball grabbed", "wind raised", "grave trap", "fire lit", "ball burnt",
-        "spooky effect", "spooky creak", "spooky zone that pays", "letter G", "letter R", "letter A", "letter V",
-        "letter E", "tomb mode", "tomb mode with fewer stones down", "grave", "bumper", "hard wall", "game over"};
-    auto reached = [](const BotFigures& f, const char* event) { return f.events.count(event) ? f.events.at(event) : 0; };
+    HauntedBot classicBot(platform, classic), accessibleBot(platform, accessible);
+    BotSession session(platform, haunted::kTable, kGameBudgetMs);
+    const int games = BotGames(100, 4);  // under the sanitizers for memory faults, not coverage
+    session.Play(classicBot, 1, games, 10001, 1, "classic");
+    session.Play(accessibleBot, 0, games, 9001, 1, "accessible");
+    if (kSanitized) return;
     for (const BotFigures* figures : {&classic, &accessible})
-        for (const char* event : everywhere) EXPECT_GT(reached(*figures, event), 0) << event;
-    EXPECT_GT(reached(classic, "drain saved"), 0);
-    EXPECT_GT(reached(classic, "drain lost"), 0);
-    EXPECT_GT(reached(accessible, "drain shot"), 0);
-    EXPECT_EQ(reached(accessible, "drain lost"), 0);
-    EXPECT_GT(reached(classic, "tomb mode with all six stones down") +
-                  reached(accessible, "tomb mode with all six stones down"),
-              0);
-    EXPECT_GT(reached(classic, "extra ball") + reached(accessible, "extra ball"), 0);
-    EXPECT_LT(wallSeconds, 120);
-#endif
+        ExpectReached({figures}, {"monster woken", "double score", "ball grabbed", "wind raised", "grave trap",
+                                  "fire lit", "ball burnt", "spooky effect", "spooky creak", "spooky zone that pays",
+                                  "letter G", "letter R", "letter A", "letter V", "letter E", "tomb mode",
+                                  "tomb mode with fewer stones down", "grave", "bumper", "hard wall", "game over"},
+                      figures == &classic ? "classic: " : "accessible: ");
+    ExpectReached({&classic}, {"drain saved", "drain lost"}, "classic: ");
+    ExpectReached({&accessible}, {"drain shot"}, "accessible: ");
+    EXPECT_EQ(accessible.events.count("drain lost"), 0u);
+    ExpectReached({&classic, &accessible}, {"tomb mode with all six stones down", "extra ball"});
 }
 
 }  // namespace

@@ -4,23 +4,64 @@
 #include <cstdlib>
 #include <iostream>
 
+#include <gtest/gtest.h>
+
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/settings.h"
+#include "table/ball.h"
 #include "table/table.h"
 
 namespace tamblor::test {
 
 namespace {
 constexpr uint64_t kRefireAfterMs = 2000;  // a shot the scan did not take
+constexpr uint64_t kStallLimitMs = 3 * 60 * 1000;
 
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 }  // namespace
 
-int BotGames(int fallback) {
+int BotGames(int games, int sanitized) {
     const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : fallback;
+    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : kSanitized ? sanitized : games;
+}
+
+void ExpectReached(std::initializer_list<const BotFigures*> figures, const std::vector<std::string>& events,
+                   const std::string& where) {
+    for (const std::string& event : events) {
+        int reached = 0;
+        for (const BotFigures* f : figures) reached += f->events.count(event) ? f->events.at(event) : 0;
+        EXPECT_GT(reached, 0) << where << event;
+    }
+}
+
+BotSession::BotSession(ScriptedPlatform& platform, const TableDesc& table, uint64_t budgetMs, uint64_t quietLimitMs)
+    : platform_(platform), table_(table), budgetMs_(budgetMs), quietLimitMs_(quietLimitMs),
+      guardResets_(FieldGuardResets), started_(std::chrono::steady_clock::now()) {}
+
+BotSession::~BotSession() {
+    EXPECT_EQ(FieldGuardResets, guardResets_);
+    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    if (!kSanitized) {
+        EXPECT_LT(wallSeconds, 120);
+    }
+}
+
+void BotSession::Play(TableBot& bot, uint8_t mode, int count, uint64_t first, uint64_t step, const std::string& label) {
+    const auto from = std::chrono::steady_clock::now();
+    const int games = bot.Figures().games;
+    GameMode = mode;
+    platform_.SetTimeLimitMs(platform_.NowMs() + uint64_t(count + 1) * 24 * 3600 * 1000);
+    for (int game = 0; game < count; ++game) bot.PlayGame(table_, first + uint64_t(game) * step, budgetMs_);
+    ReportBotFigures(label, bot.Figures(), std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
+    const BotFigures& f = bot.Figures();
+    EXPECT_EQ(f.games - games, count) << label;
+    EXPECT_LE(f.longestStallMs, kStallLimitMs) << label;
+    if (quietLimitMs_) {
+        EXPECT_LE(f.longestQuietMs, quietLimitMs_) << label;
+    }
 }
 
 void ReportBotFigures(const std::string& label, const BotFigures& f, double wallSeconds) {
