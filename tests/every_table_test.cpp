@@ -14,6 +14,7 @@
 #include "core/startup.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
+#include "table/play.h"
 #include "table/table.h"
 
 namespace tamblor::test {
@@ -157,6 +158,100 @@ TEST_P(EveryTable, TheStatusReportSaysThePointsTheTablesOwnWordsAndTheBallsLeft)
 
 INSTANTIATE_TEST_SUITE_P(, EveryTable, ::testing::ValuesIn(kEveryTable),
                          [](const auto& info) { return std::string(info.param->name); });
+
+// A ball found off the field is put back in the middle, heading up, in the
+// same step (Pac Man puts it back at one of its starts).
+struct GuardCase {
+    const TableCase* table;
+    float x, y, direction;  // off the field
+};
+
+class FieldGuard : public TableTest, public ::testing::WithParamInterface<GuardCase> {
+protected:
+    FieldGuard() : TableTest(*GetParam().table) {}
+};
+
+TEST_P(FieldGuard, AnEscapedBallIsPutBackInTheMiddleHeadingUp) {
+    BeginPlay();
+    const uint32_t resets = FieldGuardResets;
+    Put(GetParam().x, GetParam().y, GetParam().direction, 1.5f);
+    Table().handleCell();
+    EXPECT_EQ(Ball.X, 25);
+    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_EQ(Ball.Direction, heading::Up);
+    EXPECT_EQ(FieldGuardResets, resets + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(, FieldGuard,
+                         ::testing::Values(GuardCase{&kSoccerCase, 49.6f, 30, heading::Right},
+                                           GuardCase{&kHeistCase, 1.4f, 20, heading::Left},
+                                           GuardCase{&kSafariCase, 0.4f, 20, heading::Left},
+                                           GuardCase{&kHauntedCase, 1.9f, 30, heading::Left},
+                                           GuardCase{&kWildWestCase, 0.4f, 30, heading::Left}),
+                         [](const auto& info) { return std::string(info.param.table->name); });
+
+// The drain of the tables with flippers: in classic mode a warning on the
+// way down, pitched by the row it starts on, and a flipper that sends the
+// ball back up within a second of a Shift; else the ball is flushed.
+struct DrainCase {
+    const TableCase* table;
+    float warnRow;
+    int warnHz;
+    float drainRow;
+};
+
+class FlipperTable : public TableTest, public ::testing::WithParamInterface<DrainCase> {
+protected:
+    FlipperTable() : TableTest(*GetParam().table) {}
+    void SetUp() override {
+        TableTest::SetUp();
+        BeginPlay(1);
+    }
+};
+
+TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnly) {
+    const float row = GetParam().warnRow;
+    auto at = [&](float y, float direction) {
+        Put(25, y, direction);
+        Table().afterTick();
+    };
+    at(row, heading::Down);
+    EXPECT_EQ(Ops("sounds/ProxBeep.wav"),
+              (std::vector<std::string>{"pan:0", "frequency:" + std::to_string(GetParam().warnHz), "loop:0"}));
+    at(row + 2, heading::Down);  // not retuned while it sounds
+    EXPECT_EQ(Ops("sounds/ProxBeep.wav").size(), 3u);
+    at(row + 2, heading::Up);
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+    GameMode = 0;
+    at(row, heading::Down);
+    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
+}
+
+TEST_P(FlipperTable, TheFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains) {
+    LaunchEveryBall();
+    const int spares = Game.BallsLeft;
+    EXPECT_FALSE(KeysWith(scan::RightShift));
+    Wait(990);
+    CloseFlipperWindow();
+    Put(25, GetParam().drainRow, 70, 1.2f);
+    EXPECT_FALSE(Restarts(Table().handleCell));
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    EXPECT_EQ(Ball.Direction, 26);  // off the floor, with no wall in the same step
+    EXPECT_EQ(Game.BallsLeft, spares);
+
+    EXPECT_FALSE(KeysWith(scan::LeftShift));
+    Wait(1010);
+    CloseFlipperWindow();
+    Put(25, GetParam().drainRow, 70);
+    EXPECT_TRUE(Restarts(Table().handleCell));
+    EXPECT_EQ(Count("sounds/flush.wav"), 1);
+    EXPECT_EQ(Game.BallsLeft, spares - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(, FlipperTable,
+                         ::testing::Values(DrainCase{&kSafariCase, 42, 32050, 47}, DrainCase{&kHauntedCase, 40, 30050, 45.6f},
+                                           DrainCase{&kWildWestCase, 40, 30050, 47}),
+                         [](const auto& info) { return std::string(info.param.table->name); });
 
 // The whole program: the table chosen from the main menu with an older best
 // stored, a game played to its end (or left with Escape where the table

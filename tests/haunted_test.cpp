@@ -76,17 +76,12 @@ TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowA
     EXPECT_EQ(Ops("sounds/WallHit.wav").size(), 6u);
 }
 
-TEST_F(HauntedRules, AnEscapedBallIsPutBackAtTheMiddleHeadingUp) {
+TEST_F(HauntedRules, TheFieldsEdgeItselfIsInside) {
     const uint32_t resets = FieldGuardResets;
-    Put(1.9f, 30, heading::Left);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, 16);
-    Put(30, 48.0f, heading::Down);  // the edge itself is inside
+    Put(30, 48.0f, heading::Down);
     HandleCell();
     EXPECT_EQ(Ball.X, 30);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
+    EXPECT_EQ(FieldGuardResets, resets);
 }
 
 TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonster) {
@@ -367,31 +362,6 @@ TEST_F(HauntedTomb, TheLaneQuickensWithEachTombModeAndEscapeThereEndsTheGame) {
     EXPECT_EQ(Game.Score, 0);
     EXPECT_EQ(BestScore[kHauntedHouse], 0);
     EXPECT_FALSE(platform.IsLabelPlaying("Haunted/GraveAmb.wav"));
-}
-
-TEST_F(HauntedRules, ClassicDrainNeedsTheFlipperWithinASecondAndWarnsOnTheWayDown) {
-    // On the way down above the drain the warning sounds, pitched by the row.
-    Put(25, 40, heading::Down);
-    DrainWarningBox();
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav"), (std::vector<std::string>{"pan:0", "frequency:30050", "loop:0"}));
-    Put(25, 40, heading::Up);
-    DrainWarningBox();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-
-    // The flipper up: back up at full speed, no wall in the same step.
-    Game.FlipperUp = true;
-    Put(25, 45.6f, heading::Down, 1.2f);
-    EXPECT_FALSE(Restarts(HandleCell));
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_GE(Ball.Direction, 6);
-    EXPECT_LE(Ball.Direction, 26);
-
-    // Down: flushed and lost.
-    Game.FlipperUp = false;
-    LaunchEveryBall();
-    EXPECT_TRUE(StepOn(25, 45.6f, heading::Down));
-    EXPECT_EQ(Count("sounds/flush.wav"), 1);
-    EXPECT_EQ(Game.BallsLeft, 1);
 }
 
 TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideTheCircle) {

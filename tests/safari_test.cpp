@@ -102,15 +102,7 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
     EXPECT_EQ(out, (std::vector<float>{26, 26, 36}));
 }
 
-TEST_F(SafariRules, TheFieldGuardAndTheEntryGate) {
-    const uint32_t resets = FieldGuardResets;
-    Put(0.4f, 20, heading::Left);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, heading::Up);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
-
+TEST_F(SafariRules, TheEntryGateThrowsTheBallInAnyWayRound) {
     // The gate throws the ball in at the top, any way round; a draw of a
     // whole turn leaves as heading 0, which the walls know how to mirror.
     std::set<float> headings;
@@ -126,46 +118,6 @@ TEST_F(SafariRules, TheFieldGuardAndTheEntryGate) {
     EXPECT_GE(*headings.rbegin(), 120);
     EXPECT_LT(*headings.rbegin(), 128);
     EXPECT_EQ(Count("Safari/Enter.wav"), 400);
-}
-
-TEST_F(SafariRules, ClassicDrainSavesOnlyWithinASecondOfTheFlipperAndWarnsOnTheWayDown) {
-    GameMode = 1;
-    LaunchEveryBall();
-    // The warning: in the box above the drain, heading down, pitched by row.
-    Put(25, 42, heading::Down);
-    DrainWarningBox();
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav"), (std::vector<std::string>{"pan:0", "frequency:32050", "loop:0"}));
-    Put(25, 44, heading::Down);
-    DrainWarningBox();  // not retuned while it sounds
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav").size(), 3u);
-    Put(25, 44, heading::Up);
-    DrainWarningBox();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-
-    // A flipper press 900 ms before the ball reaches the drain sends it back.
-    CommandKeysReleased = true;
-    platform.SetKeyDown(scan::LeftShift, true);
-    PollKeyboard();
-    InPlayKeys();
-    platform.SetKeyDown(scan::LeftShift, false);
-    Wait(900);
-    CloseFlipperWindow();
-    Put(25, 47, 70, 1.2f);
-    HandleCell();
-    EXPECT_EQ(Ball.Direction, 26);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_EQ(Game.BallsLeft, 2);
-
-    // One more than 1000 ms before: the ball drains.
-    Wait(150);
-    CloseFlipperWindow();
-    Put(25, 47, 70);
-    size_t from = Mark();
-    EXPECT_TRUE(Restarts(HandleCell));
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "sounds/flush.wav"), heard.end());
-    EXPECT_EQ(Game.BallsLeft, 1);
 }
 
 TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {

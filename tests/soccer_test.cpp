@@ -98,16 +98,6 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     EXPECT_EQ(Game.Score, 60000);
 }
 
-TEST_F(SoccerRules, AnEscapedBallIsPutBackInTheSameStep) {
-    const uint32_t resets = FieldGuardResets;
-    Put(49.6f, 30, heading::Right);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, 16);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
-}
-
 TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
     // round(draw x b) must be exactly 1: at b = 1 the draw 0.5 rounds to 0.
     EXPECT_FALSE(ShotScores(1, 0.5f));

@@ -73,15 +73,7 @@ protected:
 
 // ------------------------------------------------------------- the town ---
 
-TEST_F(WildWestRules, TheFieldGuardWallsBumpersAndHardWalls) {
-    const uint32_t resets = FieldGuardResets;
-    Put(0.4f, 30, heading::Left);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, heading::Up);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
-
+TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
     // A plain wall on the right slows the ball twice, with the wall's click.
     Put(46.6f, 30, heading::Right - 8, 2.0f);
     HandleCell();
@@ -305,41 +297,6 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
 }
 
 // ------------------------------------------------------ the flipper zone ---
-
-TEST_F(WildWestRules, ClassicFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains) {
-    LaunchEveryBall();
-    EXPECT_FALSE(KeysWith(scan::RightShift));
-    Wait(990);
-    CloseFlipperWindow();
-    Put(25, 47, heading::Down, 0.5f);
-    HandleCell();
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_LT(Ball.Direction, heading::Right);  // heading up again
-    EXPECT_EQ(Game.BallsLeft, 2);
-
-    EXPECT_FALSE(KeysWith(scan::LeftShift));
-    Wait(1010);
-    CloseFlipperWindow();
-    Put(25, 46.6f, heading::Down);
-    EXPECT_TRUE(Restarts(HandleCell));
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Count("sounds/flush.wav"), 1);
-}
-
-TEST_F(WildWestRules, TheDrainWarningSoundsOverTheDrainHeadingDownInClassicModeOnly) {
-    const TableDesc& table = Table();
-    Put(25, 40, heading::Down);
-    table.afterTick();
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav")[1], "frequency:30050");
-    Put(25, 40, heading::Up);
-    table.afterTick();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-    GameMode = 0;
-    Put(25, 40, heading::Down);
-    table.afterTick();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-}
 
 TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHeard) {
     GameMode = 0;
