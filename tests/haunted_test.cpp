@@ -44,20 +44,17 @@ protected:
 };
 
 TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowAndRepeatsTurnByTwenty) {
-    Put(13.2f, 21, heading::Left, 1.5f);
-    HandleCell();
+    StepAt(13.2f, 21, heading::Left, 1.5f);
     EXPECT_EQ(Game.Score, 10000);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"stop:0", "pan:-5120", "play:0"}));
     House.Multiplier = 2;  // the monster is awake
-    Put(13.2f, 21, heading::Left, 1.5f);
-    HandleCell();
+    StepAt(13.2f, 21, heading::Left, 1.5f);
     EXPECT_EQ(Game.Score, 30000);
     House.Multiplier = 1;
 
     // The laboratory's floor wall is hard: full speed again, its own knock, no points.
-    Put(25, 13.4f, heading::Up, 1.2f);
-    HandleCell();
+    StepAt(25, 13.4f, heading::Up, 1.2f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_EQ(Game.Score, 30000);
     EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"stop:0", "pan:-400", "play:0"}));
@@ -67,8 +64,7 @@ TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowA
     ClearBounces();
     std::vector<float> out;
     for (int i = 0; i < 3; ++i) {
-        Put(10, 3.4f, 10, 2.0f);
-        HandleCell();
+        StepAt(10, 3.4f, 10, 2.0f);
         out.push_back(Ball.Direction);
         EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     }
@@ -78,29 +74,25 @@ TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowA
 
 TEST_F(HauntedRules, TheFieldsEdgeItselfIsInside) {
     const uint32_t resets = FieldGuardResets;
-    Put(30, 48.0f, heading::Down);
-    HandleCell();
+    StepAt(30, 48.0f, heading::Down);
     EXPECT_EQ(Ball.X, 30);
     EXPECT_EQ(FieldGuardResets, resets);
 }
 
 TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonster) {
     // Rolling left into the right-hand wall: the left door, three cells in.
-    Put(33.2f, 6, heading::Left);
-    HandleCell();
+    StepAt(33.2f, 6, heading::Left);
     EXPECT_FLOAT_EQ(Ball.X, 30.2f);
     EXPECT_EQ(Ball.Direction, heading::Left);  // passed, not bounced
     EXPECT_TRUE(House.InLab);
     EXPECT_EQ(House.LabSide, 1);
     EXPECT_EQ(platform.Played().back(), "Haunted/v_Welc.wav");
     // The door it came by is only a wall from inside.
-    Put(31.4f, 6, heading::Right);
-    HandleCell();
+    StepAt(31.4f, 6, heading::Right);
     EXPECT_FALSE(House.MonsterAwake);
     EXPECT_GT(Ball.Direction, heading::Right);
     // The far wall is its switch: the monster wakes, the ball is sent out.
-    Put(18.3f, 6, heading::Left);
-    HandleCell();
+    StepAt(18.3f, 6, heading::Left);
     EXPECT_TRUE(House.MonsterAwake);
     EXPECT_EQ(House.Multiplier, 2);
     EXPECT_FALSE(House.InLab);
@@ -125,13 +117,11 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
 
     // Rolling right into the left-hand wall: in three cells and bounced as
     // off a right wall in the same step; then the right-hand wall wakes it.
-    Put(16.2f, 6, heading::Right);
-    HandleCell();
+    StepAt(16.2f, 6, heading::Right);
     EXPECT_FLOAT_EQ(Ball.X, 19.2f);
     EXPECT_GT(Ball.Direction, 100);
     EXPECT_EQ(House.LabSide, 2);
-    Put(31.4f, 6, heading::Right);
-    HandleCell();
+    StepAt(31.4f, 6, heading::Right);
     EXPECT_TRUE(House.MonsterAwake);
     EXPECT_EQ(Ops("Haunted/franken.wav").back(), "loop:0");
     const std::vector<std::string> monster = Ops("Haunted/franken.wav");
@@ -373,8 +363,7 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
         for (int k = 0; k < 46; ++k) {
             platform.TapAt(platform.NowMs() + 50, key, 40);
             platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, key, 40);
-            Put(25, 46.2f, heading::Down, 1.0f);
-            EXPECT_FALSE(Restarts(HandleCell));
+            EXPECT_FALSE(Restarts([&] { StepAt(25, 46.2f, heading::Down, 1.0f); }));
             EXPECT_EQ(Ball.X, 25);
             EXPECT_EQ(Ball.Y, 45);
             EXPECT_EQ(Ball.Speed, SpeedFactor);

@@ -50,8 +50,7 @@ protected:
     }
     void Spell(int upTo) {
         for (int n = 1; n <= upTo; ++n) {
-            Put(kTargetX[n], kLetterRow, heading::Right);
-            HandleCell();
+            StepAt(kTargetX[n], kLetterRow, heading::Right);
         }
     }
 };
@@ -59,8 +58,7 @@ protected:
 TEST_F(HeistRules, WallsBumpersPoliceCarsAndTheSilentWallAsTheBallMeetsThem) {
     // A bumper below: reflected, full speed again, 10000 at the multiplier.
     Heist.Multiplier = 2;
-    Put(10, 21, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(10, 21, heading::Down, 2.0f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_GE(Ball.Direction, 6);
     EXPECT_LE(Ball.Direction, 26);
@@ -69,32 +67,27 @@ TEST_F(HeistRules, WallsBumpersPoliceCarsAndTheSilentWallAsTheBallMeetsThem) {
 
     // A police car stops a ball rising into it, with its own sound, but
     // lets one drop onto it.
-    Put(29, 32, 20, 2.0f);
-    HandleCell();
+    StepAt(29, 32, 20, 2.0f);
     EXPECT_EQ(Ball.Direction, 76);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"pan:1200", "play:0"}));
     EXPECT_EQ(Heist.LastWallCode, code::Police);
     EXPECT_EQ(Heist.LastWallNumber, 4);
-    Put(29, 30, 70);
-    HandleCell();
+    StepAt(29, 30, 70);
     EXPECT_EQ(Ball.Direction, 70);
     EXPECT_EQ(Heist.LastWallCode, 0);
 
     // The silent wall stops only a rising ball, and says nothing.
     TableMap.Cells[10][40].Code = code::SilentWall;
     platform.ClearSoundLog();
-    Put(10, 41, 20);
-    HandleCell();
+    StepAt(10, 41, 20);
     EXPECT_EQ(Ball.Direction, 76);
-    Put(10, 39, 76);
-    HandleCell();
+    StepAt(10, 39, 76);
     EXPECT_EQ(Ball.Direction, 76);
     EXPECT_TRUE(platform.SoundLog().empty());
 
     // A plain wall clicks and costs a tenth of the speed.
-    Put(3, 20, heading::Left + 4, 2.0f);
-    HandleCell();
+    StepAt(3, 20, heading::Left + 4, 2.0f);
     EXPECT_EQ(Ball.Direction, 44);
     EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-9200", "play:0"}));
 }
@@ -103,8 +96,7 @@ TEST_F(HeistRules, TheTopLaneAndTheSlowingBall) {
     // Up the lane on the right and back in at the top, somewhere in 15..34.
     std::set<float> columns;
     for (int i = 0; i < 100; ++i) {
-        Put(46, 8, heading::Up);
-        HandleCell();
+        StepAt(46, 8, heading::Up);
         EXPECT_EQ(Ball.Y, 3);
         EXPECT_EQ(Ball.Direction, 20);
         columns.insert(Ball.X);
@@ -134,8 +126,7 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
     // The right launcher: its last position, with the right Shift only.
     platform.TapAt(platform.NowMs() + 500, scan::LeftShift, 30);
     ShootAtPosition(28, scan::RightShift);
-    Put(46, 46, heading::Down, 1.2f);
-    HandleCell();  // its launcher spot
+    StepAt(46, 46, heading::Down, 1.2f);  // its launcher spot
     EXPECT_EQ(Ball.X, 41);
     EXPECT_EQ(Ball.Y, 47);
     EXPECT_EQ(Ball.Direction, 115);
@@ -149,8 +140,7 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
     // The left launcher at its first position; the cues are panned by position.
     platform.ClearSoundLog();
     ShootAtPosition(33, scan::LeftShift);  // the first position of the second sweep
-    Put(4, 46, heading::Down);
-    HandleCell();
+    StepAt(4, 46, heading::Down);
     EXPECT_EQ(Ball.X, 8);
     EXPECT_NEAR(Ball.Direction, 40 / 2.8125f, 1e-4);
     std::set<int64_t> pans;
@@ -233,16 +223,14 @@ TEST_F(HeistRules, PowerUpsLandOnFreeFloorFarFromTheOneBeforeAndPayOnce) {
     EXPECT_EQ(Game.Score - score, 100000);
     EXPECT_EQ(Count("heist/pu_mace.wav"), 1);
     EXPECT_EQ(TableMap.Cells[x][y].Code, code::Floor);
-    Put(float(x), float(y), heading::Up);
-    HandleCell();
+    StepAt(float(x), float(y), heading::Up);
     EXPECT_EQ(Game.Score - score, 100000);
 }
 
 TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // Out of order does nothing; in order each letter speaks at the ball.
     Spell(0);
-    Put(kO, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kO, kLetterRow, heading::Right);
     EXPECT_EQ(Heist.JobsProgress, 0);
     Spell(3);
     EXPECT_EQ(Heist.JobsProgress, 3);
@@ -251,15 +239,13 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     EXPECT_NE(std::find(j.begin(), j.end(), "pan:-7200"), j.end());
     EXPECT_EQ(Count("sounds/SpellSw.wav"), 3);
     // A letter already lit does nothing.
-    Put(kJ, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kJ, kLetterRow, heading::Right);
     EXPECT_EQ(Count("heist/v_J.wav"), 1);
 
     // S completes the word: a briefing, then a launcher.
     ShootTheNextLauncher();
     Spell(0);
-    Put(kS, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kS, kLetterRow, heading::Right);
     EXPECT_EQ(Heist.JobsProgress, 0);
     EXPECT_TRUE(Heist.Job.Running());
     ASSERT_GE(Heist.JobNumber, 1);
@@ -273,8 +259,7 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // A wrong target buzzes and the job goes on.
     const int wrong = job % 4 + 1;
     double score = Game.Score;
-    Put(kTargetX[wrong], kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kTargetX[wrong], kLetterRow, heading::Right);
     EXPECT_EQ(Count("heist/invalid.wav"), 1);
     EXPECT_TRUE(Heist.Job.Running());
     EXPECT_EQ(Game.Score, score);
@@ -282,8 +267,7 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // The right one pays at the multiplier before the chase doubles it.
     const double awards[] = {0, 500000, 250000, 2000000, 1000000};
     ShootTheNextLauncher();
-    Put(kTargetX[job], kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kTargetX[job], kLetterRow, heading::Right);
     EXPECT_EQ(Game.Score - score, awards[job]);
     EXPECT_EQ(Count("heist/j" + std::to_string(job) + ".wav"), 1);
     EXPECT_TRUE(Heist.Chase.Running());
@@ -321,8 +305,7 @@ TEST_F(HeistRules, AJobTargetHitAfterFifteenSecondsPaysNothing) {
     Wait(1100);
     // Still aiming when the time ran out: the loop has not looked yet.
     double score = Game.Score;
-    Put(kO, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kO, kLetterRow, heading::Right);
     EXPECT_EQ(Game.Score, score);
     EXPECT_EQ(Count("heist/jobfail.wav"), 1);
     EXPECT_EQ(Count("heist/j2.wav"), 0);
@@ -336,26 +319,17 @@ TEST_F(HeistRules, ThePoliceCarCostsABallOnlyInAChaseAndOnlyTheChasingCar) {
     LaunchEveryBall();
     // No chase: just a wall.
     Heist.PolicePosition = 4;
-    EXPECT_FALSE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_FALSE(Restarts([&] { StepAt(29, 32, 20); }));
     // In a chase, another car is just a wall too.
     Heist.Chase.Start();
     Heist.Multiplier = 2;
     Heist.PolicePosition = 3;
-    EXPECT_FALSE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_FALSE(Restarts([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Game.BallsLeft, 2);
     // The chasing car: caught, a ball gone, and the chase is over, though
     // the multiplier stays until a later chase runs out.
     Heist.PolicePosition = 4;
-    EXPECT_TRUE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_TRUE(Restarts([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Game.BallsLeft, 1);
     EXPECT_EQ(Count("heist/rbBusted.wav"), 1);
     EXPECT_FALSE(Heist.Chase.Running());
@@ -366,10 +340,7 @@ TEST_F(HeistRules, ThePoliceCarCostsABallOnlyInAChaseAndOnlyTheChasingCar) {
     Game.BallsLeft = 0;
     Heist.Chase.Start();
     AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Count("heist/rbShotUp.wav"), 1);
     EXPECT_EQ(Count("sounds/v_GOver.wav"), 1);
 }
@@ -378,10 +349,7 @@ TEST_F(HeistRules, BustedWithAndWithoutSpareBalls) {
     LaunchEveryBall();
     Heist.JobsProgress = 2;
     Heist.OpenDoor = 1;
-    EXPECT_TRUE(Restarts([&] {
-        Put(24, 46.6f, heading::Down);
-        HandleCell();
-    }));
+    EXPECT_TRUE(Restarts([&] { StepAt(24, 46.6f, heading::Down); }));
     EXPECT_EQ(Game.BallsLeft, 1);
     EXPECT_EQ(Heist.JobsProgress, 0);
     EXPECT_EQ(Heist.OpenDoor, 2);
@@ -392,29 +360,23 @@ TEST_F(HeistRules, BustedWithAndWithoutSpareBalls) {
 
     Game.BallsLeft = 0;
     AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] {
-        Put(24, 46.6f, heading::Down);
-        HandleCell();
-    }));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(24, 46.6f, heading::Down); }));
     EXPECT_EQ(Count("heist/v_Busted.wav"), 2);
     EXPECT_EQ(Count("sounds/v_GOver.wav"), 1);
 }
 
 TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     // Door 2, on the right, lets the ball in; door 1, on the left, does not.
-    Put(21, 37, heading::Right);
-    HandleCell();
+    StepAt(21, 37, heading::Right);
     EXPECT_GE(Ball.Direction, 102);  // straight back, give or take ten
     EXPECT_LE(Ball.Direction, 122);
-    Put(30, 37, heading::Left, 2.0f);
-    HandleCell();
+    StepAt(30, 37, heading::Left, 2.0f);
     EXPECT_EQ(Ball.Direction, heading::Left);
 
     // In: the voice, the ball silenced meanwhile, and 50000 for each step on the floor.
     Heist.Multiplier = 2;
     double score = Game.Score;
-    Put(28, 37, heading::Left);
-    HandleCell();
+    StepAt(28, 37, heading::Left);
     EXPECT_TRUE(Heist.InScoreBox);
     EXPECT_GE(Heist.BoxBouncesLeft, 19);  // 20..39, less the bounce off door 2 behind it
     EXPECT_LE(Heist.BoxBouncesLeft, 38);
@@ -427,8 +389,7 @@ TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     // Every door is a wall from inside; the last bounce lets the ball out.
     int bounces = 0;
     while (Heist.InScoreBox && bounces < 100) {
-        Put(23, 37, heading::Left);
-        HandleCell();
+        StepAt(23, 37, heading::Left);
         ++bounces;
     }
     EXPECT_GE(bounces, 20);
@@ -439,11 +400,9 @@ TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     EXPECT_EQ(Heist.OpenDoor, 1);
 
     // Now door 1 is the way in and door 2 a wall, until the next ball.
-    Put(21, 37, heading::Right);
-    HandleCell();
+    StepAt(21, 37, heading::Right);
     EXPECT_EQ(Ball.Direction, heading::Right);
-    Put(30, 37, heading::Left);
-    HandleCell();
+    StepAt(30, 37, heading::Left);
     EXPECT_NE(Ball.Direction, heading::Left);
     StartOfPlay();
     EXPECT_EQ(Heist.OpenDoor, 2);
@@ -455,8 +414,7 @@ TEST_F(HeistRules, TheJackpotPaysNineHundredThousandOrAMillionTimesOneToThree) {
         Heist.Multiplier = uint8_t(multiplier);
         for (int i = 0; i < 60; ++i) {
             double score = Game.Score;
-            Put(24, 7, heading::Up);
-            HandleCell();
+            StepAt(24, 7, heading::Up);
             ++paid[Game.Score - score];
         }
     }

@@ -44,8 +44,7 @@ protected:
 TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
     // A bumper below the ball (the corner of the house): reflected, scored,
     // and back to full speed.
-    Put(23, 18, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(23, 18, heading::Down, 2.0f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_GE(Ball.Direction, 6);
     EXPECT_LE(Ball.Direction, 26);
@@ -53,20 +52,17 @@ TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
     EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-1200", "play:0"}));
 
     // A wall slows the ball by a tenth and clicks.
-    Put(22, 18, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(22, 18, heading::Down, 2.0f);
     EXPECT_LE(Ball.Direction, 26);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-1600", "play:0"}));
 
     // The house's top keeps the ball out, unless power is on.
-    Put(21, 18, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(21, 18, heading::Down, 2.0f);
     EXPECT_LE(Ball.Direction, 26);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     PacMan.PowerActive = true;
-    Put(21, 18, heading::Down);
-    HandleCell();
+    StepAt(21, 18, heading::Down);
     EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_EQ(Ball.Speed, 3.0f);
     PacMan.PowerActive = false;
@@ -79,8 +75,7 @@ TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
     for (int i = 0; i < 200; ++i) {
         Game.BounceIndex = 1;
         std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
-        Put(2, 43, heading::Down);
-        HandleCell();
+        StepAt(2, 43, heading::Down);
         seen.insert(Ball.Direction);
     }
     EXPECT_EQ(*seen.begin(), 12);
@@ -93,8 +88,7 @@ TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
     uint32_t resets = FieldGuardResets;
     std::set<float> rows;
     for (int i = 0; i < 20; ++i) {
-        Put(0.6f, 20, heading::Left, 1.5f);
-        HandleCell();
+        StepAt(0.6f, 20, heading::Left, 1.5f);
         EXPECT_EQ(Ball.X, 26);
         EXPECT_EQ(Ball.Speed, 1.5f);
         rows.insert(Ball.Y);
@@ -109,12 +103,10 @@ TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
 }
 
 TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
-    Put(3.4f, 25, heading::Left);
-    HandleCell();
+    StepAt(3.4f, 25, heading::Left);
     EXPECT_EQ(Ball.X, 43);
     EXPECT_EQ(Ball.Y, 25);
-    Put(46.4f, 24.8f, heading::Right);
-    HandleCell();
+    StepAt(46.4f, 24.8f, heading::Right);
     EXPECT_EQ(Ball.X, 7);
     EXPECT_EQ(Ball.Y, 25);
     std::vector<std::string> swooshes = Ops("pacman/Swoosh.wav");
@@ -126,8 +118,7 @@ TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
 TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     // The bottom hole: position 20 leaves at heading 5 (up, a little left).
     ShootAtPosition(20);
-    Put(47, 35, heading::Right);
-    HandleCell();
+    StepAt(47, 35, heading::Right);
     EXPECT_EQ(Ball.X, 25);
     EXPECT_EQ(Ball.Y, 44);
     EXPECT_EQ(Ball.Direction, 5);
@@ -138,8 +129,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // The top hole: position 20 leaves at 92 (down, a little left).
     ShootAtPosition(20);
-    Put(2, 14, heading::Down);
-    HandleCell();
+    StepAt(2, 14, heading::Down);
     EXPECT_EQ(Ball.Y, 6);
     EXPECT_EQ(Ball.Direction, 92);
     ReleaseShot();
@@ -153,15 +143,13 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 
     // A Shift held as the ball drops in fires along the first probe: left.
     platform.SetKeyDown(scan::LeftShift, true);
-    Put(2, 14, heading::Down);
-    HandleCell();
+    StepAt(2, 14, heading::Down);
     EXPECT_EQ(Ball.Direction, heading::Left);
     platform.SetKeyDown(scan::LeftShift, false);
 
     // Escape in the scan ends the game: the ball stays in the hole.
     platform.SetKeyDown(scan::Escape, true);
-    Put(47, 35, heading::Right);
-    HandleCell();
+    StepAt(47, 35, heading::Right);
     EXPECT_FALSE(Game.GameRunning);
     EXPECT_FALSE(Game.ScanDone);
 }
@@ -222,8 +210,7 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
 
     // Another pill touched during power mode is not eaten and stays.
     PowerPill(2);  // (as if eaten elsewhere) restarts nothing of pill 4
-    Put(30, 38, heading::Down);
-    HandleCell();
+    StepAt(30, 38, heading::Down);
     EXPECT_FALSE(PacMan.PillEaten[4]);
 
     // Ghosts of one period: 40000, then 80000; one already eaten is nothing.
@@ -267,8 +254,7 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
     PacMan.GhostEaten[3] = true;
     PacMan.PowerActive = false;
     size_t from = Mark();
-    Put(8, 12, heading::Left);
-    HandleCell();  // ghost 1, in its room, takes the ball
+    StepAt(8, 12, heading::Left);  // ghost 1, in its room, takes the ball
     std::vector<std::string> heard = StartedSince(from);
     heard.erase(std::remove(heard.begin(), heard.end(), "sounds/WallHit.wav"), heard.end());
     std::vector<std::string> expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(2), "sounds/v_BsLeft.wav",
@@ -402,8 +388,7 @@ TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) 
     Wait(10000);
     FruitTiming();
     double before = Game.Score;
-    Put(25, 25, heading::Up);
-    HandleCell();  // the fruit spot in the house
+    StepAt(25, 25, heading::Up);  // the fruit spot in the house
     EXPECT_EQ(Game.Score - before, 20000);
     EXPECT_FALSE(PacMan.FruitPresent);
 

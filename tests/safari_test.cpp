@@ -62,8 +62,7 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
     const int x = 25, y = 38;
     auto hit = [&](int wx, int wy, uint8_t code, uint8_t number, float direction) {
         Set(wx, wy, code, number);
-        Put(float(x), float(y), direction, 2.0f);
-        HandleCell();
+        StepAt(float(x), float(y), direction, 2.0f);
         Set(wx, wy, code::Floor);
         return Ball.Direction;
     };
@@ -129,8 +128,7 @@ TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {
         const uint64_t release = platform.NowMs() + 30;
         platform.ReleaseAt(release, side);
         platform.TapAt(release + uint64_t(position) * 125 + 60, scan::RightShift, 30);
-        Put(25, 47, heading::Down);
-        HandleCell();
+        StepAt(25, 47, heading::Down);
         Wait(100);
         return Ball.Direction;
     };
@@ -236,19 +234,16 @@ TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown
 TEST_F(SafariRules, TerrainTakesTheBallAndSnakesKillOrBite) {
     LaunchEveryBall(20);
     // Quicksand and acid cost a ball each.
-    Put(47, 12, heading::Right);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(47, 12, heading::Right); }));
     EXPECT_EQ(Game.BallsLeft, 1);
-    Put(2, 13, heading::Left);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(2, 13, heading::Left); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Count("Safari/quiksand.wav"), 1);
     EXPECT_EQ(Count("Safari/AcidDeath.wav"), 1);
 
     // With 100000 points or less a snake kills, but costs no ball.
     Game.Score = 100000;
-    Put(4, 25, heading::Up);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(4, 25, heading::Up); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Count("Safari/SnakeDth.wav"), 1);
 
@@ -352,8 +347,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     Safari.HuntActive = true;
     Safari.AnimalsBagged = 4;
     for (int x = 39; x <= 41; ++x) Set(x, 30, code::Animal, 5);
-    Put(38, 30, heading::Up);
-    HandleCell();
+    StepAt(38, 30, heading::Up);
     EXPECT_EQ(TableMap.Cells[40][30].Code, code::Floor);
     EXPECT_EQ(TableMap.Cells[41][30].Code, code::Animal);  // hit from its left: the last cell stays
     EXPECT_EQ(Ball.X, 25);

@@ -53,8 +53,7 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     // In double score the bumper's own 10000 is not doubled, its value is.
     Soccer.Multiplier = 2;
     Game.Score = 0;
-    Put(10, 13, heading::Down);
-    HandleCell();
+    StepAt(10, 13, heading::Down);
     EXPECT_EQ(Game.Score, 30000);
     Soccer.Multiplier = 1;
 
@@ -62,12 +61,10 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     // beside the ball it always does.
     Cell(30, 30).Code = code::Bumper;
     Cell(30, 30).Number = 1;
-    Put(30, 31, heading::Up);
-    HandleCell();
+    StepAt(30, 31, heading::Up);
     EXPECT_EQ(Ball.Direction, heading::Up);
     Cell(31, 31) = Cell(30, 30);
-    Put(30, 31, heading::Right);
-    HandleCell();
+    StepAt(30, 31, heading::Right);
     EXPECT_GT(Ball.Direction, heading::Down);
 
     // A wall slows the ball by 0.2, records the heading it came in on once,
@@ -82,14 +79,12 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     EXPECT_EQ(Game.BounceIndex, index + 1);
     EXPECT_EQ(Game.Score, 1000);
     Soccer.UpperHalf = true;
-    Put(30, 46, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(30, 46, heading::Down, 2.0f);
     EXPECT_EQ(Game.Score, 1000);
 
     // Midfield targets: passed through while closed, 10000 + 50000 while open.
     Game.Score = 0;
-    Put(25, 20, heading::Down);
-    HandleCell();
+    StepAt(25, 20, heading::Down);
     EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_EQ(Game.Score, 0);
     Soccer.MidfieldOpen = true;
@@ -117,8 +112,7 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
         Soccer.MidfieldOpen = true;
         const uint8_t home = Soccer.HomeGoals;
         Game.Score = 0;
-        Put(25, 3, heading::Up);
-        HandleCell();
+        StepAt(25, 3, heading::Up);
         if (Soccer.HomeGoals > home) {
             ++scored;
             EXPECT_EQ(Game.Score, 250000);
@@ -143,8 +137,7 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
 TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     // A goal against: the voice, a ball taken, and the kick-off aim.
     ShootAtOnce();
-    Put(25, 48, heading::Down);
-    HandleCell();
+    StepAt(25, 48, heading::Down);
     EXPECT_EQ(Soccer.VisitorGoals, 1);
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_EQ(Ball.Direction, 113);
@@ -157,8 +150,7 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     Soccer.SaveArmed = true;
     std::fill(std::begin(Soccer.SaveMark), std::end(Soccer.SaveMark), true);
     ShootAtOnce();
-    Put(25, 48, heading::Down);
-    HandleCell();
+    StepAt(25, 48, heading::Down);
     EXPECT_EQ(Soccer.VisitorGoals, 1);
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_FALSE(Soccer.SaveArmed);
@@ -169,8 +161,7 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     Soccer.VisitorGoals = 4;
     Game.BallsLeft = 3;
     AnswerTheLastPrompt();
-    Put(25, 48, heading::Down);
-    EXPECT_TRUE(RunUntilMainMenu(HandleCell));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
     EXPECT_EQ(Soccer.VisitorGoals, 5);
     EXPECT_EQ(Game.BallsLeft, 2);
     EXPECT_EQ(Count("soccer/gohorn.wav"), 1);
@@ -180,8 +171,7 @@ TEST_F(SoccerRules, AGoalAgainstWithNoBallLeftEndsTheMatchWithoutWrapping) {
     Game.BallsLeft = 0;
     Soccer.VisitorGoals = 2;
     AnswerTheLastPrompt();
-    Put(25, 48, heading::Down);
-    EXPECT_TRUE(RunUntilMainMenu(HandleCell));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Soccer.VisitorGoals, 3);
     std::vector<std::string> heard = platform.Played();
@@ -220,15 +210,13 @@ TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
 
     // At the keeper's spot the block saves and the kick-off follows.
     ShootAtOnce();
-    Put(25, 47, heading::Down);
-    HandleCell();
+    StepAt(25, 47, heading::Down);
     EXPECT_FALSE(Soccer.Block.Running());
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
     EXPECT_EQ(Soccer.VisitorGoals, 0);
     EXPECT_EQ(Ball.Direction, 113);
     // Without the block the keeper's spot does nothing.
-    Put(25, 47, heading::Down);
-    HandleCell();
+    StepAt(25, 47, heading::Down);
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
     EXPECT_EQ(Ball.Direction, heading::Down);
 }
@@ -306,8 +294,7 @@ TEST_F(SoccerRules, DefendersFallOnceAndTheVisitorsKickAgain) {
     EXPECT_EQ(Ball.Y, 4);
     EXPECT_NEAR(Ball.Speed, 2.6f, 1e-5);
     EXPECT_EQ(Count("soccer/v_d1.wav"), 1);
-    Put(14, 7, heading::Up, 3.0f);
-    HandleCell();
+    StepAt(14, 7, heading::Up, 3.0f);
     EXPECT_EQ(Game.Score, 40000);
     EXPECT_EQ(Count("soccer/GHitVist.wav"), 1);
 }
@@ -316,8 +303,7 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
     Soccer.Multiplier = 2;
     Soccer.DoubleScore.Start();
     Soccer.UpperHalf = false;
-    Put(10, 4, heading::Up);
-    HandleCell();
+    StepAt(10, 4, heading::Up);
     EXPECT_EQ(Soccer.Multiplier, 1);
     EXPECT_FALSE(Soccer.DoubleScore.Running());
     EXPECT_EQ(Ball.X, 9);
@@ -325,8 +311,7 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
     EXPECT_GE(Ball.Direction, 28);
     EXPECT_LE(Ball.Direction, 36);
     EXPECT_EQ(Count("soccer/v_TIBV.wav"), 1);  // the half noted before this one
-    Put(46, 45, heading::Down);
-    HandleCell();
+    StepAt(46, 45, heading::Down);
     EXPECT_EQ(Ball.X, 45);
     EXPECT_EQ(Ball.Y, 17);
     EXPECT_EQ(Count("soccer/v_TIBHT.wav"), 1);
@@ -335,10 +320,8 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
 TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
     int cards = 0;
     for (int i = 0; i < 200; ++i) {
-        Put(27, 9, heading::Down);
-        HandleCell();
-        Put(46, 20, heading::Down);
-        HandleCell();
+        StepAt(27, 9, heading::Down);
+        StepAt(46, 20, heading::Down);
         Wait(3);
     }
     const int yellow = Count("soccer/v_YCard.wav");

@@ -75,8 +75,7 @@ protected:
 
 TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
     // A plain wall on the right slows the ball twice, with the wall's click.
-    Put(46.6f, 30, heading::Right - 8, 2.0f);
-    HandleCell();
+    StepAt(46.6f, 30, heading::Right - 8, 2.0f);
     EXPECT_NEAR(Ball.Speed, 1.8f, 1e-5);
     EXPECT_GT(Ball.Direction, heading::Right);
     EXPECT_EQ(Ops("sounds/WallHit.wav").back(), "play:0");
@@ -84,8 +83,7 @@ TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
     // A bumper (set into the left wall) pays 10000 unmultiplied and restores the base speed.
     Town.Multiplier = 2;
     double before = Game.Score;
-    Put(2.4f, 14, heading::Left, 1.0f);
-    HandleCell();
+    StepAt(2.4f, 14, heading::Left, 1.0f);
     EXPECT_EQ(Game.Score - before, 10000);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     std::vector<std::string> bumper = Ops("sounds/bumper1.wav");
@@ -94,8 +92,7 @@ TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
     EXPECT_EQ(bumper.back(), "play:0");
 
     // A hard wall (the top of a side block) restores the base speed too.
-    Put(9, 40.6f, heading::Down, 1.0f);
-    HandleCell();
+    StepAt(9, 40.6f, heading::Down, 1.0f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_EQ(Ops("sounds/MultiHit.wav").back(), "play:0");
 }
@@ -134,20 +131,17 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
 }
 
 TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
-    Put(2.6f, 20, heading::Left);  // the left box
-    HandleCell();
+    StepAt(2.6f, 20, heading::Left);  // the left box
     EXPECT_EQ(Town.Ammunition, 2);
     EXPECT_EQ(Ball.X, 20);
     EXPECT_EQ(Ball.Y, 18);
     EXPECT_GE(Ball.Direction, 80);
     EXPECT_LE(Ball.Direction, 112);
-    Put(47, 21, heading::Right);  // the right box
-    HandleCell();
+    StepAt(47, 21, heading::Right);  // the right box
     EXPECT_EQ(Town.Ammunition, 4);
     EXPECT_EQ(Ball.X, 31);
     Town.Ammunition = 12;
-    Put(47, 21, heading::Up);
-    HandleCell();
+    StepAt(47, 21, heading::Up);
     EXPECT_EQ(Town.Ammunition, 12);
     EXPECT_EQ(Ball.X, 47);
     EXPECT_EQ(Ball.Y, 21);
@@ -156,17 +150,14 @@ TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
 
 TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArrival) {
     // The left wall from outside: three columns on, into the store.
-    Put(4.3f, 4, heading::Right);
-    HandleCell();
+    StepAt(4.3f, 4, heading::Right);
     EXPECT_NEAR(Ball.X, 7.3f, 1e-5);
     EXPECT_EQ(Ball.Direction, heading::Right);
-    Put(14.2f, 4, heading::Left);  // the right wall from outside
-    HandleCell();
+    StepAt(14.2f, 4, heading::Left);  // the right wall from outside
     EXPECT_NEAR(Ball.X, 11.2f, 1e-5);
     EXPECT_EQ(Count("wildwest/EGStore.wav"), 2);
     // From inside they are walls.
-    Put(11.2f, 4, heading::Right - 8);
-    HandleCell();
+    StepAt(11.2f, 4, heading::Right - 8);
     EXPECT_GT(Ball.Direction, heading::Right);
 
     int paid = 0, thrown = 0;
@@ -198,8 +189,7 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
 }
 
 TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
-    Put(38, 8, heading::Up);
-    HandleCell();
+    StepAt(38, 8, heading::Up);
     EXPECT_TRUE(Town.BonusRunning);
     EXPECT_EQ(Town.Multiplier, 2);
     EXPECT_EQ(Ball.X, 41);
@@ -212,8 +202,7 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     EXPECT_NE(std::find(heard.begin(), heard.end(), "wildwest/Blksmith.wav"), heard.end());
 
     // A wall now ricochets and sends the ball off at 3.2.
-    Put(40, 4.4f, heading::Up, 1.0f);
-    HandleCell();
+    StepAt(40, 4.4f, heading::Up, 1.0f);
     EXPECT_EQ(Ball.Speed, 3.2f);
     int ricochets = 0;
     for (const char* r : {"wildwest/ricocht1.wav", "wildwest/ricocht2.wav", "wildwest/ricocht3.wav",
@@ -222,8 +211,7 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     EXPECT_EQ(ricochets, 1);
     // The bell pays double meanwhile.
     double before = Game.Score;
-    Put(18, 13, heading::Up);
-    HandleCell();
+    StepAt(18, 13, heading::Up);
     EXPECT_EQ(Game.Score - before, 20000);
 
     Wait(9900);
@@ -238,14 +226,12 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
 TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
     std::set<float> right;
     for (int i = 0; i < 100; ++i) {
-        Put(5, 41, heading::Down);
-        HandleCell();
+        StepAt(5, 41, heading::Down);
         EXPECT_EQ(Ball.X, 11);
         EXPECT_EQ(Ball.Y, 39);
         EXPECT_GE(Ball.Direction, 24);
         EXPECT_LE(Ball.Direction, 40);
-        Put(44, 41, heading::Down);
-        HandleCell();
+        StepAt(44, 41, heading::Down);
         EXPECT_EQ(Ball.X, 38);
         EXPECT_EQ(Ball.Y, 39);
         EXPECT_TRUE(Ball.Direction <= 8 || (Ball.Direction >= 116 && Ball.Direction <= 124)) << Ball.Direction;
@@ -257,8 +243,7 @@ TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
 TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
     FistDifficulty = 0;
     Fighter([](int, bool) { return Move::BlockAndPunch; });
-    Put(25, 10, heading::Up);
-    HandleCell();
+    StepAt(25, 10, heading::Up);
     EXPECT_EQ(Ball.Y, 7);
     EXPECT_GT(Ball.Direction, heading::Right);  // the door turned it back into the bar room
     EXPECT_TRUE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
@@ -267,14 +252,11 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
 
     int beers = 0, fights = 0;
     for (int visit = 0; visit < 12; ++visit) {
-        Put(25, 10, heading::Up);
-        HandleCell();
-        Put(20, 6, heading::Down);
-        HandleCell();
+        StepAt(25, 10, heading::Up);
+        StepAt(20, 6, heading::Down);
         EXPECT_TRUE(Town.InSaloon);
         const double before = Game.Score;
-        Put(20, 7, heading::Down);
-        HandleCell();
+        StepAt(20, 7, heading::Down);
         EXPECT_FALSE(Town.InSaloon);
         EXPECT_EQ(Ball.X, 25);
         EXPECT_EQ(Ball.Y, 44);
@@ -306,8 +288,7 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
         // The sweep starts once the choosing key is up; each position lasts 125 ms.
         const uint64_t sweep = platform.NowMs() + 50 + 30 + 40;
         platform.TapAt(sweep + uint64_t(position) * 125 + 60, scan::RightShift, 30);
-        Put(25, 47, heading::Down);
-        HandleCell();
+        StepAt(25, 47, heading::Down);
         Wait(100);
         return Ball.Direction;
     };
@@ -335,8 +316,7 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
     // Escape while the scan waits ends the game with nothing scored.
     Game.Score = 5000;
     platform.TapAt(platform.NowMs() + 100, scan::Escape, 50);
-    Put(25, 47, heading::Down);
-    HandleCell();
+    StepAt(25, 47, heading::Down);
     EXPECT_FALSE(Game.GameRunning);
     EXPECT_EQ(Game.Score, 0);
 }
@@ -549,8 +529,7 @@ TEST_F(WildWestGunfight, WithNoAmmunitionTheOutlawAlwaysShootsFirst) {
 }
 
 TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlerted) {
-    Put(31, 22, heading::Up);
-    HandleCell();
+    StepAt(31, 22, heading::Up);
     EXPECT_EQ(Count("wildwest/gunfight.wav") + Count("wildwest/hung.wav"), 0);
     int fights = 0, hangings = 0;
     LaunchEveryBall(40);

@@ -104,6 +104,11 @@ void TableTest::BeginPlay(uint8_t mode) {
 
 void TableTest::Put(float x, float y, float direction, float speed) { Ball = {x, y, direction, speed}; }
 
+void TableTest::StepAt(float x, float y, float direction, float speed) {
+    Put(x, y, direction, speed);
+    Table().handleCell();
+}
+
 bool TableTest::KeysWith(uint8_t key) {
     CommandKeysReleased = true;
     platform.SetKeyDown(key, true);

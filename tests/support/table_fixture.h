@@ -77,6 +77,8 @@ protected:
     // sound log starts empty.
     void BeginPlay(uint8_t mode = 0);
     void Put(float x, float y, float direction, float speed = 3.0f);
+    // The ball put there and the table's cell handler run once, as a step of the ball does.
+    void StepAt(float x, float y, float direction, float speed = 3.0f);
     // A pass of the in-play keys with `key` down, then one with it up; true
     // when either left for a new ball entry.
     bool KeysWith(uint8_t key);
