@@ -96,8 +96,7 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
     EXPECT_TRUE(House.MonsterAwake);
     EXPECT_EQ(House.Multiplier, 2);
     EXPECT_FALSE(House.InLab);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_TRUE(BallAt(25, 25));
     EXPECT_GE(Ball.Direction, 72);
     EXPECT_LE(Ball.Direction, 88);
     EXPECT_EQ(Ops("Haunted/franken.wav"), (std::vector<std::string>{"pan:-10000", "loop:0"}));
@@ -172,13 +171,8 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     EXPECT_EQ(Game.Score, 250000 + 400000);
     EXPECT_EQ(House.GravesTouched, 0);
     EXPECT_EQ(std::count(std::begin(House.GraveTouched), std::end(House.GraveTouched), true), 0);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    std::vector<std::string> heard = platform.Played();
-    auto wind = std::find(heard.begin(), heard.end(), "Haunted/windamb.wav");
-    ASSERT_NE(wind, heard.end());
-    EXPECT_EQ(*(wind + 1), "Haunted/fireout.wav");
-    EXPECT_EQ(*(wind + 2), "Haunted/Gusts.wav");
+    EXPECT_TRUE(BallAt(25, 25));
+    EXPECT_TRUE(HeardInARow({"Haunted/windamb.wav", "Haunted/fireout.wav", "Haunted/Gusts.wav"}));
 
     // Any grave now takes the ball, even one never touched.
     LaunchEveryBall();
@@ -202,12 +196,11 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     House.WindTimer.Start();
     StartOfPlay();
     EXPECT_FALSE(House.WindBlowing);
-    size_t from = Mark();
+    const int shut = Count("Haunted/ShutWind.wav");
     EXPECT_FALSE(StepOn(graves[1][0], graves[1][1]));
     Wait(10100);
     Timers();
-    heard = StartedSince(from);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Haunted/ShutWind.wav"), 0);
+    EXPECT_EQ(Count("Haunted/ShutWind.wav"), shut);
 }
 
 TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
@@ -215,8 +208,7 @@ TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
     EXPECT_FALSE(StepOn(8.2f, 5.2f));
     EXPECT_TRUE(House.FireBurning);
     EXPECT_EQ(Game.Score, 100000);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 35);
+    EXPECT_TRUE(BallAt(25, 35));
     EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_TRUE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
     EXPECT_TRUE(StepOn(8.2f, 5.2f));
@@ -284,8 +276,7 @@ TEST_F(HauntedTomb, LettersCountOnlyInOrderAndEOpensTheTombMode) {
     EXPECT_EQ(Game.Score, 160000 + 80000);
     EXPECT_EQ(House.Spelling, 0);
     EXPECT_EQ(Game.TableLevel, 1);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(BallAt(25, 45));
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));  // the ball rolls on, heard
     EXPECT_TRUE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
     EXPECT_EQ(platform.Played().back(), "Haunted/FlyAway.wav");
@@ -303,12 +294,8 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     EXPECT_EQ(Count("Haunted/StoneDwn.wav"), 6);
     EXPECT_EQ(Game.Score, 6 * 50000 + 500000);
     EXPECT_EQ(Game.BallsLeft, 3);
-    std::vector<std::string> heard = platform.Played();
-    auto report = std::find(heard.begin(), heard.end(), "Haunted/V6.wav");
-    ASSERT_NE(report, heard.end());
-    EXPECT_EQ(*(report + 1), "Haunted/v_Stones.wav");
-    EXPECT_EQ(*(report + 2), "Haunted/allstone.wav");
-    EXPECT_EQ(std::count(report, heard.end(), "Haunted/xtraball.wav"), 1);
+    EXPECT_TRUE(HeardInARow({"Haunted/V6.wav", "Haunted/v_Stones.wav", "Haunted/allstone.wav"}));
+    EXPECT_EQ(Count("Haunted/xtraball.wav"), 1);
 
     // A press one position after a stone still knocks it; two after misses
     // and is used up.
@@ -322,10 +309,7 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     TombMode();
     EXPECT_EQ(Count("Haunted/Throw.wav"), 2);
     EXPECT_EQ(Game.Score, 50000);
-    heard = platform.Played();
-    report = std::find(heard.begin(), heard.end(), "Haunted/V1.wav");
-    ASSERT_NE(report, heard.end());
-    EXPECT_EQ(*(report + 1), "Haunted/v_stone.wav");
+    EXPECT_TRUE(HeardInARow({"Haunted/V1.wav", "Haunted/v_stone.wav"}));
     EXPECT_EQ(Game.BallsLeft, 3);
 }
 
@@ -364,8 +348,7 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
             platform.TapAt(platform.NowMs() + 50, key, 40);
             platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, key, 40);
             EXPECT_FALSE(Restarts([&] { StepAt(25, 46.2f, heading::Down, 1.0f); }));
-            EXPECT_EQ(Ball.X, 25);
-            EXPECT_EQ(Ball.Y, 45);
+            EXPECT_TRUE(BallAt(25, 45));
             EXPECT_EQ(Ball.Speed, SpeedFactor);
             EXPECT_TRUE(Game.ScanDone);
             EXPECT_GE(Ball.Direction, 0);

@@ -127,8 +127,7 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
     platform.TapAt(platform.NowMs() + 500, scan::LeftShift, 30);
     ShootAtPosition(28, scan::RightShift);
     StepAt(46, 46, heading::Down, 1.2f);  // its launcher spot
-    EXPECT_EQ(Ball.X, 41);
-    EXPECT_EQ(Ball.Y, 47);
+    EXPECT_TRUE(BallAt(41, 47));
     EXPECT_EQ(Ball.Direction, 115);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_TRUE(Heist.ShotTaken);
@@ -353,10 +352,7 @@ TEST_F(HeistRules, BustedWithAndWithoutSpareBalls) {
     EXPECT_EQ(Game.BallsLeft, 1);
     EXPECT_EQ(Heist.JobsProgress, 0);
     EXPECT_EQ(Heist.OpenDoor, 2);
-    std::vector<std::string> heard = platform.Played();
-    auto busted = std::find(heard.begin(), heard.end(), "heist/v_Busted.wav");
-    ASSERT_NE(busted, heard.end());
-    EXPECT_EQ(*(busted + 1), "sounds/v_Launch.wav");
+    EXPECT_TRUE(HeardInARow({"heist/v_Busted.wav", "sounds/v_Launch.wav"}));
 
     Game.BallsLeft = 0;
     AnswerTheLastPrompt();
@@ -394,8 +390,7 @@ TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     }
     EXPECT_GE(bounces, 20);
     EXPECT_FALSE(Heist.InScoreBox);
-    EXPECT_EQ(Ball.X, 26);
-    EXPECT_EQ(Ball.Y, 33);
+    EXPECT_TRUE(BallAt(26, 33));
     EXPECT_EQ(Ball.Direction, 0);
     EXPECT_EQ(Heist.OpenDoor, 1);
 

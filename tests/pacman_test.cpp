@@ -104,11 +104,9 @@ TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
 
 TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
     StepAt(3.4f, 25, heading::Left);
-    EXPECT_EQ(Ball.X, 43);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_TRUE(BallAt(43, 25));
     StepAt(46.4f, 24.8f, heading::Right);
-    EXPECT_EQ(Ball.X, 7);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_TRUE(BallAt(7, 25));
     std::vector<std::string> swooshes = Ops("pacman/Swoosh.wav");
     EXPECT_EQ(swooshes, (std::vector<std::string>{"pan:-2500", "play:0", "pan:2500", "play:0"}));
     // Two slots: the right one may start while the left one still plays.
@@ -119,8 +117,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     // The bottom hole: position 20 leaves at heading 5 (up, a little left).
     ShootAtPosition(20);
     StepAt(47, 35, heading::Right);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_TRUE(BallAt(25, 44));
     EXPECT_EQ(Ball.Direction, 5);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_TRUE(Game.ScanDone);
@@ -261,8 +258,7 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
                                          "sounds/v_Launch.wav"};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
     EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Ball.X, 35);
-    EXPECT_EQ(Ball.Y, 35);
+    EXPECT_TRUE(BallAt(35, 35));
     EXPECT_EQ(Ball.Direction, 88);
     EXPECT_FALSE(PacMan.FruitPresent);
     EXPECT_FALSE(PacMan.GhostEaten[3]);

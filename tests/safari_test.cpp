@@ -109,8 +109,7 @@ TEST_F(SafariRules, TheEntryGateThrowsTheBallInAnyWayRound) {
         Put(3, 35, heading::Right);
         Set(3, 35, code::EntryGate);
         HandleCell();
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 6);
+        EXPECT_TRUE(BallAt(25, 6));
         headings.insert(Ball.Direction);
     }
     EXPECT_EQ(*headings.begin(), 0);
@@ -133,8 +132,7 @@ TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {
         return Ball.Direction;
     };
     EXPECT_EQ(shootAt(scan::RightShift, 11), 126);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 46);
+    EXPECT_TRUE(BallAt(25, 46));
     EXPECT_TRUE(Game.ScanDone);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     EXPECT_EQ(shootAt(scan::RightShift, 0), 115);  // probe 117, from the left
@@ -223,8 +221,7 @@ TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown
         if (Restarts(DeepWater)) continue;
         ++escaped;
         EXPECT_EQ(Game.Score - before, 80000);
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 45);
+        EXPECT_TRUE(BallAt(25, 45));
         EXPECT_TRUE(Ball.Direction >= 0 && Ball.Direction <= 32);
         EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     }
@@ -303,8 +300,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     Letter(6);
     EXPECT_TRUE(Safari.HuntActive);
     EXPECT_EQ(Safari.Rounds, 7);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 46);
+    EXPECT_TRUE(BallAt(25, 46));
     EXPECT_EQ(Count("Safari/Shoot.wav"), 1);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     Wait(100);
@@ -321,10 +317,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     EXPECT_EQ(heard.front(), "Safari/bodydrop.wav");
     EXPECT_GT(std::count(heard.begin(), heard.end(), "Safari/DryFire.wav"), 100);  // every poll
     EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/Shoot.wav"), 0);
-    auto words = std::find(heard.begin(), heard.end(), "safari/v_Bagged.wav");
-    ASSERT_NE(words, heard.end());
-    EXPECT_EQ(*(words + 1), "safari/V1.wav");
-    EXPECT_EQ(*(words + 2), "safari/v_Animal.wav");
+    EXPECT_TRUE(HeardInARow({"safari/v_Bagged.wav", "safari/V1.wav", "safari/v_Animal.wav"}));
 
     // A shot at step 46 or later ends the hunt at once.
     Game.Score = 0;
@@ -350,8 +343,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     StepAt(38, 30, heading::Up);
     EXPECT_EQ(TableMap.Cells[40][30].Code, code::Floor);
     EXPECT_EQ(TableMap.Cells[41][30].Code, code::Animal);  // hit from its left: the last cell stays
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(BallAt(25, 45));
     EXPECT_TRUE(Safari.HuntActive);
     EXPECT_EQ(Game.Score, 60000);
     Safari.SweepStep = 49;  // the sweep has run out

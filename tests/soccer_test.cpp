@@ -119,8 +119,7 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
         } else {
             ++missed;
         }
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 4);
+        EXPECT_TRUE(BallAt(25, 4));
         EXPECT_GE(Ball.Direction, 76);
         EXPECT_LE(Ball.Direction, 84);
         EXPECT_FALSE(Soccer.DefenderDown[3]);
@@ -142,9 +141,8 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_EQ(Ball.Direction, 113);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    std::vector<std::string> heard = platform.Played();
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "soccer/goalhome.wav"), heard.end());
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "soccer/v_KckOff.wav"), heard.end());
+    EXPECT_EQ(Count("soccer/goalhome.wav"), 1);
+    EXPECT_EQ(Count("soccer/v_KckOff.wav"), 1);
 
     // With the save armed the ball is saved: no goal, no ball, SAVE unlit.
     Soccer.SaveArmed = true;
@@ -174,10 +172,7 @@ TEST_F(SoccerRules, AGoalAgainstWithNoBallLeftEndsTheMatchWithoutWrapping) {
     EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Soccer.VisitorGoals, 3);
-    std::vector<std::string> heard = platform.Played();
-    auto goal = std::find(heard.begin(), heard.end(), "soccer/goalhome.wav");
-    ASSERT_NE(goal, heard.end());
-    EXPECT_EQ(*(goal + 1), "soccer/gohorn.wav");
+    EXPECT_TRUE(HeardInARow({"soccer/goalhome.wav", "soccer/gohorn.wav"}));
 }
 
 TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
@@ -306,14 +301,12 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
     StepAt(10, 4, heading::Up);
     EXPECT_EQ(Soccer.Multiplier, 1);
     EXPECT_FALSE(Soccer.DoubleScore.Running());
-    EXPECT_EQ(Ball.X, 9);
-    EXPECT_EQ(Ball.Y, 37);
+    EXPECT_TRUE(BallAt(9, 37));
     EXPECT_GE(Ball.Direction, 28);
     EXPECT_LE(Ball.Direction, 36);
     EXPECT_EQ(Count("soccer/v_TIBV.wav"), 1);  // the half noted before this one
     StepAt(46, 45, heading::Down);
-    EXPECT_EQ(Ball.X, 45);
-    EXPECT_EQ(Ball.Y, 17);
+    EXPECT_TRUE(BallAt(45, 17));
     EXPECT_EQ(Count("soccer/v_TIBHT.wav"), 1);
 }
 
@@ -365,8 +358,7 @@ TEST_F(SoccerRules, ATiltCostsABallAndPutsTheNextOneAtTheKickOffSpot) {
     EXPECT_TRUE(KeysWith(scan::Return));
     EXPECT_TRUE(Game.Tilted);
     EXPECT_EQ(Game.BallsLeft, 4);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(BallAt(25, 45));
 }
 
 // The end of a match: the horn, the score, the goals and who won.

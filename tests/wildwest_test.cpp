@@ -133,8 +133,7 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
 TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
     StepAt(2.6f, 20, heading::Left);  // the left box
     EXPECT_EQ(Town.Ammunition, 2);
-    EXPECT_EQ(Ball.X, 20);
-    EXPECT_EQ(Ball.Y, 18);
+    EXPECT_TRUE(BallAt(20, 18));
     EXPECT_GE(Ball.Direction, 80);
     EXPECT_LE(Ball.Direction, 112);
     StepAt(47, 21, heading::Right);  // the right box
@@ -143,8 +142,7 @@ TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
     Town.Ammunition = 12;
     StepAt(47, 21, heading::Up);
     EXPECT_EQ(Town.Ammunition, 12);
-    EXPECT_EQ(Ball.X, 47);
-    EXPECT_EQ(Ball.Y, 21);
+    EXPECT_TRUE(BallAt(47, 21));
     EXPECT_EQ(Count("wildwest/ammo.wav"), 2);
 }
 
@@ -170,8 +168,7 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
             EXPECT_EQ(Ball.Y, 6);
             continue;
         }
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 16);
+        EXPECT_TRUE(BallAt(25, 16));
         EXPECT_GE(Ball.Direction, 72);
         EXPECT_LE(Ball.Direction, 88);
         if (Game.Score > before) {
@@ -192,8 +189,7 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     StepAt(38, 8, heading::Up);
     EXPECT_TRUE(Town.BonusRunning);
     EXPECT_EQ(Town.Multiplier, 2);
-    EXPECT_EQ(Ball.X, 41);
-    EXPECT_EQ(Ball.Y, 24);
+    EXPECT_TRUE(BallAt(41, 24));
     EXPECT_EQ(Ball.Speed, 3.2f);
     // Drawn 96..128: a heading of 128 is kept as 0.
     EXPECT_TRUE(Ball.Direction >= 96 || Ball.Direction == 0) << Ball.Direction;
@@ -227,13 +223,11 @@ TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
     std::set<float> right;
     for (int i = 0; i < 100; ++i) {
         StepAt(5, 41, heading::Down);
-        EXPECT_EQ(Ball.X, 11);
-        EXPECT_EQ(Ball.Y, 39);
+        EXPECT_TRUE(BallAt(11, 39));
         EXPECT_GE(Ball.Direction, 24);
         EXPECT_LE(Ball.Direction, 40);
         StepAt(44, 41, heading::Down);
-        EXPECT_EQ(Ball.X, 38);
-        EXPECT_EQ(Ball.Y, 39);
+        EXPECT_TRUE(BallAt(38, 39));
         EXPECT_TRUE(Ball.Direction <= 8 || (Ball.Direction >= 116 && Ball.Direction <= 124)) << Ball.Direction;
         right.insert(Ball.Direction);
     }
@@ -258,8 +252,7 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
         const double before = Game.Score;
         StepAt(20, 7, heading::Down);
         EXPECT_FALSE(Town.InSaloon);
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 44);
+        EXPECT_TRUE(BallAt(25, 44));
         EXPECT_LE(Ball.Direction, 32);
         EXPECT_TRUE(Game.Score - before == 20000 || Game.Score - before >= 100000) << Game.Score - before;
         (Game.Score - before == 20000 ? beers : fights)++;
@@ -294,8 +287,7 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
     };
     const float first = shoot(scan::LeftShift, 0);
     EXPECT_NEAR(first, 48, 1.01f);  // the first ray (47) or its neighbour, plus one
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_TRUE(BallAt(25, 44));
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     // Far round the left sweep the rays pass 127 and 0: a shot there stays in 0..127.
@@ -378,8 +370,7 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     EXPECT_TRUE(Town.HorseCaught[4]);
     EXPECT_EQ(Town.Multiplier, 2);
     EXPECT_EQ(Count("sounds/LReady.wav"), 1);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_TRUE(BallAt(25, 44));
 
     // At difficulty 800 each block and punch has 200 ms: a block 150 ms
     // after the swing holds, one 250 ms after comes too late.
@@ -473,8 +464,7 @@ TEST_F(WildWestGunfight, AShotAtTheOutlawsTwoPositionsWinsAndSpeedsTheNextFight)
     EXPECT_EQ(Game.Score - before, 400000);
     EXPECT_EQ(Town.Ammunition, 2);
     EXPECT_EQ(Game.TableLevel, 1);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 44);
+    EXPECT_TRUE(BallAt(25, 44));
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     // The gun sweeps 24..36, panned by position.
     std::vector<std::string> beeps = Ops("sounds/ScanBeep.wav");

@@ -124,6 +124,18 @@ int TableTest::Count(const std::string& label) const {
     return int(std::count(heard.begin(), heard.end(), label));
 }
 
+::testing::AssertionResult TableTest::HeardInARow(const std::vector<std::string>& labels) const {
+    const std::vector<std::string> heard = platform.Played();
+    if (std::search(heard.begin(), heard.end(), labels.begin(), labels.end()) != heard.end())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(labels) << " not in " << PlayedList();
+}
+
+::testing::AssertionResult TableTest::BallAt(float x, float y) const {
+    if (Ball.X == x && Ball.Y == y) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the ball is at (" << Ball.X << ", " << Ball.Y << ")";
+}
+
 uint32_t TableTest::SoundMs(const std::string& member) const { return LengthOf(sounds_, member); }
 
 std::vector<std::string> TableTest::Ops(const std::string& label) const {

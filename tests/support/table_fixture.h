@@ -84,6 +84,9 @@ protected:
     bool KeysWith(uint8_t key);
     // How often `label` was started.
     int Count(const std::string& label) const;
+    // Whether `labels` were started one right after another.
+    ::testing::AssertionResult HeardInARow(const std::vector<std::string>& labels) const;
+    ::testing::AssertionResult BallAt(float x, float y) const;
     // Length of a stand-in sound.
     uint32_t SoundMs(const std::string& member) const;
     // Ops of the sound log on `label`, as "op:value" strings.
