@@ -36,13 +36,6 @@ protected:
         HeistTest::SetUp();
         BeginPlay();
     }
-    // Presses `key` while sweep position `i` of a launcher starting now sounds.
-    void ShootAtPosition(int i, uint8_t key) {
-        uint64_t quantum = kTickQuantumMicros;
-        uint64_t start = platform.NowMicros() / quantum * quantum;
-        uint64_t at = (start + uint64_t(i) * 10 * quantum) / 1000 + 60;
-        platform.TapAt(at, key, 30);
-    }
     // Whichever launcher comes next shoots at its first position.
     void ShootTheNextLauncher() {
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 5, 30);
@@ -117,15 +110,9 @@ TEST_F(HeistRules, TheTopLaneAndTheSlowingBall) {
 }
 
 TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
-    EXPECT_NEAR(ShotHeading(Launcher::Left, 0), 40 / 2.8125f, 1e-4);
-    EXPECT_NEAR(ShotHeading(Launcher::Left, 32), 40 / 2.8125f + 32, 1e-4);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 0), 15);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 15), 0);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 28), 115);  // 15 - 28, plus 128
-
     // The right launcher: its last position, with the right Shift only.
     platform.TapAt(platform.NowMs() + 500, scan::LeftShift, 30);
-    ShootAtPosition(28, scan::RightShift);
+    TapAtSweepPosition(28, scan::RightShift);
     StepAt(46, 46, heading::Down, 1.2f);  // its launcher spot
     EXPECT_TRUE(BallAt(41, 47));
     EXPECT_EQ(Ball.Direction, 115);
@@ -138,7 +125,7 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
 
     // The left launcher at its first position; the cues are panned by position.
     platform.ClearSoundLog();
-    ShootAtPosition(33, scan::LeftShift);  // the first position of the second sweep
+    TapAtSweepPosition(33, scan::LeftShift);  // the first position of the second sweep
     StepAt(4, 46, heading::Down);
     EXPECT_EQ(Ball.X, 8);
     EXPECT_NEAR(Ball.Direction, 40 / 2.8125f, 1e-4);
@@ -152,7 +139,7 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
     // Whole sweeps of both hear the letters, bumpers, police and box doors.
     size_t from = Mark();
     for (Launcher which : {Launcher::Left, Launcher::Right}) {
-        ShootAtPosition(which == Launcher::Left ? 33 : 29,
+        TapAtSweepPosition(which == Launcher::Left ? 33 : 29,
                         which == Launcher::Left ? scan::LeftShift : scan::RightShift);
         RunLauncher(which);
         Wait(100);

@@ -29,13 +29,6 @@ protected:
         PacManTest::SetUp();
         BeginPlay();
     }
-    // Presses right Shift while sweep position `i` of a scan starting now sounds.
-    void ShootAtPosition(int i) {
-        uint64_t quantum = kTickQuantumMicros;
-        uint64_t start = platform.NowMicros() / quantum * quantum;
-        uint64_t at = (start + uint64_t(i) * 10 * quantum) / 1000 + 60;
-        platform.TapAt(at, scan::RightShift, 30);
-    }
     // Lets the shooting key go before the next hole: a Shift still held
     // fires a hole at once.
     void ReleaseShot() { Wait(100); }
@@ -115,7 +108,7 @@ TEST_F(PacManRules, TunnelsSwooshOnTheirOwnSideAndDropTheBallAcrossTheMaze) {
 
 TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     // The bottom hole: position 20 leaves at heading 5 (up, a little left).
-    ShootAtPosition(20);
+    TapAtSweepPosition(20);
     StepAt(47, 35, heading::Right);
     EXPECT_TRUE(BallAt(25, 44));
     EXPECT_EQ(Ball.Direction, 5);
@@ -125,7 +118,7 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     ReleaseShot();
 
     // The top hole: position 20 leaves at 92 (down, a little left).
-    ShootAtPosition(20);
+    TapAtSweepPosition(20);
     StepAt(2, 14, heading::Down);
     EXPECT_EQ(Ball.Y, 6);
     EXPECT_EQ(Ball.Direction, 92);
@@ -155,7 +148,7 @@ TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
     // One whole sweep from a hole: the labels its probes started.
     auto sweep = [&](bool top) {
         size_t from = Mark();
-        ShootAtPosition(top ? 64 : 61);  // the first position of the second sweep
+        TapAtSweepPosition(top ? 64 : 61);  // the first position of the second sweep
         AimScanHole(top);
         ReleaseShot();
         std::vector<std::string> heard = StartedSince(from);

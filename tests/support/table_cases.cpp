@@ -180,37 +180,27 @@ void HauntedEnd(const std::vector<std::string>& played) {
 const std::string kZero = "sounds/numbers/zero.wav";
 
 const TableCase kPacManCase{.name = "PacMan", .table = pacman::kTable, .sounds = PacManSounds,
-                            .mapSource = "pacman/pacman.mapsrc", .extraBallEvery = 10000000,
-                            .extraBallVoice = "pacman/BonusLif.wav", .doubleScore = nullptr,
+                            .mapSource = "pacman/pacman.mapsrc", .extraBallVoice = "pacman/BonusLif.wav",
                             .statusWords = {"pacman/v_NOTC.wav", kZero, "pacman/v_Tables.wav"},
-                            .countsBallInPlay = true, .keepsScoreOnEscape = true, .escapeAtMs = 5000, .checkEnd = nullptr};
+                            .keepsScoreOnEscape = true, .escapeAtMs = 5000};
 const TableCase kSoccerCase{
     .name = "SoccerStar", .table = soccer::kTable, .sounds = SoccerSounds, .mapSource = "soccer/soccer.mapsrc",
-    .extraBallEvery = 10000000, .extraBallVoice = "soccer/extraball.wav",
+    .extraBallVoice = "soccer/extraball.wav",
     .doubleScore = [] { soccer::Soccer.Multiplier = 2; return 1; },  // the extra ball's points stay plain
     .statusWords = {"soccer/vNOGSBHT.wav", kZero, "soccer/v_Goals.wav", "soccer/v_NOGSBV.wav", kZero, "soccer/v_Goals.wav"},
-    .countsBallInPlay = false, .keepsScoreOnEscape = false, .escapeAtMs = 0, .checkEnd = SoccerEnd};
+    .countsBallInPlay = false, .checkEnd = SoccerEnd};
 const TableCase kHeistCase{.name = "Heist", .table = heist::kTable, .sounds = HeistSounds,
-                           .mapSource = "heist/heist.mapsrc", .extraBallEvery = 20000000,
-                           .extraBallVoice = "heist/xtraball.wav",
-                           .doubleScore = [] { heist::Heist.Multiplier = 2; return 2; }, .statusWords = {},
-                           .countsBallInPlay = true, .keepsScoreOnEscape = false, .escapeAtMs = 0, .checkEnd = HeistEnd};
+                           .mapSource = "heist/heist.mapsrc", .extraBallVoice = "heist/xtraball.wav",
+                           .extraBallEvery = 20000000, .doubleScore = [] { heist::Heist.Multiplier = 2; return 2; },
+                           .checkEnd = HeistEnd};
 const TableCase kSafariCase{.name = "Safari", .table = safari::kTable, .sounds = SafariSounds,
-                            .mapSource = "safari/safari.mapsrc", .extraBallEvery = 10000000,
-                            .extraBallVoice = "Safari/xtraball.wav", .doubleScore = nullptr, .statusWords = {},
-                            .countsBallInPlay = true, .keepsScoreOnEscape = false, .escapeAtMs = 0, .checkEnd = nullptr};
+                            .mapSource = "safari/safari.mapsrc", .extraBallVoice = "Safari/xtraball.wav"};
 const TableCase kHauntedCase{.name = "HauntedHouse", .table = haunted::kTable, .sounds = HauntedSounds,
-                             .mapSource = "haunted/haunted.mapsrc", .extraBallEvery = 10000000,
-                             .extraBallVoice = "Haunted/xtraball.wav",
-                             .doubleScore = [] { haunted::House.Multiplier = 2; return 2; }, .statusWords = {},
-                             .countsBallInPlay = true, .keepsScoreOnEscape = false, .escapeAtMs = 0,
-                             .checkEnd = HauntedEnd};
+                             .mapSource = "haunted/haunted.mapsrc", .extraBallVoice = "Haunted/xtraball.wav",
+                             .doubleScore = [] { haunted::House.Multiplier = 2; return 2; }, .checkEnd = HauntedEnd};
 const TableCase kWildWestCase{.name = "WildWest", .table = wildwest::kTable, .sounds = WildWestSounds,
-                              .mapSource = "wildwest/wildwest.mapsrc", .extraBallEvery = 10000000,
-                              .extraBallVoice = "wildwest/XBall.wav",
-                              .doubleScore = [] { wildwest::Town.Multiplier = 2; return 2; }, .statusWords = {},
-                              .countsBallInPlay = true, .keepsScoreOnEscape = false, .escapeAtMs = 0,
-                              .checkEnd = nullptr};
+                              .mapSource = "wildwest/wildwest.mapsrc", .extraBallVoice = "wildwest/XBall.wav",
+                              .doubleScore = [] { wildwest::Town.Multiplier = 2; return 2; }};
 const TableCase* const kEveryTable[6] = {&kPacManCase, &kSoccerCase, &kHeistCase,
                                          &kSafariCase, &kHauntedCase, &kWildWestCase};
 

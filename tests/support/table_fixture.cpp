@@ -178,6 +178,11 @@ void TableTest::Wait(uint32_t ms) {
     while (GetTick() - from <= ms) YieldToSystem();
 }
 
+void TableTest::TapAtSweepPosition(int i, uint8_t key) {
+    const uint64_t start = platform.NowMicros() / kTickQuantumMicros * kTickQuantumMicros;
+    platform.TapAt((start + uint64_t(i) * 10 * kTickQuantumMicros) / 1000 + 60, key, 30);
+}
+
 void TableTest::LaunchEveryBall(int prompts) {
     for (int i = 0; i < prompts; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
 }

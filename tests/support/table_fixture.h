@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/keyboard.h"
 #include "support/game_fixture.h"
 
 namespace tamblor {
@@ -40,19 +41,19 @@ struct TableCase {
     StandInSounds (*sounds)();
     const char* mapSource;
     // The extra ball: above each `extraBallEvery` points, said by its voice.
-    double extraBallEvery;
     const char* extraBallVoice;
+    double extraBallEvery = 10000000;
     // Doubles the table's own score multiplier and gives what the extra
     // ball's 100000 points are then multiplied by; nullptr without one.
-    int (*doubleScore)();
+    int (*doubleScore)() = nullptr;
     // The status report of a fresh game: the table's words between the
     // points and the balls, and whether the ball in play counts as a ball left.
-    std::vector<std::string> statusWords;
-    bool countsBallInPlay;
-    bool keepsScoreOnEscape;  // Escape in play ends the game with what was scored
-    uint32_t escapeAtMs;      // a whole game is left with Escape this long after the launch; 0: played to its end
+    std::vector<std::string> statusWords = {};
+    bool countsBallInPlay = true;
+    bool keepsScoreOnEscape = false;  // Escape in play ends the game with what was scored
+    uint32_t escapeAtMs = 0;          // a whole game is left with Escape this long after the launch; 0: played to its end
     // What the table's own end of a whole game sounds like; nullptr for nothing more.
-    void (*checkEnd)(const std::vector<std::string>& played);
+    void (*checkEnd)(const std::vector<std::string>& played) = nullptr;
 };
 extern const TableCase kPacManCase, kSoccerCase, kHeistCase, kSafariCase, kHauntedCase, kWildWestCase;
 extern const TableCase* const kEveryTable[6];
@@ -102,10 +103,13 @@ protected:
     static bool Restarts(const std::function<void()>& body);
     // Waits in virtual time until the tick has moved more than `ms` on.
     void Wait(uint32_t ms);
+    // Presses `key` while position `i` of a sweep of ten ticks a
+    // position, starting now, sounds.
+    void TapAtSweepPosition(int i, uint8_t key = scan::RightShift);
     // Spaces every launch prompt that comes, held long enough to be seen.
     void LaunchEveryBall(int prompts = 8);
     // Answers the end-of-game prompt.
-    void AnswerTheLastPrompt(uint8_t key = 0x1C);
+    void AnswerTheLastPrompt(uint8_t key = scan::Return);
     // The voice of a number word.
     static std::string N(int n) { return "sounds/numbers/" + std::to_string(n) + ".wav"; }
 
