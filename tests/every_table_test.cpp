@@ -44,10 +44,6 @@ protected:
             next = platform.NowMs() + 500;
         });
     }
-    void TearDown() override {
-        platform.OnYield(nullptr);
-        TableTest::TearDown();
-    }
     std::string MusicMember() const {
         for (const TableSound& s : Table().sounds)
             if (s.slot == Table().music) return s.member;

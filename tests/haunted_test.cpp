@@ -8,11 +8,9 @@
 #include <set>
 
 #include "audio/sound.h"
-#include "audio/speech.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
-#include "menus/main_menu.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"

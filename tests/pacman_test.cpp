@@ -7,9 +7,8 @@
 #include <set>
 
 #include "audio/sound.h"
+#include "core/app.h"
 #include "core/keyboard.h"
-#include "core/settings.h"
-#include "core/startup.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"

@@ -8,11 +8,8 @@
 #include <set>
 
 #include "audio/sound.h"
-#include "audio/speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
-#include "core/settings.h"
-#include "core/startup.h"
 #include "platform/platform.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <set>
 
@@ -11,7 +10,6 @@
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/play.h"
@@ -32,7 +30,6 @@ protected:
         BeginPlay(1);
     }
     void TearDown() override {
-        platform.OnYield(nullptr);
         FistDifficulty = 0;
         WildWestTest::TearDown();
     }

@@ -87,6 +87,7 @@ void TableTest::SetUp() {
 }
 
 void TableTest::TearDown() {
+    platform.OnYield(nullptr);
     // The table's holders outlive this test's platform: empty them with it.
     UnloadTable(Table());
     GameTest::TearDown();
