@@ -199,13 +199,10 @@ struct DrainCase {
 class FlipperTable : public TableTest, public ::testing::WithParamInterface<DrainCase> {
 protected:
     FlipperTable() : TableTest(*GetParam().table) {}
-    void SetUp() override {
-        TableTest::SetUp();
-        BeginPlay(1);
-    }
 };
 
 TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnly) {
+    BeginPlay(1);
     const float row = GetParam().warnRow;
     auto at = [&](float y, float direction) {
         Put(25, y, direction);
@@ -224,6 +221,7 @@ TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnly) {
 }
 
 TEST_P(FlipperTable, TheFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains) {
+    BeginPlay(1);
     LaunchEveryBall();
     const int spares = Game.BallsLeft;
     EXPECT_FALSE(KeysWith(scan::RightShift));

@@ -132,9 +132,7 @@ private:
     bool monster_ = false, tomb_ = false, warned_ = false, aiming_ = false;
 };
 
-class HauntedBotTest : public HauntedTest {};
-
-TEST_F(HauntedBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(HauntedTest, ABotsSeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     BotFigures classic, accessible;
     HauntedBot classicBot(platform, classic), accessibleBot(platform, accessible);
     BotSession session(platform, haunted::kTable, kGameBudgetMs);

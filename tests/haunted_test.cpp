@@ -23,12 +23,8 @@ namespace {
 
 using namespace haunted;
 
-class HauntedRules : public HauntedTest {
+class HauntedRules : public TableTestOf<kHauntedCase, 1> {
 protected:
-    void SetUp() override {
-        HauntedTest::SetUp();
-        BeginPlay(1);
-    }
     // The ball on a cell of the map, the cell handler run once; true when
     // the ball was lost (a new ball entry follows).
     bool StepOn(float x, float y, float direction = heading::Up) {

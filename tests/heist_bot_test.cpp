@@ -167,9 +167,7 @@ private:
     std::string wanted_;
 };
 
-class HeistBotTest : public HeistTest {};
-
-TEST_F(HeistBotTest, SeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(HeistTest, ABotsSeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
     BotFigures figures;
     HeistBot bot(platform, figures);
     BotSession session(platform, heist::kTable, kGameBudgetMs);

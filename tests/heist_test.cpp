@@ -29,12 +29,8 @@ using namespace heist;
 constexpr float kJ = 8, kO = 18, kB = 30, kS = 40, kLetterRow = 11;
 const float kTargetX[] = {0, kJ, kO, kB, kS};
 
-class HeistRules : public HeistTest {
+class HeistRules : public TableTestOf<kHeistCase, 0> {
 protected:
-    void SetUp() override {
-        HeistTest::SetUp();
-        BeginPlay();
-    }
     // Whichever launcher comes next shoots at its first position.
     void ShootTheNextLauncher() {
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 5, 30);

@@ -116,9 +116,7 @@ private:
     uint64_t fruitUntil_ = 0, skipAt_ = 0;
 };
 
-class PacManBotTest : public PacManTest {};
-
-TEST_F(PacManBotTest, SeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(PacManTest, ABotsSeededGamesReachEveryEventWithNoStuckOrEscapedBall) {
     BotFigures figures;
     PacManBot bot(platform, figures);
     BotSession session(platform, pacman::kTable, kGameBudgetMs, 30000);

@@ -22,12 +22,8 @@ namespace {
 
 using namespace pacman;
 
-class PacManRules : public PacManTest {
+class PacManRules : public TableTestOf<kPacManCase, 0> {
 protected:
-    void SetUp() override {
-        PacManTest::SetUp();
-        BeginPlay();
-    }
     // Lets the shooting key go before the next hole: a Shift still held
     // fires a hole at once.
     void ReleaseShot() { Wait(100); }

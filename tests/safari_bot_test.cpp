@@ -204,9 +204,7 @@ private:
     bool sweepFired_ = false, dryFired_ = false;
 };
 
-class SafariBotTest : public SafariTest {};
-
-TEST_F(SafariBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(SafariTest, ABotsSeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     BotFigures accessible, classic;
     SafariBot accessibleBot(platform, accessible), classicBot(platform, classic);
     BotSession session(platform, safari::kTable, kGameBudgetMs);

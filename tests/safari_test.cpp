@@ -23,11 +23,10 @@ namespace {
 
 using namespace safari;
 
-class SafariRules : public SafariTest {
+class SafariRules : public TableTestOf<kSafariCase, 0> {
 protected:
     void SetUp() override {
-        SafariTest::SetUp();
-        BeginPlay();
+        TableTestOf::SetUp();
         // The cougar prowls where a rule under test may put the ball.
         Set(Safari.CougarX, Safari.CougarY, code::Floor);
     }

@@ -130,9 +130,7 @@ private:
     int64_t lastBeepPan_ = 0;
 };
 
-class SoccerBotTest : public SoccerTest {};
-
-TEST_F(SoccerBotTest, SeededMatchesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(SoccerTest, ABotsSeededMatchesReachEveryEventWithNoStuckOrEscapedBall) {
     BotFigures figures;
     SoccerBot bot(platform, figures);
     BotSession session(platform, soccer::kTable, kGameBudgetMs, 30000);

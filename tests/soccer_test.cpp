@@ -21,12 +21,8 @@ namespace {
 
 using namespace soccer;
 
-class SoccerRules : public SoccerTest {
+class SoccerRules : public TableTestOf<kSoccerCase, 0> {
 protected:
-    void SetUp() override {
-        SoccerTest::SetUp();
-        BeginPlay();
-    }
     MapCell& Cell(int x, int y) { return TableMap.Cells[x][y]; }
     // The next kick-off or striker aim: right Shift chooses the clockwise
     // sweep, and a second press shoots at its first position (heading 113).

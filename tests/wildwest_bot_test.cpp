@@ -165,9 +165,7 @@ void WatchedHandleCell() {
     if (Ball.Y == kKickerY && Ball.X == kRightKickerX) watching->Note("right kicker");
 }
 
-class WildWestBotTest : public WildWestTest {};
-
-TEST_F(WildWestBotTest, SeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
+TEST_F(WildWestTest, ABotsSeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {
     TableDesc watched = wildwest::kTable;
     watched.handleCell = WatchedHandleCell;
     BotFigures figures[2];

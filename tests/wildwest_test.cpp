@@ -22,16 +22,15 @@ namespace {
 
 using namespace wildwest;
 
-class WildWestRules : public WildWestTest {
+class WildWestRules : public TableTestOf<kWildWestCase, 1> {
 protected:
     void SetUp() override {
-        WildWestTest::SetUp();
+        TableTestOf::SetUp();
         FistDifficulty = 0;
-        BeginPlay(1);
     }
     void TearDown() override {
         FistDifficulty = 0;
-        WildWestTest::TearDown();
+        TableTestOf::TearDown();
     }
     // Start times of `label` in the log.
     std::vector<uint64_t> StartTimes(const std::string& label) const {

@@ -119,11 +119,15 @@ private:
     StandInSounds sounds_;
 };
 
-// The fixture of one table.
-template <const TableCase& C>
+// The fixture of one table; with a game mode, in play from the start.
+template <const TableCase& C, int PlayMode = -1>
 class TableTestOf : public TableTest {
 protected:
     TableTestOf() : TableTest(C) {}
+    void SetUp() override {
+        TableTest::SetUp();
+        if (PlayMode >= 0) BeginPlay(uint8_t(PlayMode));
+    }
 };
 using PacManTest = TableTestOf<kPacManCase>;
 using SoccerTest = TableTestOf<kSoccerCase>;
