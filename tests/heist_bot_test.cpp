@@ -18,7 +18,6 @@ namespace {
 
 constexpr uint64_t kGameBudgetMs = 15 * 60 * 1000;  // then the bot leaves with Escape
 constexpr uint64_t kChaseMs = 15000;
-constexpr uint64_t kRefireAfterMs = 2000;
 
 BotCues HeistCues() {
     BotCues cues;
@@ -55,17 +54,16 @@ BotCues HeistCues() {
                      "job missed",    "busted",       "ball lost to the police", "score box entered",
                      "score box floor", "power-up F", "power-up G", "power-up H", "power-up I", "power-up J",
                      "jackpot",       "extra ball",   "shot"};
+    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "heist/ScanSB.wav", "heist/ScanChse.wav",
+                     "heist/ScanBnus.wav",  "heist/ScanJ.wav",     "heist/ScanO.wav",  "heist/ScanB.wav",
+                     "heist/ScanS.wav"};
+    cues.fireBothShifts = true;  // either launcher takes its own
     return cues;
 }
 
-bool IsScanCue(const std::string& l) {
-    return l == "sounds/ScanBeep.wav" || l == "sounds/ScanTrig.wav" || l.rfind("heist/Scan", 0) == 0;
-}
-
 // Heist's own listening: the letters lit so far, the job the briefing
-// named and its time, the chase and its siren, and the launchers, which it
-// fires with both Shift keys (either launcher takes its own) when the cue it
-// wants sounds.
+// named and its time, and the chase; at a launcher it wants the cue of the
+// job's letter, the next letter, or in a chase the box or the bonus.
 class HeistBot : public TableBot {
 public:
     HeistBot(ScriptedPlatform& platform, BotFigures& figures) : TableBot(platform, figures, HeistCues()) {}
@@ -74,28 +72,20 @@ protected:
     void NewGame() override {
         lit_ = job_ = 0;
         jobUntil_ = chaseFrom_ = 0;
-        scanning_ = fired_ = inBox_ = false;
+        inBox_ = false;
     }
 
     bool Hear(const SoundEvent& e) override {
         const std::string& l = e.label;
         const bool started = e.op == "play" || e.op == "loop";
         WatchTheGame();
-        if (l == "sounds/ball.wav" && e.op == "loop" && scanning_) {
-            scanning_ = false;
+        if (l == "sounds/ball.wav" && e.op == "loop" && inScan_) {
             // Read from the game, for the report only: which launcher it was.
             Count(Ball.X < 25 ? "left launcher fired" : "right launcher fired");
             Count("shot");
             return false;
         }
         if (!started) return false;
-        if (IsScanCue(l)) {
-            if (!scanning_) StartScan();
-            if (!fired_ && l == wanted_ && Chance(0.85)) Shoot();
-            if (!fired_ && Now() >= fallbackAt_) Shoot();
-            if (fired_ && Now() > firedAt_ + kRefireAfterMs) Shoot();  // a shot the launcher did not take
-            return true;
-        }
         if (l.size() == 12 && l.rfind("heist/j", 0) == 0 && std::isdigit((unsigned char)l[7])) {
             // The jackpot says the job voices of its number. Read from the
             // game, for the report only: which of the two it was.
@@ -125,6 +115,15 @@ protected:
         return false;
     }
 
+    std::string ChooseTarget() override {
+        const char* letters[] = {"heist/ScanJ.wav", "heist/ScanO.wav", "heist/ScanB.wav", "heist/ScanS.wav"};
+        const int r = Uniform(0, 99);
+        if (job_ && Now() < jobUntil_) return letters[job_ - 1];
+        if (chaseFrom_) return r < 50 ? "heist/ScanBnus.wav" : r < 80 ? "heist/ScanSB.wav" : "";
+        if (r < 65) return letters[lit_];
+        return r < 80 ? "heist/ScanSB.wav" : r < 90 ? "heist/ScanBnus.wav" : "";
+    }
+
     bool Move(uint64_t) override {
         WatchTheGame();
         return false;
@@ -141,30 +140,9 @@ private:
         inBox_ = heist::Heist.InScoreBox;
     }
 
-    void StartScan() {
-        scanning_ = true;
-        fired_ = false;
-        const bool chase = chaseFrom_ != 0;
-        const char* letters[] = {"heist/ScanJ.wav", "heist/ScanO.wav", "heist/ScanB.wav", "heist/ScanS.wav"};
-        const int r = Uniform(0, 99);
-        if (job_ && Now() < jobUntil_) wanted_ = letters[job_ - 1];
-        else if (chase) wanted_ = r < 50 ? "heist/ScanBnus.wav" : r < 80 ? "heist/ScanSB.wav" : "";
-        else if (r < 65) wanted_ = letters[lit_];
-        else wanted_ = r < 80 ? "heist/ScanSB.wav" : r < 90 ? "heist/ScanBnus.wav" : "";
-        fallbackAt_ = Now() + uint64_t(Uniform(300, wanted_.empty() ? 6000 : 12000));
-    }
-
-    void Shoot() {
-        Tap(3, scan::LeftShift, 40);
-        Tap(3, scan::RightShift, 40);
-        fired_ = true;
-        firedAt_ = Now();
-    }
-
     int lit_ = 0, job_ = 0;
-    uint64_t jobUntil_ = 0, chaseFrom_ = 0, fallbackAt_ = 0, firedAt_ = 0;
-    bool scanning_ = false, fired_ = false, inBox_ = false;
-    std::string wanted_;
+    uint64_t jobUntil_ = 0, chaseFrom_ = 0;
+    bool inBox_ = false;
 };
 
 TEST_F(HeistTest, ABotsSeededGamesReachEveryEventWithNoStuckOrEscapedBall) {

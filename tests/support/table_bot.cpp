@@ -137,7 +137,12 @@ void TableBot::StartScan() {
 }
 
 void TableBot::Fire() {
-    Tap(3, Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
+    if (cues_.fireBothShifts) {
+        Tap(3, scan::LeftShift, 40);
+        Tap(3, scan::RightShift, 40);
+    } else {
+        Tap(3, Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
+    }
     fired_ = true;
     fallbackAt_ = Now() + kRefireAfterMs;
 }

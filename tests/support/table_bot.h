@@ -49,6 +49,7 @@ struct BotCues {
     // A target cue of a scan and the event (or event prefix) that reaching it counts.
     std::map<std::string, std::string> targets;
     uint64_t reachWithinMs = 10000;  // game time a shot has to reach its target
+    bool fireBothShifts = false;     // a shot presses both Shift keys, not one of them at random
 };
 
 #if defined(__SANITIZE_ADDRESS__)
