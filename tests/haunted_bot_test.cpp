@@ -15,7 +15,6 @@ namespace tamblor::test {
 namespace {
 
 constexpr uint64_t kGameBudgetMs = 15 * 60 * 1000;  // then the bot leaves with Escape
-constexpr double kSaveChance = 0.95;  // how often the bot flips in time at the drain
 constexpr double kThrowChance = 0.93;  // how often it throws as a gravestone sounds
 
 const char* const kLetters = "GRAVE";
@@ -46,6 +45,7 @@ BotCues HauntedCues() {
     for (int i = 1; i <= 8; ++i) cues.events["Haunted/SE0" + std::to_string(i) + ".wav"] = "spooky effect";
     for (int i = 1; i <= 9; ++i) cues.events["Haunted/LE0" + std::to_string(i) + ".wav"] = "spooky zone that pays";
     for (int i = 1; i <= 3; ++i) cues.events["Haunted/Glass" + std::to_string(i) + ".wav"] = "grave";
+    cues.flipChance = 0.95;
     cues.notCellEvents = {"extra ball", "new high score cue", "tomb mode with all six stones down",
                           "tomb mode with fewer stones down", "drain saved", "drain shot", "double score"};
     cues.progress = {"grave", "wind raised", "fire lit", "spooky zone that pays", "letter G", "letter R", "letter A",
@@ -61,9 +61,9 @@ BotCues HauntedCues() {
     return cues;
 }
 
-// The Haunted House player: flips as the drain warning sounds (classic),
-// chooses a side when the drain's scan waits and aims at the next letter
-// of GRAVE (accessible), and throws as each gravestone sounds in the tomb.
+// The Haunted House player: at the drain as every bot plays it; in aim
+// scans for the next letter of GRAVE, and in the tomb a throw as each
+// gravestone sounds.
 class HauntedBot : public TableBot {
 public:
     HauntedBot(ScriptedPlatform& platform, BotFigures& figures) : TableBot(platform, figures, HauntedCues()) {}
@@ -71,7 +71,7 @@ public:
 protected:
     void NewGame() override {
         spelt_ = 0;
-        monster_ = tomb_ = warned_ = aiming_ = false;
+        monster_ = tomb_ = false;
     }
 
     bool Hear(const SoundEvent& e) override {
@@ -88,27 +88,6 @@ protected:
             if (started && (l.rfind("Haunted/V", 0) == 0 || l == "Haunted/v_NoStns.wav")) tomb_ = false;
             if (started && l.rfind("Haunted/V", 0) == 0 && l != "Haunted/V6.wav") Count("tomb mode with fewer stones down");
             return false;  // the report itself is counted by the core
-        }
-        if (l == "sounds/ProxBeep.wav") {
-            if (e.op == "loop") {
-                warned_ = true;
-                if (Chance(kSaveChance)) Tap(10, Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
-            } else if (e.op == "stop" && warned_) {
-                warned_ = false;
-                // Read from the game, for the report only: did the flipper send it back?
-                if (Ball.Y > 45 && Game.FlipperUp) Count("drain saved");
-            }
-            return true;
-        }
-        if (l == "sounds/ScanWait.wav" && e.op == "loop") {
-            aiming_ = true;
-            Tap(300 + uint64_t(Uniform(0, 500)), Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
-            return true;
-        }
-        if (l == "sounds/ball.wav" && e.op == "loop" && aiming_) {
-            aiming_ = false;
-            Count("drain shot");
-            return false;
         }
         if (!started) return false;
         if (l == "Haunted/v_Tombs.wav") tomb_ = true;
@@ -129,7 +108,7 @@ protected:
 
 private:
     int spelt_ = 0;
-    bool monster_ = false, tomb_ = false, warned_ = false, aiming_ = false;
+    bool monster_ = false, tomb_ = false;
 };
 
 TEST_F(HauntedTest, ABotsSeededGamesInBothModesReachEveryEventWithNoStuckOrEscapedBall) {

@@ -39,6 +39,7 @@ BotCues WildWestCues() {
                    {"sounds/bumper1.wav", "bumper"},
                    {"wildwest/XBall.wav", "extra ball"},
                    {"sounds/v_NHS.wav", "new high score cue"}};
+    cues.flipChance = 0.85;
     cues.notCellEvents = {"extra ball", "new high score cue", "gunfight won", "gunfight lost", "fist fight won",
                           "fist fight lost", "gunfight shot"};
     cues.progress = {"beer",  "fist fight won", "fist fight lost", "store paid",  "blacksmith",  "horse",
@@ -56,9 +57,9 @@ BotCues WildWestCues() {
 class WildWestBot;
 WildWestBot* watching = nullptr;
 
-// The town's listening player: the flipper when the drain warning sounds,
-// a side at the drain's scan, the gun when the outlaw has drawn, and the
-// fists on the swing's side and then the other.
+// The town's listening player: at the drain as every bot plays it, the gun
+// when the outlaw has drawn, and the fists on the swing's side and then
+// the other.
 class WildWestBot : public TableBot {
 public:
     WildWestBot(ScriptedPlatform& platform, BotFigures& figures, uint32_t blockMs)
@@ -68,7 +69,7 @@ public:
     void Note(const std::string& event) { Count(event); }
 
 protected:
-    void NewGame() override { gunfight_ = fistFight_ = sideScan_ = false; }
+    void NewGame() override { gunfight_ = fistFight_ = false; }
 
     bool Hear(const SoundEvent& e) override {
         const std::string& l = e.label;
@@ -97,19 +98,6 @@ protected:
             Count("horse " + std::to_string(CellNumber()));
             Count("horse");
             return true;
-        }
-        if (e.op == "loop" && l == "sounds/ProxBeep.wav" && Chance(0.85)) {
-            Tap(uint64_t(Uniform(20, 200)), Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
-            return true;
-        }
-        if (e.op == "loop" && l == "sounds/ScanWait.wav") {
-            sideScan_ = true;
-            Tap(uint64_t(Uniform(200, 900)), Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
-            return true;
-        }
-        if (e.op == "loop" && l == "sounds/ball.wav" && sideScan_) {
-            sideScan_ = false;
-            Count("drain shot");
         }
         return false;
     }
@@ -149,7 +137,7 @@ private:
     }
 
     uint32_t blockMs_;
-    bool gunfight_ = false, fistFight_ = false, sideScan_ = false;
+    bool gunfight_ = false, fistFight_ = false;
     uint64_t lastBeep_ = 0, gap_ = 0;
     uint8_t punchKey_ = scan::RightShift;
 };

@@ -89,7 +89,7 @@ void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs
     lastMs_ = Now();
     budgetMs_ = budgetMs;
     gamePlayMs_ = quietMs_ = stallMs_ = 0;
-    rolling_ = ended_ = inScan_ = fired_ = false;
+    rolling_ = ended_ = inScan_ = fired_ = warned_ = choosingSide_ = false;
     busyUntil_ = shotUntilPlayMs_ = 0;
     shotTarget_.clear();
     nextStatus_ = uint64_t(Uniform(5000, 120000));
@@ -141,7 +141,7 @@ void TableBot::Fire() {
         Tap(3, scan::LeftShift, 40);
         Tap(3, scan::RightShift, 40);
     } else {
-        Tap(3, Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
+        Tap(3, RandomShift(), 40);
     }
     fired_ = true;
     fallbackAt_ = Now() + kRefireAfterMs;
@@ -150,8 +150,21 @@ void TableBot::Fire() {
 void TableBot::HearCore(const SoundEvent& e) {
     const std::string& l = e.label;
     if (l == "sounds/ball.wav") {
-        if (e.op == "loop") rolling_ = true, inScan_ = false;
+        if (e.op == "loop" && choosingSide_) Count("drain shot");
+        if (e.op == "loop") rolling_ = true, inScan_ = choosingSide_ = false;
         else if (e.op == "stop") rolling_ = false;
+        return;
+    }
+    if (l == "sounds/ProxBeep.wav") {
+        if (e.op == "loop" && Chance(cues_.flipChance)) Tap(uint64_t(Uniform(10, 200)), RandomShift(), 40);
+        // Read from the game, for the report only: did the flipper send the ball back?
+        if (e.op == "stop" && warned_ && Ball.Y > 45 && Game.FlipperUp) Count("drain saved");
+        warned_ = e.op == "loop";
+        return;
+    }
+    if (l == "sounds/ScanWait.wav") {
+        if (e.op == "loop") Tap(uint64_t(Uniform(200, 900)), RandomShift(), 40);
+        choosingSide_ = choosingSide_ || e.op == "loop";
         return;
     }
     if (e.op != "play" && e.op != "loop") return;

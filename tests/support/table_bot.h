@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/keyboard.h"
 #include "platform/scripted_platform.h"
 
 namespace tamblor {
@@ -50,6 +51,10 @@ struct BotCues {
     std::map<std::string, std::string> targets;
     uint64_t reachWithinMs = 10000;  // game time a shot has to reach its target
     bool fireBothShifts = false;     // a shot presses both Shift keys, not one of them at random
+    // On the tables with flippers: how often the drain warning gets a
+    // flipper press in time (classic mode); a side is chosen whenever an aim
+    // waits for one (accessible mode).
+    double flipChance = 0;
 };
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -98,6 +103,7 @@ protected:
     void Fire();
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
+    uint8_t RandomShift() { return Chance(0.5) ? scan::LeftShift : scan::RightShift; }
     uint64_t Now() const { return platform_.NowMs(); }
 
     ScriptedPlatform& platform_;
@@ -105,6 +111,7 @@ protected:
     BotCues cues_;
     bool rolling_ = false;
     bool inScan_ = false;
+    bool warned_ = false, choosingSide_ = false;
     bool ended_ = false;
     uint64_t busyUntil_ = 0;  // no new move of the bot's own before this
     uint64_t gamePlayMs_ = 0;
