@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <vector>
 
 #include "core/keyboard.h"
 #include "support/table_fixture.h"

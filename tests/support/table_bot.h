@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
-#include <functional>
 #include <map>
 #include <random>
 #include <string>

@@ -146,6 +146,18 @@ std::vector<std::string> TableTest::Ops(const std::string& label) const {
     return out;
 }
 
+bool TableTest::HasOp(const std::string& label, const std::string& op) const {
+    const std::vector<std::string> ops = Ops(label);
+    return std::find(ops.begin(), ops.end(), op) != ops.end();
+}
+
+::testing::AssertionResult TableTest::SilencedThenBackAt(const std::string& label, int volume) const {
+    const std::vector<std::string> ops = Ops(label);
+    if (HasOp(label, "volume:-10000") && ops.back() == "volume:" + std::to_string(volume))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << label << ": " << ::testing::PrintToString(ops);
+}
+
 std::vector<std::string> TableTest::StartedSince(size_t from) const {
     std::vector<std::string> out;
     const std::vector<SoundEvent>& log = platform.SoundLog();
