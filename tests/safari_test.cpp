@@ -118,15 +118,7 @@ TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {
     // Right Shift chooses the side sweeping left to right; the sweep starts
     // as it is let go. Position 11 probes straight up-left (heading 0) and
     // the shot's correction of -2 comes round to 126.
-    auto shootAt = [&](uint8_t side, int position) {
-        platform.SetKeyDown(side, true);
-        const uint64_t release = platform.NowMs() + 30;
-        platform.ReleaseAt(release, side);
-        platform.TapAt(release + uint64_t(position) * 125 + 60, scan::RightShift, 30);
-        StepAt(25, 47, heading::Down);
-        Wait(100);
-        return Ball.Direction;
-    };
+    auto shootAt = [&](uint8_t side, int position) { return ShootFromTheDrain(side, position, 47); };
     EXPECT_EQ(shootAt(scan::RightShift, 11), 126);
     EXPECT_TRUE(BallAt(25, 46));
     EXPECT_TRUE(Game.ScanDone);

@@ -272,15 +272,7 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
 TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHeard) {
     GameMode = 0;
     // Left Shift: side 1 sweeps from heading 47 round to 112, the shot one heading back.
-    auto shoot = [&](uint8_t side, int position) {
-        platform.TapAt(platform.NowMs() + 50, side, 30);
-        // The sweep starts once the choosing key is up; each position lasts 125 ms.
-        const uint64_t sweep = platform.NowMs() + 50 + 30 + 40;
-        platform.TapAt(sweep + uint64_t(position) * 125 + 60, scan::RightShift, 30);
-        StepAt(25, 47, heading::Down);
-        Wait(100);
-        return Ball.Direction;
-    };
+    auto shoot = [&](uint8_t side, int position) { return ShootFromTheDrain(side, position, 47); };
     const float first = shoot(scan::LeftShift, 0);
     EXPECT_NEAR(first, 48, 1.01f);  // the first ray (47) or its neighbour, plus one
     EXPECT_TRUE(BallAt(25, 44));

@@ -196,6 +196,15 @@ void TableTest::TapAtSweepPosition(int i, uint8_t key) {
     platform.TapAt((start + uint64_t(i) * 10 * kTickQuantumMicros) / 1000 + 60, key, 30);
 }
 
+float TableTest::ShootFromTheDrain(uint8_t side, int position, float row) {
+    const uint64_t chosen = platform.NowMs() + 80;  // the sweep starts once the choosing key is up
+    platform.TapAt(chosen - 30, side, 30);
+    platform.TapAt(chosen + 80 + uint64_t(position) * 125, scan::RightShift, 30);
+    EXPECT_FALSE(Restarts([&] { StepAt(25, row, heading::Down, 1.0f); }));
+    Wait(100);
+    return Ball.Direction;
+}
+
 void TableTest::LaunchEveryBall(int prompts) {
     for (int i = 0; i < prompts; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 10, 500);
 }

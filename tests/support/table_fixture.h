@@ -109,6 +109,10 @@ protected:
     // Presses `key` while position `i` of a sweep of ten ticks a
     // position, starting now, sounds.
     void TapAtSweepPosition(int i, uint8_t key = scan::RightShift);
+    // In accessible mode: chooses the drain aim's side with `side` and then
+    // shoots with right Shift at `position` of its sweep (125 ms a position)
+    // as the ball reaches the drain at `row`; gives the heading it leaves at.
+    float ShootFromTheDrain(uint8_t side, int position, float row);
     // Spaces every launch prompt that comes, held long enough to be seen.
     void LaunchEveryBall(int prompts = 8);
     // Answers the end-of-game prompt.
