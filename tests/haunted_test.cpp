@@ -97,8 +97,7 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
     EXPECT_EQ(Count("Haunted/itsalive.wav"), 1);
 
     // Asleep again 15 s later, without a word, and the multiplier drops.
-    Wait(14900);
-    Timers();
+    TimersAfter(14900);
     EXPECT_TRUE(House.MonsterAwake);
     Wait(200);
     size_t from = Mark();
@@ -175,8 +174,7 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
 
     // Ten seconds after it rose it drops, and the multiplier with it.
     House.Multiplier = 2;
-    Wait(10100);
-    Timers();
+    TimersAfter(10100);
     EXPECT_FALSE(House.WindBlowing);
     EXPECT_EQ(House.Multiplier, 1);
     EXPECT_EQ(platform.Played().back(), "Haunted/ShutWind.wav");
@@ -191,8 +189,7 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     EXPECT_FALSE(House.WindBlowing);
     const int shut = Count("Haunted/ShutWind.wav");
     EXPECT_FALSE(StepOn(graves[1][0], graves[1][1]));
-    Wait(10100);
-    Timers();
+    TimersAfter(10100);
     EXPECT_EQ(Count("Haunted/ShutWind.wav"), shut);
 }
 

@@ -264,11 +264,9 @@ TEST_F(SoccerRules, TheFourthDoubleScoreTargetDoublesForTenSecondsAndTargetZeroC
     for (int target : {0, 1, 2, 3}) DoubleScoreTarget(target);
     EXPECT_EQ(Soccer.DoubleScoreHits, 3);
     EXPECT_TRUE(Soccer.DoubleScoreMark[0]);
-    Wait(9900);
-    Timers();
+    TimersAfter(9900);
     EXPECT_EQ(Soccer.Multiplier, 2);
-    Wait(150);
-    Timers();
+    TimersAfter(150);
     EXPECT_EQ(Soccer.Multiplier, 1);
     EXPECT_FALSE(platform.IsLabelPlaying("soccer/Chant.wav"));
 }
@@ -320,8 +318,7 @@ TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
 
 TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfterTwenty) {
     Put(25, 25, heading::Up);
-    Wait(60000);
-    Timers();
+    TimersAfter(60000);
     EXPECT_TRUE(Soccer.MidfieldArmed);
     EXPECT_FALSE(Soccer.MidfieldOpen);
     Put(10, 20, heading::Up);  // in the band across the field
@@ -337,11 +334,9 @@ TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfte
     Sounds.MidfieldMusic.Stop();
     StartOfPlay();
     EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
-    Wait(19000);
-    Timers();
+    TimersAfter(19000);
     EXPECT_TRUE(Soccer.MidfieldOpen);
-    Wait(1100);
-    Timers();
+    TimersAfter(1100);
     EXPECT_FALSE(Soccer.MidfieldOpen);
     EXPECT_FALSE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
 }

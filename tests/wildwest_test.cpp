@@ -206,11 +206,9 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     StepAt(18, 13, heading::Up);
     EXPECT_EQ(Game.Score - before, 20000);
 
-    Wait(9900);
-    Timers();
+    TimersAfter(9900);
     EXPECT_TRUE(Town.BonusRunning);
-    Wait(200);
-    Timers();
+    TimersAfter(200);
     EXPECT_FALSE(Town.BonusRunning);
     EXPECT_EQ(Town.Multiplier, 1);
 }

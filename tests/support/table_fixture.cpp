@@ -191,6 +191,11 @@ void TableTest::Wait(uint32_t ms) {
     while (GetTick() - from <= ms) YieldToSystem();
 }
 
+void TableTest::TimersAfter(uint32_t ms) {
+    Wait(ms);
+    Table().timers();
+}
+
 void TableTest::TapAtSweepPosition(int i, uint8_t key) {
     const uint64_t start = platform.NowMicros() / kTickQuantumMicros * kTickQuantumMicros;
     platform.TapAt((start + uint64_t(i) * 10 * kTickQuantumMicros) / 1000 + 60, key, 30);

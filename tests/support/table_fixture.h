@@ -106,6 +106,8 @@ protected:
     static bool Restarts(const std::function<void()>& body);
     // Waits in virtual time until the tick has moved more than `ms` on.
     void Wait(uint32_t ms);
+    // Waits, then runs the table's timers as a pass of play does.
+    void TimersAfter(uint32_t ms);
     // Presses `key` while position `i` of a sweep of ten ticks a
     // position, starting now, sounds.
     void TapAtSweepPosition(int i, uint8_t key = scan::RightShift);
