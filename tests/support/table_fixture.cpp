@@ -125,6 +125,11 @@ int TableTest::Count(const std::string& label) const {
     return int(std::count(heard.begin(), heard.end(), label));
 }
 
+int TableTest::CountSince(size_t from, const std::string& label) const {
+    const std::vector<std::string> heard = StartedSince(from);
+    return int(std::count(heard.begin(), heard.end(), label));
+}
+
 ::testing::AssertionResult TableTest::HeardInARow(const std::vector<std::string>& labels) const {
     const std::vector<std::string> heard = platform.Played();
     if (std::search(heard.begin(), heard.end(), labels.begin(), labels.end()) != heard.end())

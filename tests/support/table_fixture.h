@@ -83,8 +83,9 @@ protected:
     // A pass of the in-play keys with `key` down, then one with it up; true
     // when either left for a new ball entry.
     bool KeysWith(uint8_t key);
-    // How often `label` was started.
+    // How often `label` was started (from log entry `from` on).
     int Count(const std::string& label) const;
+    int CountSince(size_t from, const std::string& label) const;
     // Whether `labels` were started one right after another.
     ::testing::AssertionResult HeardInARow(const std::vector<std::string>& labels) const;
     ::testing::AssertionResult BallAt(float x, float y) const;
