@@ -402,14 +402,7 @@ TEST_F(HeistRules, TheJackpotPaysNineHundredThousandOrAMillionTimesOneToThree) {
 
 TEST_F(HeistRules, MusicKeysWorkAtOnceButEachBallStartsTheMusicAtMinusFive) {
     MusicVolume[kHeist] = -2400;
-    for (int i = 0; i < 3; ++i) {
-        platform.SetKeyDown(scan::Delete, true);
-        PollKeyboard();
-        InPlayKeys();
-        platform.SetKeyDown(scan::Delete, false);
-        PollKeyboard();
-        InPlayKeys();
-    }
+    for (int i = 0; i < 3; ++i) KeysWith(scan::Delete);
     EXPECT_EQ(MusicVolume[kHeist], -2500);
     EXPECT_EQ(Ops("heist/LvlMusic.wav").back(), "volume:-2500");
     StartOfPlay();

@@ -413,7 +413,6 @@ TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
         return pans;
     };
     EXPECT_EQ(steps(3.0f, 250), 16);
-    EXPECT_EQ(steps(3.5f, 250), 16);
     EXPECT_EQ(steps(1.0f, 250), 4);
 }
 
