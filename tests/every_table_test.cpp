@@ -240,7 +240,8 @@ TEST_P(FlipperTable, TheFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains
 }
 
 INSTANTIATE_TEST_SUITE_P(, FlipperTable,
-                         ::testing::Values(DrainCase{&kSafariCase, 42, 32050, 47}, DrainCase{&kHauntedCase, 40, 30050, 45.6f},
+                         ::testing::Values(DrainCase{&kSafariCase, 42, 32050, 47},
+                                           DrainCase{&kHauntedCase, 40, 30050, 45.6f},
                                            DrainCase{&kWildWestCase, 40, 30050, 47}),
                          [](const auto& info) { return std::string(info.param.table->name); });
 

@@ -9,13 +9,11 @@
 #include <map>
 #include <set>
 
-#include "audio/sound.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/heist/heist.h"

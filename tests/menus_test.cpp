@@ -12,7 +12,6 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "menus/main_menu.h"
-#include "support/game_fixture.h"
 #include "support/table_fixture.h"
 
 namespace tamblor::test {

@@ -6,12 +6,10 @@
 #include <algorithm>
 #include <set>
 
-#include "audio/sound.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/services.h"
 #include "table/table.h"
 #include "table/table_map.h"
@@ -254,16 +252,12 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
 
     from = Mark();
     Ghost(2);
-    heard = StartedSince(from);
-    expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(1), "sounds/v_BLeft.wav"};
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
+    EXPECT_TRUE(HeardInARow({"pacman/pacdie.wav", "sounds/v_UHave.wav", N(1), "sounds/v_BLeft.wav"}, from));
     EXPECT_EQ(Game.BallsLeft, 0);
 
     from = Mark();
     EXPECT_TRUE(RunUntilMainMenu([] { Ghost(3); }));
-    heard = StartedSince(from);
-    EXPECT_EQ(heard[0], "pacman/pacdie.wav");
-    EXPECT_EQ(heard[1], "sounds/v_GOver.wav");
+    EXPECT_TRUE(HeardInARow({"pacman/pacdie.wav", "sounds/v_GOver.wav"}, from));
 }
 
 TEST_F(PacManRules, EatingDotsReachesFewerNeighboursTableByTable) {
@@ -337,9 +331,7 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
     EXPECT_EQ(PacMan.TablesCompleted, 1);
     EXPECT_EQ(Game.Score, before);  // no bonus
     EXPECT_EQ(PacMan.DotsLeft, TableMap.DotCount);
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(heard[0], "pacman/TableCom.wav");
-    EXPECT_EQ(heard[1], "pacman/lvlMusic.wav");
+    EXPECT_TRUE(HeardInARow({"pacman/TableCom.wav", "pacman/lvlMusic.wav"}, from));
 
     // The Space that launches the next ball, still held, skips nothing.
     StartOfPlay();

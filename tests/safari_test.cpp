@@ -7,13 +7,11 @@
 #include <algorithm>
 #include <set>
 
-#include "audio/sound.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/safari/safari.h"
@@ -261,14 +259,10 @@ TEST_F(SafariRules, LettersCountOnlyInOrderAndTheLastOpensTheHunt) {
     size_t from = Mark();
     EXPECT_TRUE(Restarts([] { Letter(6); }));
     EXPECT_EQ(Game.Score, 300000);
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(heard[0], "Safari/v_I.wav");
-    EXPECT_EQ(heard[1], "sounds/SpellSw.wav");
-    EXPECT_EQ(heard[2], "Safari/v_Safari.wav");
+    EXPECT_TRUE(HeardInARow({"Safari/v_I.wav", "sounds/SpellSw.wav", "Safari/v_Safari.wav"}, from));
     for (const char* call : {"Safari/ScanCat.wav", "Safari/ScanHawk.wav", "Safari/ScanHipo.wav",
-                             "Safari/scanelep.wav", "Safari/ScanBoar.wav"})
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), call), 1) << call;
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "safari/v_NoAn.wav"), heard.end());
+                             "Safari/scanelep.wav", "Safari/ScanBoar.wav", "safari/v_NoAn.wav"})
+        EXPECT_EQ(CountSince(from, call), 1) << call;
     EXPECT_FALSE(Safari.HuntActive);
     EXPECT_EQ(Game.TableLevel, 1);
     EXPECT_EQ(TableMap.Cells[8][30].Code, code::Floor);  // the animals are gone
@@ -295,10 +289,9 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     platform.SetKeyDown(scan::RightShift, true);  // held with an empty rifle
     EXPECT_TRUE(Restarts(HandleCell));
     platform.SetKeyDown(scan::RightShift, false);
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(heard.front(), "Safari/bodydrop.wav");
-    EXPECT_GT(std::count(heard.begin(), heard.end(), "Safari/DryFire.wav"), 100);  // every poll
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/Shoot.wav"), 0);
+    EXPECT_TRUE(HeardInARow({"Safari/bodydrop.wav"}, from));
+    EXPECT_GT(CountSince(from, "Safari/DryFire.wav"), 100);  // every poll
+    EXPECT_EQ(CountSince(from, "Safari/Shoot.wav"), 0);
     EXPECT_TRUE(HeardInARow({"safari/v_Bagged.wav", "safari/V1.wav", "safari/v_Animal.wav"}));
 
     // A shot at step 46 or later ends the hunt at once.
@@ -330,10 +323,8 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     Safari.SweepStep = 49;  // the sweep has run out
     from = Mark();
     EXPECT_TRUE(Restarts(HuntSweep));
-    heard = StartedSince(from);
-    EXPECT_EQ(std::vector<std::string>(heard.begin(), heard.begin() + 4),
-              (std::vector<std::string>{"safari/v_Bagged.wav", "safari/V5.wav", "safari/v_Animls.wav",
-                                        "safari/JolyRnch.wav"}));
+    EXPECT_TRUE(HeardInARow(
+        {"safari/v_Bagged.wav", "safari/V5.wav", "safari/v_Animls.wav", "safari/JolyRnch.wav"}, from));
     EXPECT_EQ(Game.Score, 310000);
 }
 

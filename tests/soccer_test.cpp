@@ -6,12 +6,10 @@
 
 #include <algorithm>
 
-#include "audio/sound.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/soccer/soccer.h"
@@ -351,6 +349,9 @@ TEST_F(SoccerRules, ATiltCostsABallAndPutsTheNextOneAtTheKickOffSpot) {
 
 // The end of a match: the horn, the score, the goals and who won.
 TEST_F(SoccerTest, TheMatchIsWonLostOrDrawnByTheGoals) {
+    const std::vector<std::string> won = {"soccer/v_TGWWB.wav", "soccer/v_HomeTm.wav", "soccer/GameWon.wav"},
+                                   lost = {"soccer/v_TGWWB.wav", "soccer/v_Vistrs.wav", "soccer/GameLost.wav"},
+                                   drawn = {"soccer/v_TGWT.wav"};
     for (int home : {3, 1, 2}) {
         LoadTable();
         Soccer.HomeGoals = uint8_t(home);
@@ -358,16 +359,14 @@ TEST_F(SoccerTest, TheMatchIsWonLostOrDrawnByTheGoals) {
         const size_t from = Mark();
         AnswerTheLastPrompt();
         EXPECT_TRUE(RunUntilMainMenu(EndGame));
-        std::vector<std::string> heard = StartedSince(from);
-        std::vector<std::string> expected = {
-            "soccer/gohorn.wav",   "sounds/v_GOver.wav", "sounds/v_YSW.wav",  "sounds/numbers/zero.wav",
-            "sounds/v_Points.wav", "soccer/vNOGSBHT.wav", N(home),            home == 1 ? "soccer/v_Goal.wav" : "soccer/v_Goals.wav",
-            "soccer/v_NOGSBV.wav", N(2),                  "soccer/v_Goals.wav"};
-        if (home == 2) expected.push_back("soccer/v_TGWT.wav");
-        else expected.insert(expected.end(), {"soccer/v_TGWWB.wav", home == 3 ? "soccer/v_HomeTm.wav" : "soccer/v_Vistrs.wav",
-                                              home == 3 ? "soccer/GameWon.wav" : "soccer/GameLost.wav"});
+        std::vector<std::string> expected = {"soccer/gohorn.wav", "sounds/v_GOver.wav", "sounds/v_YSW.wav",
+                                             "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav",
+                                             N(home), home == 1 ? "soccer/v_Goal.wav" : "soccer/v_Goals.wav",
+                                             "soccer/v_NOGSBV.wav", N(2), "soccer/v_Goals.wav"};
+        const std::vector<std::string>& result = home == 3 ? won : home == 1 ? lost : drawn;
+        expected.insert(expected.end(), result.begin(), result.end());
         expected.push_back("sounds/v_PAKTC.wav");
-        EXPECT_EQ(heard, expected);
+        EXPECT_EQ(StartedSince(from), expected);
     }
 }
 

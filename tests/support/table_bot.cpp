@@ -55,8 +55,8 @@ void BotSession::Play(TableBot& bot, uint8_t mode, int count, uint64_t first, ui
     GameMode = mode;
     platform_.SetTimeLimitMs(platform_.NowMs() + uint64_t(count + 1) * 24 * 3600 * 1000);
     for (int game = 0; game < count; ++game) bot.PlayGame(table_, first + uint64_t(game) * step, budgetMs_);
-    ReportBotFigures(label, bot.Figures(), std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
     const BotFigures& f = bot.Figures();
+    ReportBotFigures(label, f, std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
     EXPECT_EQ(f.games - games, count) << label;
     EXPECT_LE(f.longestStallMs, kStallLimitMs) << label;
     if (quietLimitMs_) {

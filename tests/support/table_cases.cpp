@@ -187,7 +187,8 @@ const TableCase kSoccerCase{
     .name = "SoccerStar", .table = soccer::kTable, .sounds = SoccerSounds, .mapSource = "soccer/soccer.mapsrc",
     .extraBallVoice = "soccer/extraball.wav",
     .doubleScore = [] { soccer::Soccer.Multiplier = 2; return 1; },  // the extra ball's points stay plain
-    .statusWords = {"soccer/vNOGSBHT.wav", kZero, "soccer/v_Goals.wav", "soccer/v_NOGSBV.wav", kZero, "soccer/v_Goals.wav"},
+    .statusWords = {"soccer/vNOGSBHT.wav", kZero, "soccer/v_Goals.wav", "soccer/v_NOGSBV.wav", kZero,
+                    "soccer/v_Goals.wav"},
     .countsBallInPlay = false, .checkEnd = SoccerEnd};
 const TableCase kHeistCase{.name = "Heist", .table = heist::kTable, .sounds = HeistSounds,
                            .mapSource = "heist/heist.mapsrc", .extraBallVoice = "heist/xtraball.wav",

@@ -130,11 +130,12 @@ int TableTest::CountSince(size_t from, const std::string& label) const {
     return int(std::count(heard.begin(), heard.end(), label));
 }
 
-::testing::AssertionResult TableTest::HeardInARow(const std::vector<std::string>& labels) const {
-    const std::vector<std::string> heard = platform.Played();
-    if (std::search(heard.begin(), heard.end(), labels.begin(), labels.end()) != heard.end())
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << ::testing::PrintToString(labels) << " not in " << PlayedList();
+::testing::AssertionResult TableTest::HeardInARow(const std::vector<std::string>& labels, size_t from) const {
+    const std::vector<std::string> heard = from == SIZE_MAX ? platform.Played() : StartedSince(from);
+    const auto at = std::search(heard.begin(), heard.end(), labels.begin(), labels.end());
+    if (at != heard.end() && (from == SIZE_MAX || at == heard.begin())) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(labels) << " not in "
+                                         << ::testing::PrintToString(heard);
 }
 
 ::testing::AssertionResult TableTest::BallAt(float x, float y) const {

@@ -51,7 +51,7 @@ struct TableCase {
     std::vector<std::string> statusWords = {};
     bool countsBallInPlay = true;
     bool keepsScoreOnEscape = false;  // Escape in play ends the game with what was scored
-    uint32_t escapeAtMs = 0;          // a whole game is left with Escape this long after the launch; 0: played to its end
+    uint32_t escapeAtMs = 0;          // a whole game is left with Escape this long after launching; 0: never
     // What the table's own end of a whole game sounds like; nullptr for nothing more.
     void (*checkEnd)(const std::vector<std::string>& played) = nullptr;
 };
@@ -86,8 +86,9 @@ protected:
     // How often `label` was started (from log entry `from` on).
     int Count(const std::string& label) const;
     int CountSince(size_t from, const std::string& label) const;
-    // Whether `labels` were started one right after another.
-    ::testing::AssertionResult HeardInARow(const std::vector<std::string>& labels) const;
+    // Whether `labels` were started one right after another; with `from`,
+    // as the first sounds started from log entry `from` on.
+    ::testing::AssertionResult HeardInARow(const std::vector<std::string>& labels, size_t from = SIZE_MAX) const;
     ::testing::AssertionResult BallAt(float x, float y) const;
     // Length of a stand-in sound.
     uint32_t SoundMs(const std::string& member) const;
