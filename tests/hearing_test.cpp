@@ -522,15 +522,8 @@ TEST_F(HearingMenus, TheSpeechRateIsChangedSaidAtItsNewRateAndStored) {
 
 // ------------------------------------------------------- in play, Pac Man ---
 
-class HearingPlay : public PacManTest {
+class HearingPlay : public TableTestOf<kPacManCase, 0> {
 protected:
-    void SetUp() override {
-        PacManTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;
-        pacman::StartOfPlay();
-        platform.ClearSoundLog();
-    }
     // The table's key handling, pass by pass, for `ms`.
     void Keys(uint32_t ms) {
         const uint32_t start = GetTick();
