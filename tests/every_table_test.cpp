@@ -1,7 +1,8 @@
-// What every table's games share, each table on its own rules and map: a
-// tilt, Escape in play, and a whole game chosen from the main menu, its
-// score spoken, stored over an older best and read back by the high-score
-// menu.
+// What the tables share, each table on its own rules and map: a tilt,
+// Escape in play, the extra ball and the status report; the field guard;
+// the drain of the tables with flippers; and a whole game chosen from the
+// main menu, its score spoken, stored over an older best and read back by
+// the high-score menu.
 #include <gtest/gtest.h>
 
 #include <algorithm>
