@@ -17,37 +17,8 @@
 namespace tamblor::test {
 namespace {
 
-class MenuTest : public GameTest {
+class MenuTest : public MenuGameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
-    }
-    // Taps `key` shortly after the next start of `label`.
-    void On(const std::string& label, uint8_t key, uint64_t holdMs = 50) {
-        platform.TapWhenSoundStarts(label, key, 10, holdMs);
-    }
-    // Taps `key` once `label` (a voice no key can cut) has ended.
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
-    // Runs the whole program until it ends; the script must end it.
-    void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
-    // The started sounds after the start-up jingles, short names only.
-    std::string Heard() {
-        std::string out;
-        bool started = false;
-        for (std::string label : platform.Played()) {
-            if (label == "sounds/tamblor.wav") {
-                started = true;
-                continue;
-            }
-            if (!started) continue;
-            size_t slash = label.find_last_of("/\\");
-            label = label.substr(slash + 1, label.size() - slash - 5);
-            out += (out.empty() ? "" : " ") + label;
-        }
-        return out;
-    }
     std::vector<int64_t> MusicVolumes() {
         std::vector<int64_t> v;
         for (const SoundEvent& e : platform.SoundLog())
