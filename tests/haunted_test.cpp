@@ -1,23 +1,18 @@
 // The Haunted House table on its real map: walls, bumpers and hard walls,
 // the laboratory and its monster, graves and the wind, the fireplace, GRAVE
-// and the tomb mode, the drain in both game modes, and whole games to their
-// end, as the player hears them.
+// and the tomb mode and the drain in both game modes, as the player hears
+// them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
-#include "audio/sound.h"
-#include "audio/speech.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
-#include "menus/main_menu.h"
-#include "support/haunted_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
-#include "table/table_map.h"
 #include "tables/haunted/haunted.h"
 
 namespace tamblor::test {
@@ -25,21 +20,8 @@ namespace {
 
 using namespace haunted;
 
-class HauntedRules : public HauntedTest {
+class HauntedRules : public TableTestOf<kHauntedCase, 1> {
 protected:
-    void SetUp() override {
-        HauntedTest::SetUp();
-        GameMode = 1;
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
-    }
     // The ball on a cell of the map, the cell handler run once; true when
     // the ball was lost (a new ball entry follows).
     bool StepOn(float x, float y, float direction = heading::Up) {
@@ -53,20 +35,17 @@ protected:
 };
 
 TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowAndRepeatsTurnByTwenty) {
-    Put(13.2f, 21, heading::Left, 1.5f);
-    HandleCell();
+    StepAt(13.2f, 21, heading::Left, 1.5f);
     EXPECT_EQ(Game.Score, 10000);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"stop:0", "pan:-5120", "play:0"}));
     House.Multiplier = 2;  // the monster is awake
-    Put(13.2f, 21, heading::Left, 1.5f);
-    HandleCell();
+    StepAt(13.2f, 21, heading::Left, 1.5f);
     EXPECT_EQ(Game.Score, 30000);
     House.Multiplier = 1;
 
     // The laboratory's floor wall is hard: full speed again, its own knock, no points.
-    Put(25, 13.4f, heading::Up, 1.2f);
-    HandleCell();
+    StepAt(25, 13.4f, heading::Up, 1.2f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_EQ(Game.Score, 30000);
     EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"stop:0", "pan:-400", "play:0"}));
@@ -76,8 +55,7 @@ TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowA
     ClearBounces();
     std::vector<float> out;
     for (int i = 0; i < 3; ++i) {
-        Put(10, 3.4f, 10, 2.0f);
-        HandleCell();
+        StepAt(10, 3.4f, 10, 2.0f);
         out.push_back(Ball.Direction);
         EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     }
@@ -85,49 +63,38 @@ TEST_F(HauntedRules, BumpersPayTimesTheMultiplierHardWallsRestoreSpeedWallsSlowA
     EXPECT_EQ(Ops("sounds/WallHit.wav").size(), 6u);
 }
 
-TEST_F(HauntedRules, AnEscapedBallIsPutBackAtTheMiddleHeadingUp) {
+TEST_F(HauntedRules, TheFieldsEdgeItselfIsInside) {
     const uint32_t resets = FieldGuardResets;
-    Put(1.9f, 30, heading::Left);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, 16);
-    Put(30, 48.0f, heading::Down);  // the edge itself is inside
-    HandleCell();
+    StepAt(30, 48.0f, heading::Down);
     EXPECT_EQ(Ball.X, 30);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
+    EXPECT_EQ(FieldGuardResets, resets);
 }
 
 TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonster) {
     // Rolling left into the right-hand wall: the left door, three cells in.
-    Put(33.2f, 6, heading::Left);
-    HandleCell();
+    StepAt(33.2f, 6, heading::Left);
     EXPECT_FLOAT_EQ(Ball.X, 30.2f);
     EXPECT_EQ(Ball.Direction, heading::Left);  // passed, not bounced
     EXPECT_TRUE(House.InLab);
     EXPECT_EQ(House.LabSide, 1);
     EXPECT_EQ(platform.Played().back(), "Haunted/v_Welc.wav");
     // The door it came by is only a wall from inside.
-    Put(31.4f, 6, heading::Right);
-    HandleCell();
+    StepAt(31.4f, 6, heading::Right);
     EXPECT_FALSE(House.MonsterAwake);
     EXPECT_GT(Ball.Direction, heading::Right);
     // The far wall is its switch: the monster wakes, the ball is sent out.
-    Put(18.3f, 6, heading::Left);
-    HandleCell();
+    StepAt(18.3f, 6, heading::Left);
     EXPECT_TRUE(House.MonsterAwake);
     EXPECT_EQ(House.Multiplier, 2);
     EXPECT_FALSE(House.InLab);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_TRUE(BallAt(25, 25));
     EXPECT_GE(Ball.Direction, 72);
     EXPECT_LE(Ball.Direction, 88);
     EXPECT_EQ(Ops("Haunted/franken.wav"), (std::vector<std::string>{"pan:-10000", "loop:0"}));
     EXPECT_EQ(Count("Haunted/itsalive.wav"), 1);
 
     // Asleep again 15 s later, without a word, and the multiplier drops.
-    Wait(14900);
-    Timers();
+    TimersAfter(14900);
     EXPECT_TRUE(House.MonsterAwake);
     Wait(200);
     size_t from = Mark();
@@ -139,17 +106,14 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
 
     // Rolling right into the left-hand wall: in three cells and bounced as
     // off a right wall in the same step; then the right-hand wall wakes it.
-    Put(16.2f, 6, heading::Right);
-    HandleCell();
+    StepAt(16.2f, 6, heading::Right);
     EXPECT_FLOAT_EQ(Ball.X, 19.2f);
     EXPECT_GT(Ball.Direction, 100);
     EXPECT_EQ(House.LabSide, 2);
-    Put(31.4f, 6, heading::Right);
-    HandleCell();
+    StepAt(31.4f, 6, heading::Right);
     EXPECT_TRUE(House.MonsterAwake);
     EXPECT_EQ(Ops("Haunted/franken.wav").back(), "loop:0");
-    const std::vector<std::string> monster = Ops("Haunted/franken.wav");
-    EXPECT_NE(std::find(monster.begin(), monster.end(), "pan:10000"), monster.end());
+    EXPECT_TRUE(HasOp("Haunted/franken.wav", "pan:10000"));
 }
 
 TEST_F(HauntedRules, TheMonstersReachTakesTheBallOnlyWhileItIsAwake) {
@@ -196,13 +160,8 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     EXPECT_EQ(Game.Score, 250000 + 400000);
     EXPECT_EQ(House.GravesTouched, 0);
     EXPECT_EQ(std::count(std::begin(House.GraveTouched), std::end(House.GraveTouched), true), 0);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    std::vector<std::string> heard = platform.Played();
-    auto wind = std::find(heard.begin(), heard.end(), "Haunted/windamb.wav");
-    ASSERT_NE(wind, heard.end());
-    EXPECT_EQ(*(wind + 1), "Haunted/fireout.wav");
-    EXPECT_EQ(*(wind + 2), "Haunted/Gusts.wav");
+    EXPECT_TRUE(BallAt(25, 25));
+    EXPECT_TRUE(HeardInARow({"Haunted/windamb.wav", "Haunted/fireout.wav", "Haunted/Gusts.wav"}));
 
     // Any grave now takes the ball, even one never touched.
     LaunchEveryBall();
@@ -212,8 +171,7 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
 
     // Ten seconds after it rose it drops, and the multiplier with it.
     House.Multiplier = 2;
-    Wait(10100);
-    Timers();
+    TimersAfter(10100);
     EXPECT_FALSE(House.WindBlowing);
     EXPECT_EQ(House.Multiplier, 1);
     EXPECT_EQ(platform.Played().back(), "Haunted/ShutWind.wav");
@@ -226,12 +184,10 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     House.WindTimer.Start();
     StartOfPlay();
     EXPECT_FALSE(House.WindBlowing);
-    size_t from = Mark();
+    const int shut = Count("Haunted/ShutWind.wav");
     EXPECT_FALSE(StepOn(graves[1][0], graves[1][1]));
-    Wait(10100);
-    Timers();
-    heard = StartedSince(from);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Haunted/ShutWind.wav"), 0);
+    TimersAfter(10100);
+    EXPECT_EQ(Count("Haunted/ShutWind.wav"), shut);
 }
 
 TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
@@ -239,8 +195,7 @@ TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
     EXPECT_FALSE(StepOn(8.2f, 5.2f));
     EXPECT_TRUE(House.FireBurning);
     EXPECT_EQ(Game.Score, 100000);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 35);
+    EXPECT_TRUE(BallAt(25, 35));
     EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_TRUE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
     EXPECT_TRUE(StepOn(8.2f, 5.2f));
@@ -308,8 +263,7 @@ TEST_F(HauntedTomb, LettersCountOnlyInOrderAndEOpensTheTombMode) {
     EXPECT_EQ(Game.Score, 160000 + 80000);
     EXPECT_EQ(House.Spelling, 0);
     EXPECT_EQ(Game.TableLevel, 1);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(BallAt(25, 45));
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));  // the ball rolls on, heard
     EXPECT_TRUE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
     EXPECT_EQ(platform.Played().back(), "Haunted/FlyAway.wav");
@@ -327,12 +281,8 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     EXPECT_EQ(Count("Haunted/StoneDwn.wav"), 6);
     EXPECT_EQ(Game.Score, 6 * 50000 + 500000);
     EXPECT_EQ(Game.BallsLeft, 3);
-    std::vector<std::string> heard = platform.Played();
-    auto report = std::find(heard.begin(), heard.end(), "Haunted/V6.wav");
-    ASSERT_NE(report, heard.end());
-    EXPECT_EQ(*(report + 1), "Haunted/v_Stones.wav");
-    EXPECT_EQ(*(report + 2), "Haunted/allstone.wav");
-    EXPECT_EQ(std::count(report, heard.end(), "Haunted/xtraball.wav"), 1);
+    EXPECT_TRUE(HeardInARow({"Haunted/V6.wav", "Haunted/v_Stones.wav", "Haunted/allstone.wav"}));
+    EXPECT_EQ(Count("Haunted/xtraball.wav"), 1);
 
     // A press one position after a stone still knocks it; two after misses
     // and is used up.
@@ -346,10 +296,7 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     TombMode();
     EXPECT_EQ(Count("Haunted/Throw.wav"), 2);
     EXPECT_EQ(Game.Score, 50000);
-    heard = platform.Played();
-    report = std::find(heard.begin(), heard.end(), "Haunted/V1.wav");
-    ASSERT_NE(report, heard.end());
-    EXPECT_EQ(*(report + 1), "Haunted/v_stone.wav");
+    EXPECT_TRUE(HeardInARow({"Haunted/V1.wav", "Haunted/v_stone.wav"}));
     EXPECT_EQ(Game.BallsLeft, 3);
 }
 
@@ -378,44 +325,6 @@ TEST_F(HauntedTomb, TheLaneQuickensWithEachTombModeAndEscapeThereEndsTheGame) {
     EXPECT_FALSE(platform.IsLabelPlaying("Haunted/GraveAmb.wav"));
 }
 
-TEST_F(HauntedRules, TheExtraBallPaysTimesTheMultiplierAndKeepsTheMusicVolume) {
-    MusicVolume[kHauntedHouse] = -700;
-    StartOfPlay();
-    House.Multiplier = 2;
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.Score, 10000001 + 200000);
-    EXPECT_EQ(Count("Haunted/xtraball.wav"), 1);
-    EXPECT_EQ(Ops("Haunted/lvlmusic.wav").back(), "volume:-700");
-    EXPECT_EQ(Ops("sounds/ball.wav").back(), "volume:0");
-}
-
-TEST_F(HauntedRules, ClassicDrainNeedsTheFlipperWithinASecondAndWarnsOnTheWayDown) {
-    // On the way down above the drain the warning sounds, pitched by the row.
-    Put(25, 40, heading::Down);
-    DrainWarningBox();
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav"), (std::vector<std::string>{"pan:0", "frequency:30050", "loop:0"}));
-    Put(25, 40, heading::Up);
-    DrainWarningBox();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-
-    // The flipper up: back up at full speed, no wall in the same step.
-    Game.FlipperUp = true;
-    Put(25, 45.6f, heading::Down, 1.2f);
-    EXPECT_FALSE(Restarts(HandleCell));
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_GE(Ball.Direction, 6);
-    EXPECT_LE(Ball.Direction, 26);
-
-    // Down: flushed and lost.
-    Game.FlipperUp = false;
-    LaunchEveryBall();
-    EXPECT_TRUE(StepOn(25, 45.6f, heading::Down));
-    EXPECT_EQ(Count("sounds/flush.wav"), 1);
-    EXPECT_EQ(Game.BallsLeft, 1);
-}
-
 TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideTheCircle) {
     GameMode = 0;
     // A shot at every position of each side's sweep.
@@ -423,18 +332,13 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
     for (int side = 0; side < 2; ++side) {
         const uint8_t key = side == 0 ? scan::LeftShift : scan::RightShift;
         for (int k = 0; k < 46; ++k) {
-            platform.TapAt(platform.NowMs() + 50, key, 40);
-            platform.TapAt(platform.NowMs() + 150 + uint64_t(k) * 125, key, 40);
-            Put(25, 46.2f, heading::Down, 1.0f);
-            EXPECT_FALSE(Restarts(HandleCell));
-            EXPECT_EQ(Ball.X, 25);
-            EXPECT_EQ(Ball.Y, 45);
+            const float shot = ShootFromTheDrain(key, k, 46.2f);
+            EXPECT_TRUE(BallAt(25, 45));
             EXPECT_EQ(Ball.Speed, SpeedFactor);
             EXPECT_TRUE(Game.ScanDone);
-            EXPECT_GE(Ball.Direction, 0);
-            EXPECT_LT(Ball.Direction, 128);
-            shots[side].insert(Ball.Direction);
-            Wait(100);
+            EXPECT_GE(shot, 0);
+            EXPECT_LT(shot, 128);
+            shots[side].insert(shot);
         }
     }
     // The left sweep leaves at 40 down to 1 and, past straight up-left,
@@ -452,8 +356,7 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
     EXPECT_GT(Count("Haunted/ScanA.wav"), 0);  // the A stands straight above the drain
 }
 
-TEST_F(HauntedRules, StatusWaitsForTheCommandKeysAndTellsScoreAndBalls) {
-    Game.Score = 70000;
+TEST_F(HauntedRules, StatusWaitsForTheCommandKeys) {
     platform.SetKeyDown(scan::Delete, true);
     PollKeyboard();
     InPlayKeys();  // Delete turns the music down
@@ -466,152 +369,10 @@ TEST_F(HauntedRules, StatusWaitsForTheCommandKeysAndTellsScoreAndBalls) {
     PollKeyboard();
     UpdateCommandKeysReleased();
     InPlayKeys();
-    std::vector<std::string> heard = StartedSince(from);
-    ASSERT_GE(heard.size(), 6u);
+    const std::vector<std::string> heard = StartedSince(from);
+    ASSERT_FALSE(heard.empty());
     EXPECT_EQ(heard[0], "sounds/v_UHave.wav");
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), N(3)), 1);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_BsLeft.wav"), 1);
     platform.SetKeyDown(scan::S, false);
-}
-
-// Whole games through the table loop and the menus, as the player plays them.
-class HauntedGames : public HauntedTest {
-protected:
-    // Answers every launch prompt and, in accessible mode, every drain: a
-    // side chosen at once and a shot some time into the sweep.
-    void PlayAlong() {
-        platform.OnYield([this] {
-            for (const SoundEvent& e : platform.SoundLog()) {
-                if (e.op == "loop" && e.label == "sounds/ScanWait.wav") {
-                    platform.TapAt(platform.NowMs() + 100, scan::LeftShift, 40);
-                    platform.TapAt(platform.NowMs() + 400 + (shots_++ * 797) % 5000, scan::LeftShift, 40);
-                } else if (e.op == "play" && e.label == "sounds/LReady.wav") {
-                    platform.TapAt(platform.NowMs() + 100, scan::Space, 600);
-                } else if (e.op == "play" && e.label == "sounds/v_PAKTC.wav") {
-                    platform.TapAt(platform.NowMs() + 900, scan::Return, 100);
-                } else if (e.op == "play" && e.label == "sounds/WallHit.wav" && keyAtWall_) {
-                    platform.TapAt(platform.NowMs() + 10, keyAtWall_, 300);
-                    keyAtWall_ = 0;
-                }
-            }
-            heard_.insert(heard_.end(), platform.SoundLog().begin(), platform.SoundLog().end());
-            platform.ClearSoundLog();
-        });
-    }
-    std::vector<std::string> Heard() const {
-        std::vector<std::string> out;
-        for (const SoundEvent& e : heard_)
-            if (e.op == "play" || e.op == "loop") out.push_back(e.label);
-        return out;
-    }
-    void TearDown() override {
-        platform.OnYield(nullptr);
-        HauntedTest::TearDown();
-    }
-    std::vector<SoundEvent> heard_;
-    uint64_t shots_ = 0;
-    uint8_t keyAtWall_ = 0;  // pressed once as the ball next hits a wall: it is surely rolling
-};
-
-TEST_F(HauntedGames, AnAccessibleGameEndsWhenTheRulesTakeTheLastBallAndStoresTheBestScore) {
-    GameMode = 0;
-    BestScore[kHauntedHouse] = 1000;
-    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
-    LoadTable();
-    PlayAlong();
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    const std::vector<std::string> heard = Heard();
-    int lost = 0;
-    for (const char* cause : {"Haunted/frankeat.wav", "Haunted/loseball.wav", "Haunted/InFire.wav"})
-        lost += int(std::count(heard.begin(), heard.end(), cause));
-    EXPECT_EQ(lost, 3 + int(Game.ExtraBallLevel) - 1 + int(std::count(heard.begin(), heard.end(), "Haunted/allstone.wav")));
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/flush.wav"), 0);
-    EXPECT_GT(std::count(heard.begin(), heard.end(), "sounds/ScanWait.wav"), 0);
-    ASSERT_GT(Game.Score, 1000);
-    EXPECT_EQ(BestScore[kHauntedHouse], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), Version), Game.Score);
-    auto over = std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(over, heard.end());
-    EXPECT_EQ(*(over + 1), "sounds/v_NHTS.wav");
-    EXPECT_EQ(*(over + 2), "sounds/v_YSW.wav");
-    EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHS.wav"), 1);
-    EXPECT_TRUE(Sounds.Music.Empty());
-}
-
-TEST_F(HauntedGames, ATiltedGameStoresNothingAndEscapeForfeitsTheScore) {
-    GameMode = 1;
-    LoadTable();
-    Game.BallsLeft = 0;
-    PlayAlong();
-    keyAtWall_ = scan::Return;
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    std::vector<std::string> heard = Heard();
-    EXPECT_TRUE(Game.Tilted) << ::testing::PrintToString(heard);
-    EXPECT_EQ(BestScore[kHauntedHouse], 0);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/tilt.wav"), 1);
-
-    Wait(3000);  // the tilt key is let go
-    heard_.clear();
-    LoadTable();
-    keyAtWall_ = scan::Escape;
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHauntedHouse], 0);
-    heard = Heard();
-    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, heard.end()) << ::testing::PrintToString(heard);
-    EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
-}
-
-// The program itself: the table chosen from the main menu in classic mode,
-// the ball left to drain, and the best score read back by the high-score menu.
-class HauntedProgram : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(haunted::kTable, HauntedSounds(), "haunted/haunted.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(HauntedProgram, AClassicGameLeftAloneDrainsEveryBallAndItsScoreIsReadBack) {
-    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Down);
-    On("sounds/menu/mnuSFRI.wav", scan::Down);
-    On("sounds/menu/mnuHH.wav", scan::Return);
-    for (int i = 0; i < 12; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 300, 80);
-    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to the high scores
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(platform.NowMs() + 12ull * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
-    EXPECT_EQ(GameMode, 1);
-    const std::vector<std::string> played = platform.Played();
-    const long drains = std::count(played.begin(), played.end(), "sounds/flush.wav");
-    EXPECT_EQ(drains, 3 + long(std::count(played.begin(), played.end(), "Haunted/xtraball.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/frankeat.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/loseball.wav")) -
-                          long(std::count(played.begin(), played.end(), "Haunted/InFire.wav")));
-    ASSERT_GT(BestScore[kHauntedHouse], 0);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHauntedHouse"), "1.0"), BestScore[kHauntedHouse]);
-    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuHH.wav");
-    auto to = std::find(from, played.end(), "sounds/menu/mnuWW.wav");
-    ASSERT_NE(to, played.end());
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kHauntedHouse]));
 }
 
 }  // namespace

@@ -20,8 +20,7 @@
 #include "table/play.h"
 #include "table/services.h"
 #include "table/table.h"
-#include "support/game_fixture.h"
-#include "support/pacman_fixture.h"
+#include "support/table_fixture.h"
 #include "support/render_mixer.h"
 #include "support/table_bot.h"
 #include "tables/pacman/pacman.h"
@@ -108,7 +107,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         mixer = std::make_unique<RenderingMixer>(platform);
-        UseArchive(TableMembers(Table(), StandIns(), MapSource()), false);
+        UseArchive(TableMembers(Table(), case_.sounds(), case_.mapSource), false);
         InitGame();
         platform.ClearSoundLog();
     }
@@ -307,15 +306,8 @@ TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
 
 // -------------------------------------------------------- the options ---
 
-class HearingMenus : public GameTest {
+class HearingMenus : public MenuGameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
     void IntoOptions(int entry) {
         On("sounds/menu/mnuInstr.wav", scan::Up);
         On("sounds/menu/mnuExitP.wav", scan::Up);
@@ -324,23 +316,6 @@ protected:
                                "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
                                "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
         for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
-    }
-    void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
-    // What was started after the start-up jingles, by short name.
-    std::string Heard() {
-        std::string out;
-        bool started = false;
-        for (std::string label : platform.Played()) {
-            if (label == "sounds/tamblor.wav") {
-                started = true;
-                continue;
-            }
-            if (!started) continue;
-            size_t slash = label.find_last_of("/\\");
-            label = label.substr(slash + 1, label.size() - slash - 5);
-            out += (out.empty() ? "" : " ") + label;
-        }
-        return out;
     }
     const SoundEvent* LastStart(const std::string& label) {
         const SoundEvent* found = nullptr;
@@ -523,15 +498,8 @@ TEST_F(HearingMenus, TheSpeechRateIsChangedSaidAtItsNewRateAndStored) {
 
 // ------------------------------------------------------- in play, Pac Man ---
 
-class HearingPlay : public PacManTest {
+class HearingPlay : public TableTestOf<kPacManCase, 0> {
 protected:
-    void SetUp() override {
-        PacManTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;
-        pacman::StartOfPlay();
-        platform.ClearSoundLog();
-    }
     // The table's key handling, pass by pass, for `ms`.
     void Keys(uint32_t ms) {
         const uint32_t start = GetTick();

@@ -1,7 +1,7 @@
 // The Heist table on its real map: walls, bumpers, police cars and the top
 // lane as the ball meets them, the launchers, power-ups, JOBS and its jobs
 // and chases, busts, the score box, the jackpot and extra balls as the
-// player hears them, and whole games from the main menu.
+// player hears them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,14 +9,11 @@
 #include <map>
 #include <set>
 
-#include "audio/sound.h"
-#include "audio/speech.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
-#include "core/startup.h"
-#include "support/heist_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/heist/heist.h"
@@ -30,36 +27,16 @@ using namespace heist;
 constexpr float kJ = 8, kO = 18, kB = 30, kS = 40, kLetterRow = 11;
 const float kTargetX[] = {0, kJ, kO, kB, kS};
 
-class HeistRules : public HeistTest {
+class HeistRules : public TableTestOf<kHeistCase, 0> {
 protected:
-    void SetUp() override {
-        HeistTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
-    // Presses `key` while sweep position `i` of a launcher starting now sounds.
-    void ShootAtPosition(int i, uint8_t key) {
-        uint64_t quantum = kTickQuantumMicros;
-        uint64_t start = platform.NowMicros() / quantum * quantum;
-        uint64_t at = (start + uint64_t(i) * 10 * quantum) / 1000 + 60;
-        platform.TapAt(at, key, 30);
-    }
     // Whichever launcher comes next shoots at its first position.
     void ShootTheNextLauncher() {
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 5, 30);
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::RightShift, 5, 30);
     }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
-    }
     void Spell(int upTo) {
         for (int n = 1; n <= upTo; ++n) {
-            Put(kTargetX[n], kLetterRow, heading::Right);
-            HandleCell();
+            StepAt(kTargetX[n], kLetterRow, heading::Right);
         }
     }
 };
@@ -67,8 +44,7 @@ protected:
 TEST_F(HeistRules, WallsBumpersPoliceCarsAndTheSilentWallAsTheBallMeetsThem) {
     // A bumper below: reflected, full speed again, 10000 at the multiplier.
     Heist.Multiplier = 2;
-    Put(10, 21, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(10, 21, heading::Down, 2.0f);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_GE(Ball.Direction, 6);
     EXPECT_LE(Ball.Direction, 26);
@@ -77,50 +53,36 @@ TEST_F(HeistRules, WallsBumpersPoliceCarsAndTheSilentWallAsTheBallMeetsThem) {
 
     // A police car stops a ball rising into it, with its own sound, but
     // lets one drop onto it.
-    Put(29, 32, 20, 2.0f);
-    HandleCell();
+    StepAt(29, 32, 20, 2.0f);
     EXPECT_EQ(Ball.Direction, 76);
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"pan:1200", "play:0"}));
     EXPECT_EQ(Heist.LastWallCode, code::Police);
     EXPECT_EQ(Heist.LastWallNumber, 4);
-    Put(29, 30, 70);
-    HandleCell();
+    StepAt(29, 30, 70);
     EXPECT_EQ(Ball.Direction, 70);
     EXPECT_EQ(Heist.LastWallCode, 0);
 
     // The silent wall stops only a rising ball, and says nothing.
     TableMap.Cells[10][40].Code = code::SilentWall;
     platform.ClearSoundLog();
-    Put(10, 41, 20);
-    HandleCell();
+    StepAt(10, 41, 20);
     EXPECT_EQ(Ball.Direction, 76);
-    Put(10, 39, 76);
-    HandleCell();
+    StepAt(10, 39, 76);
     EXPECT_EQ(Ball.Direction, 76);
     EXPECT_TRUE(platform.SoundLog().empty());
 
     // A plain wall clicks and costs a tenth of the speed.
-    Put(3, 20, heading::Left + 4, 2.0f);
-    HandleCell();
+    StepAt(3, 20, heading::Left + 4, 2.0f);
     EXPECT_EQ(Ball.Direction, 44);
     EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-9200", "play:0"}));
 }
 
-TEST_F(HeistRules, EscapedBallsTheTopLaneAndTheSlowingBall) {
-    uint32_t resets = FieldGuardResets;
-    Put(1.4f, 20, heading::Left, 1.5f);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, 16);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
-
+TEST_F(HeistRules, TheTopLaneAndTheSlowingBall) {
     // Up the lane on the right and back in at the top, somewhere in 15..34.
     std::set<float> columns;
     for (int i = 0; i < 100; ++i) {
-        Put(46, 8, heading::Up);
-        HandleCell();
+        StepAt(46, 8, heading::Up);
         EXPECT_EQ(Ball.Y, 3);
         EXPECT_EQ(Ball.Direction, 20);
         columns.insert(Ball.X);
@@ -141,19 +103,11 @@ TEST_F(HeistRules, EscapedBallsTheTopLaneAndTheSlowingBall) {
 }
 
 TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
-    EXPECT_NEAR(ShotHeading(Launcher::Left, 0), 40 / 2.8125f, 1e-4);
-    EXPECT_NEAR(ShotHeading(Launcher::Left, 32), 40 / 2.8125f + 32, 1e-4);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 0), 15);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 15), 0);
-    EXPECT_EQ(ShotHeading(Launcher::Right, 28), 115);  // 15 - 28, plus 128
-
     // The right launcher: its last position, with the right Shift only.
     platform.TapAt(platform.NowMs() + 500, scan::LeftShift, 30);
-    ShootAtPosition(28, scan::RightShift);
-    Put(46, 46, heading::Down, 1.2f);
-    HandleCell();  // its launcher spot
-    EXPECT_EQ(Ball.X, 41);
-    EXPECT_EQ(Ball.Y, 47);
+    TapAtSweepPosition(28, scan::RightShift);
+    StepAt(46, 46, heading::Down, 1.2f);  // its launcher spot
+    EXPECT_TRUE(BallAt(41, 47));
     EXPECT_EQ(Ball.Direction, 115);
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     EXPECT_TRUE(Heist.ShotTaken);
@@ -164,9 +118,8 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
 
     // The left launcher at its first position; the cues are panned by position.
     platform.ClearSoundLog();
-    ShootAtPosition(33, scan::LeftShift);  // the first position of the second sweep
-    Put(4, 46, heading::Down);
-    HandleCell();
+    TapAtSweepPosition(33, scan::LeftShift);  // the first position of the second sweep
+    StepAt(4, 46, heading::Down);
     EXPECT_EQ(Ball.X, 8);
     EXPECT_NEAR(Ball.Direction, 40 / 2.8125f, 1e-4);
     std::set<int64_t> pans;
@@ -179,15 +132,14 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
     // Whole sweeps of both hear the letters, bumpers, police and box doors.
     size_t from = Mark();
     for (Launcher which : {Launcher::Left, Launcher::Right}) {
-        ShootAtPosition(which == Launcher::Left ? 33 : 29,
+        TapAtSweepPosition(which == Launcher::Left ? 33 : 29,
                         which == Launcher::Left ? scan::LeftShift : scan::RightShift);
         RunLauncher(which);
         Wait(100);
     }
-    std::vector<std::string> heard = StartedSince(from);
     for (const char* cue : {"heist/ScanJ.wav", "heist/ScanO.wav", "heist/ScanB.wav", "heist/ScanS.wav",
                             "heist/ScanChse.wav", "heist/ScanSB.wav", "sounds/ScanTrig.wav"})
-        EXPECT_NE(std::find(heard.begin(), heard.end(), cue), heard.end()) << cue;
+        EXPECT_GT(CountSince(from, cue), 0) << cue;
 }
 
 TEST_F(HeistRules, EscapeInALauncherEndsTheGameWithNoScore) {
@@ -249,33 +201,27 @@ TEST_F(HeistRules, PowerUpsLandOnFreeFloorFarFromTheOneBeforeAndPayOnce) {
     EXPECT_EQ(Game.Score - score, 100000);
     EXPECT_EQ(Count("heist/pu_mace.wav"), 1);
     EXPECT_EQ(TableMap.Cells[x][y].Code, code::Floor);
-    Put(float(x), float(y), heading::Up);
-    HandleCell();
+    StepAt(float(x), float(y), heading::Up);
     EXPECT_EQ(Game.Score - score, 100000);
 }
 
 TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // Out of order does nothing; in order each letter speaks at the ball.
     Spell(0);
-    Put(kO, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kO, kLetterRow, heading::Right);
     EXPECT_EQ(Heist.JobsProgress, 0);
     Spell(3);
     EXPECT_EQ(Heist.JobsProgress, 3);
-    std::vector<std::string> heard = platform.Played();
-    std::vector<std::string> j = Ops("heist/v_J.wav");
-    EXPECT_NE(std::find(j.begin(), j.end(), "pan:-7200"), j.end());
+    EXPECT_TRUE(HasOp("heist/v_J.wav", "pan:-7200"));
     EXPECT_EQ(Count("sounds/SpellSw.wav"), 3);
     // A letter already lit does nothing.
-    Put(kJ, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kJ, kLetterRow, heading::Right);
     EXPECT_EQ(Count("heist/v_J.wav"), 1);
 
     // S completes the word: a briefing, then a launcher.
     ShootTheNextLauncher();
     Spell(0);
-    Put(kS, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kS, kLetterRow, heading::Right);
     EXPECT_EQ(Heist.JobsProgress, 0);
     EXPECT_TRUE(Heist.Job.Running());
     ASSERT_GE(Heist.JobNumber, 1);
@@ -289,8 +235,7 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // A wrong target buzzes and the job goes on.
     const int wrong = job % 4 + 1;
     double score = Game.Score;
-    Put(kTargetX[wrong], kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kTargetX[wrong], kLetterRow, heading::Right);
     EXPECT_EQ(Count("heist/invalid.wav"), 1);
     EXPECT_TRUE(Heist.Job.Running());
     EXPECT_EQ(Game.Score, score);
@@ -298,8 +243,7 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // The right one pays at the multiplier before the chase doubles it.
     const double awards[] = {0, 500000, 250000, 2000000, 1000000};
     ShootTheNextLauncher();
-    Put(kTargetX[job], kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kTargetX[job], kLetterRow, heading::Right);
     EXPECT_EQ(Game.Score - score, awards[job]);
     EXPECT_EQ(Count("heist/j" + std::to_string(job) + ".wav"), 1);
     EXPECT_TRUE(Heist.Chase.Running());
@@ -337,8 +281,7 @@ TEST_F(HeistRules, AJobTargetHitAfterFifteenSecondsPaysNothing) {
     Wait(1100);
     // Still aiming when the time ran out: the loop has not looked yet.
     double score = Game.Score;
-    Put(kO, kLetterRow, heading::Right);
-    HandleCell();
+    StepAt(kO, kLetterRow, heading::Right);
     EXPECT_EQ(Game.Score, score);
     EXPECT_EQ(Count("heist/jobfail.wav"), 1);
     EXPECT_EQ(Count("heist/j2.wav"), 0);
@@ -352,26 +295,17 @@ TEST_F(HeistRules, ThePoliceCarCostsABallOnlyInAChaseAndOnlyTheChasingCar) {
     LaunchEveryBall();
     // No chase: just a wall.
     Heist.PolicePosition = 4;
-    EXPECT_FALSE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_FALSE(Restarts([&] { StepAt(29, 32, 20); }));
     // In a chase, another car is just a wall too.
     Heist.Chase.Start();
     Heist.Multiplier = 2;
     Heist.PolicePosition = 3;
-    EXPECT_FALSE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_FALSE(Restarts([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Game.BallsLeft, 2);
     // The chasing car: caught, a ball gone, and the chase is over, though
     // the multiplier stays until a later chase runs out.
     Heist.PolicePosition = 4;
-    EXPECT_TRUE(Restarts([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_TRUE(Restarts([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Game.BallsLeft, 1);
     EXPECT_EQ(Count("heist/rbBusted.wav"), 1);
     EXPECT_FALSE(Heist.Chase.Running());
@@ -382,10 +316,7 @@ TEST_F(HeistRules, ThePoliceCarCostsABallOnlyInAChaseAndOnlyTheChasingCar) {
     Game.BallsLeft = 0;
     Heist.Chase.Start();
     AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] {
-        Put(29, 32, 20);
-        HandleCell();
-    }));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(29, 32, 20); }));
     EXPECT_EQ(Count("heist/rbShotUp.wav"), 1);
     EXPECT_EQ(Count("sounds/v_GOver.wav"), 1);
 }
@@ -394,72 +325,54 @@ TEST_F(HeistRules, BustedWithAndWithoutSpareBalls) {
     LaunchEveryBall();
     Heist.JobsProgress = 2;
     Heist.OpenDoor = 1;
-    EXPECT_TRUE(Restarts([&] {
-        Put(24, 46.6f, heading::Down);
-        HandleCell();
-    }));
+    EXPECT_TRUE(Restarts([&] { StepAt(24, 46.6f, heading::Down); }));
     EXPECT_EQ(Game.BallsLeft, 1);
     EXPECT_EQ(Heist.JobsProgress, 0);
     EXPECT_EQ(Heist.OpenDoor, 2);
-    std::vector<std::string> heard = platform.Played();
-    auto busted = std::find(heard.begin(), heard.end(), "heist/v_Busted.wav");
-    ASSERT_NE(busted, heard.end());
-    EXPECT_EQ(*(busted + 1), "sounds/v_Launch.wav");
+    EXPECT_TRUE(HeardInARow({"heist/v_Busted.wav", "sounds/v_Launch.wav"}));
 
     Game.BallsLeft = 0;
     AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] {
-        Put(24, 46.6f, heading::Down);
-        HandleCell();
-    }));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(24, 46.6f, heading::Down); }));
     EXPECT_EQ(Count("heist/v_Busted.wav"), 2);
     EXPECT_EQ(Count("sounds/v_GOver.wav"), 1);
 }
 
 TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     // Door 2, on the right, lets the ball in; door 1, on the left, does not.
-    Put(21, 37, heading::Right);
-    HandleCell();
+    StepAt(21, 37, heading::Right);
     EXPECT_GE(Ball.Direction, 102);  // straight back, give or take ten
     EXPECT_LE(Ball.Direction, 122);
-    Put(30, 37, heading::Left, 2.0f);
-    HandleCell();
+    StepAt(30, 37, heading::Left, 2.0f);
     EXPECT_EQ(Ball.Direction, heading::Left);
 
     // In: the voice, the ball silenced meanwhile, and 50000 for each step on the floor.
     Heist.Multiplier = 2;
     double score = Game.Score;
-    Put(28, 37, heading::Left);
-    HandleCell();
+    StepAt(28, 37, heading::Left);
     EXPECT_TRUE(Heist.InScoreBox);
     EXPECT_GE(Heist.BoxBouncesLeft, 19);  // 20..39, less the bounce off door 2 behind it
     EXPECT_LE(Heist.BoxBouncesLeft, 38);
     EXPECT_EQ(Game.Score - score, 100000);
     EXPECT_EQ(Count("heist/scorebox.wav"), 1);
-    std::vector<std::string> ball = Ops("sounds/ball.wav");
-    EXPECT_NE(std::find(ball.begin(), ball.end(), "volume:-10000"), ball.end());
-    EXPECT_EQ(ball.back(), "volume:0");
+    EXPECT_TRUE(SilencedThenBackAt("sounds/ball.wav", 0));
 
     // Every door is a wall from inside; the last bounce lets the ball out.
     int bounces = 0;
     while (Heist.InScoreBox && bounces < 100) {
-        Put(23, 37, heading::Left);
-        HandleCell();
+        StepAt(23, 37, heading::Left);
         ++bounces;
     }
     EXPECT_GE(bounces, 20);
     EXPECT_FALSE(Heist.InScoreBox);
-    EXPECT_EQ(Ball.X, 26);
-    EXPECT_EQ(Ball.Y, 33);
+    EXPECT_TRUE(BallAt(26, 33));
     EXPECT_EQ(Ball.Direction, 0);
     EXPECT_EQ(Heist.OpenDoor, 1);
 
     // Now door 1 is the way in and door 2 a wall, until the next ball.
-    Put(21, 37, heading::Right);
-    HandleCell();
+    StepAt(21, 37, heading::Right);
     EXPECT_EQ(Ball.Direction, heading::Right);
-    Put(30, 37, heading::Left);
-    HandleCell();
+    StepAt(30, 37, heading::Left);
     EXPECT_NE(Ball.Direction, heading::Left);
     StartOfPlay();
     EXPECT_EQ(Heist.OpenDoor, 2);
@@ -471,8 +384,7 @@ TEST_F(HeistRules, TheJackpotPaysNineHundredThousandOrAMillionTimesOneToThree) {
         Heist.Multiplier = uint8_t(multiplier);
         for (int i = 0; i < 60; ++i) {
             double score = Game.Score;
-            Put(24, 7, heading::Up);
-            HandleCell();
+            StepAt(24, 7, heading::Up);
             ++paid[Game.Score - score];
         }
     }
@@ -483,160 +395,18 @@ TEST_F(HeistRules, TheJackpotPaysNineHundredThousandOrAMillionTimesOneToThree) {
     EXPECT_GT(paid[1800000] + paid[2000000], paid[900000] + paid[1000000]);
     // The jackpot's words are the job voices of its number (member names
     // are found whatever their case).
-    std::vector<std::string> heard = platform.Played();
-    for (const char* voice : {"heist/j1.wav", "heist/j2.wav", "heist/j3.wav"})
-        EXPECT_NE(std::find(heard.begin(), heard.end(), voice), heard.end()) << voice;
-}
-
-TEST_F(HeistRules, ExtraBallsEveryTwentyMillionAndTheStatusReport) {
-    Game.Score = 19000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 2);
-    Heist.Multiplier = 2;
-    Game.Score = 20000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.ExtraBallLevel, 2);
-    EXPECT_EQ(Game.Score, 20200001);
-    EXPECT_EQ(Count("heist/xtraball.wav"), 1);
-
-    Game.Score = 0;
-    Game.BallsLeft = 0;
-    size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                         "sounds/v_UHave.wav", N(1),                      "sounds/v_BLeft.wav",
-                                         "sounds/ball.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
+    for (const char* voice : {"heist/j1.wav", "heist/j2.wav", "heist/j3.wav"}) EXPECT_GT(Count(voice), 0) << voice;
 }
 
 TEST_F(HeistRules, MusicKeysWorkAtOnceButEachBallStartsTheMusicAtMinusFive) {
     MusicVolume[kHeist] = -2400;
-    for (int i = 0; i < 3; ++i) {
-        platform.SetKeyDown(scan::Delete, true);
-        PollKeyboard();
-        InPlayKeys();
-        platform.SetKeyDown(scan::Delete, false);
-        PollKeyboard();
-        InPlayKeys();
-    }
+    for (int i = 0; i < 3; ++i) KeysWith(scan::Delete);
     EXPECT_EQ(MusicVolume[kHeist], -2500);
     EXPECT_EQ(Ops("heist/LvlMusic.wav").back(), "volume:-2500");
     StartOfPlay();
     std::vector<std::string> music = Ops("heist/LvlMusic.wav");
     EXPECT_EQ(music[music.size() - 2], "volume:-500");
     EXPECT_EQ(music.back(), "loop:0");
-}
-
-// Whole games through the table loop, as the main menu starts them.
-class HeistGames : public HeistTest {};
-
-TEST_F(HeistGames, EscapeInPlayEndsTheGameWithNoScoreAndATiltStoresNothing) {
-    BestScore[kHeist] = 2000;
-    LoadTable();
-    // Pressed again and again: a press that cuts a voice short is spent.
-    for (int i = 0; i < 5; ++i) platform.TapAt(platform.NowMs() + 3000 + 1000 * uint64_t(i), scan::Escape, 100);
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    Wait(3000);
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHeist], 2000);
-    std::vector<std::string> heard = platform.Played();
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "sounds/v_GOver.wav"), heard.end());
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "sounds/v_NHTS.wav"), 0);
-    EXPECT_TRUE(Sounds.Music.Empty());
-
-    // A tilted last ball with a better score stores nothing either.
-    LoadTable();
-    Game.BallsLeft = 0;
-    for (int i = 0; i < 5; ++i) platform.TapAt(platform.NowMs() + 2000 + 1000 * uint64_t(i), scan::Return, 100);
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([] {
-        Game.Score = 1000000;
-        PlayFromBallEntry();
-    }));
-    EXPECT_TRUE(Game.Tilted);
-    EXPECT_EQ(BestScore[kHeist], 2000);
-}
-
-// A whole game from the main menu to the loss of its last ball, as a
-// player who fires every launcher with both Shift keys would play it.
-class HeistFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(heist::kTable, HeistSounds(), "heist/heist.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(HeistFromTheMenu, AGameToItsLastBallIsStoredAndSpokenBackByTheHighScoreMenu) {
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Return);
-    // In play: launch at every prompt, shoot at the first cue of every
-    // launcher, and leave the last prompt with a key.
-    size_t seen = 0;
-    bool aiming = false, over = false;
-    platform.OnYield([&] {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            const uint64_t now = platform.NowMs();
-            if (e.label == "sounds/ball.wav" && e.op == "loop") aiming = false;
-            if (e.op != "play") continue;
-            if (e.label == "sounds/LReady.wav") platform.TapAt(now + 400, scan::Space, 80);
-            if (e.label == "sounds/v_GOver.wav") over = true;
-            if (e.label == "sounds/v_PAKTC.wav" && over) platform.TapAt(now + 800, scan::Space, 80);
-            if (!aiming && (e.label == "sounds/ScanBeep.wav" || e.label.rfind("heist/Scan", 0) == 0)) {
-                aiming = true;
-                platform.TapAt(now + 200, scan::LeftShift, 40);
-                platform.TapAt(now + 200, scan::RightShift, 40);
-            }
-        }
-    });
-    // Then to the high scores, hear them, and leave.
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(6ull * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
-    platform.OnYield(nullptr);
-
-    // The last ball was lost, not left: busted or caught with no spare.
-    std::vector<std::string> played = platform.Played();
-    auto over_at = std::find(played.begin(), played.end(), "sounds/v_GOver.wav");
-    ASSERT_NE(over_at, played.end());
-    const std::string last = *std::find_if(std::make_reverse_iterator(over_at), played.rend(), [](const std::string& l) {
-        return l == "heist/v_Busted.wav" || l == "heist/rbShotUp.wav" || l == "sounds/LReady.wav";
-    });
-    EXPECT_NE(last, "sounds/LReady.wav");
-    EXPECT_EQ(std::count(played.begin(), played.end(), "sounds/LReady.wav"), 3 + Game.ExtraBallLevel - 1);
-
-    // Stored at once, then said: the new best, the score and its words.
-    ASSERT_GT(BestScore[kHeist], 0);
-    EXPECT_EQ(BestScore[kHeist], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSHeist"), "1.0"), BestScore[kHeist]);
-    EXPECT_EQ(*(over_at + 1), "sounds/v_NHTS.wav");
-    EXPECT_EQ(*(over_at + 2), "sounds/v_YSW.wav");
-    std::vector<std::string> words = NumberWords(BestScore[kHeist]);
-    EXPECT_EQ(std::vector<std::string>(over_at + 3, over_at + 3 + long(words.size())), words);
-
-    // The high-score menu speaks it back.
-    auto readout = std::find(over_at, played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuHeist.wav");
-    auto to = std::find(from, played.end(), "sounds/menu/mnuSFRI.wav");
-    ASSERT_NE(to, played.end());
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), words);
-    EXPECT_EQ(platform.LiveBuffers(), 0);
 }
 
 }  // namespace

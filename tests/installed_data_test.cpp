@@ -22,13 +22,11 @@ TEST(DataPathsTest, TheInstalledFolderSitsBesideTheProgramsFolder) {
     EXPECT_EQ(DataFolderCandidates("/usr/bin"), (std::vector<std::string>{"/usr/bin", "/usr/share/tamblor"}));
 }
 
-class InstalledDataTest : public GameTest {
+class InstalledDataTest : public MenuGameTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
+        MenuGameTest::SetUp();
         installed = root + "/share/tamblor";  // appFolder is root/app
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
     }
     // Moves the archive and the loose folders into the installed folder.
     void Install() {

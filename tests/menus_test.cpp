@@ -12,46 +12,13 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "menus/main_menu.h"
-#include "support/game_fixture.h"
-#include "support/pacman_fixture.h"
-#include "support/wildwest_fixture.h"
-#include "tables/pacman/pacman.h"
-#include "tables/wildwest/wildwest.h"
+#include "support/table_fixture.h"
 
 namespace tamblor::test {
 namespace {
 
-class MenuTest : public GameTest {
+class MenuTest : public MenuGameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
-    }
-    // Taps `key` shortly after the next start of `label`.
-    void On(const std::string& label, uint8_t key, uint64_t holdMs = 50) {
-        platform.TapWhenSoundStarts(label, key, 10, holdMs);
-    }
-    // Taps `key` once `label` (a voice no key can cut) has ended.
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
-    // Runs the whole program until it ends; the script must end it.
-    void Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
-    // The started sounds after the start-up jingles, short names only.
-    std::string Heard() {
-        std::string out;
-        bool started = false;
-        for (std::string label : platform.Played()) {
-            if (label == "sounds/tamblor.wav") {
-                started = true;
-                continue;
-            }
-            if (!started) continue;
-            size_t slash = label.find_last_of("/\\");
-            label = label.substr(slash + 1, label.size() - slash - 5);
-            out += (out.empty() ? "" : " ") + label;
-        }
-        return out;
-    }
     std::vector<int64_t> MusicVolumes() {
         std::vector<int64_t> v;
         for (const SoundEvent& e : platform.SoundLog())
@@ -234,9 +201,7 @@ TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
 }
 
 TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
-    std::vector<ArchiveMember> members = TableMembers(pacman::kTable, PacManSounds(), "pacman/pacman.mapsrc");
-    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-    UseArchive(members, false);
+    UseArchive(ProgramMembers(kPacManCase), false);
     On("sounds/menu/mnuInstr.wav", scan::Return);  // entry 0: Pac Man
     After("sounds/LReady.wav", scan::Escape);       // quit at the launch prompt
     platform.TapAt(120000, scan::Escape);           // leave from the fresh menu
@@ -245,67 +210,6 @@ TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
     EXPECT_NE(heard.find("v_Launch LReady mnuMusic mnuInstr"), std::string::npos) << heard;
     // Everything the table loaded was released before the menu came back.
     EXPECT_EQ(platform.LiveBuffers(), 0);
-}
-
-TEST_F(MenuTest, AGamesBestScoreIsSpokenBackByTheHighScoreMenu) {
-    std::vector<ArchiveMember> members = TableMembers(pacman::kTable, PacManSounds(), "pacman/pacman.mapsrc");
-    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-    UseArchive(members, false);
-    On("sounds/menu/mnuInstr.wav", scan::Return);  // Pac Man
-    After("sounds/LReady.wav", scan::Space);
-    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 5000, 50);  // five seconds of play
-    After("sounds/v_PAKTC.wav", scan::Space);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    Run();
-    ASSERT_GT(BestScore[kPacMan], 0);
-    std::vector<std::string> played = platform.Played(), spoken;
-    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuPM.wav");
-    auto to = std::find(from, played.end(), "sounds/menu/mnuSS.wav");
-    ASSERT_NE(to, played.end());
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), NumberWords(BestScore[kPacMan]));
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), BestScore[kPacMan]);
-}
-
-TEST_F(MenuTest, AWildWestGameThatEndsByItselfIsSpokenBackByTheHighScoreMenu) {
-    std::vector<ArchiveMember> members =
-        TableMembers(wildwest::kTable, WildWestSounds(), "wildwest/wildwest.mapsrc");
-    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-    UseArchive(members, false);
-    // Classic mode, as stored: with no flipper every ball drains.
-    platform.StoredSettings()[{kSettingsApp, "Settings", "GameMode"}] = "1";
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    for (const char* entry : {"sounds/menu/mnuSS.wav", "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav",
-                              "sounds/menu/mnuHH.wav"})
-        On(entry, scan::Down);
-    On("sounds/menu/mnuWW.wav", scan::Return);
-    for (int ball = 0; ball < 8; ++ball) After("sounds/LReady.wav", scan::Space);
-    After("sounds/v_PAKTC.wav", scan::Space);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    Run();
-    ASSERT_GT(BestScore[kWildWest], 0);
-    std::vector<std::string> played = platform.Played();
-    auto readout = std::find(played.begin(), played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuWW.wav");
-    ASSERT_NE(from, played.end());
-    auto said = NumberWords(BestScore[kWildWest]);
-    ASSERT_GE(size_t(played.end() - from), said.size() + 1);
-    EXPECT_EQ(std::vector<std::string>(from + 1, from + 1 + long(said.size())), said);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSWildWest"), "1.0"), BestScore[kWildWest]);
 }
 
 TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "support/pacman_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/table_map.h"
 #include "tables/pacman/pacman.h"

@@ -1,22 +1,17 @@
 // The Safari table on its real savanna: walls and one-way walls, the gate,
 // the drain in both game modes, the terrain, snakes, the cougar and the
-// swim, the SAFARI letters and the hunt, extra balls, status, tilt and
-// whole games, as the player hears them.
+// swim, the SAFARI letters and the hunt, extra balls and status, as the
+// player hears them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <set>
 
-#include "audio/sound.h"
-#include "audio/speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
-#include "core/settings.h"
-#include "core/startup.h"
 #include "platform/platform.h"
-#include "support/safari_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/safari/safari.h"
@@ -26,25 +21,16 @@ namespace {
 
 using namespace safari;
 
-class SafariRules : public SafariTest {
+class SafariRules : public TableTestOf<kSafariCase, 0> {
 protected:
     void SetUp() override {
-        SafariTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
+        TableTestOf::SetUp();
         // The cougar prowls where a rule under test may put the ball.
         Set(Safari.CougarX, Safari.CougarY, code::Floor);
-        platform.ClearSoundLog();
     }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
     static void Set(int x, int y, uint8_t code, uint8_t number = 0) {
         TableMap.Cells[x][y].Code = code;
         TableMap.Cells[x][y].Number = number;
-    }
-    int Count(const std::string& label) const {
-        std::vector<std::string> played = platform.Played();
-        return int(std::count(played.begin(), played.end(), label));
     }
     // Taps `key` at each of `times` (ms from now), held 50 ms.
     void TapEvery(uint64_t fromMs, uint64_t everyMs, int count, uint8_t key) {
@@ -70,8 +56,7 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
     const int x = 25, y = 38;
     auto hit = [&](int wx, int wy, uint8_t code, uint8_t number, float direction) {
         Set(wx, wy, code, number);
-        Put(float(x), float(y), direction, 2.0f);
-        HandleCell();
+        StepAt(float(x), float(y), direction, 2.0f);
         Set(wx, wy, code::Floor);
         return Ball.Direction;
     };
@@ -110,15 +95,7 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
     EXPECT_EQ(out, (std::vector<float>{26, 26, 36}));
 }
 
-TEST_F(SafariRules, TheFieldGuardAndTheEntryGate) {
-    const uint32_t resets = FieldGuardResets;
-    Put(0.4f, 20, heading::Left);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, heading::Up);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
-
+TEST_F(SafariRules, TheEntryGateThrowsTheBallInAnyWayRound) {
     // The gate throws the ball in at the top, any way round; a draw of a
     // whole turn leaves as heading 0, which the walls know how to mirror.
     std::set<float> headings;
@@ -126,8 +103,7 @@ TEST_F(SafariRules, TheFieldGuardAndTheEntryGate) {
         Put(3, 35, heading::Right);
         Set(3, 35, code::EntryGate);
         HandleCell();
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 6);
+        EXPECT_TRUE(BallAt(25, 6));
         headings.insert(Ball.Direction);
     }
     EXPECT_EQ(*headings.begin(), 0);
@@ -136,63 +112,13 @@ TEST_F(SafariRules, TheFieldGuardAndTheEntryGate) {
     EXPECT_EQ(Count("Safari/Enter.wav"), 400);
 }
 
-TEST_F(SafariRules, ClassicDrainSavesOnlyWithinASecondOfTheFlipperAndWarnsOnTheWayDown) {
-    GameMode = 1;
-    LaunchEveryBall();
-    // The warning: in the box above the drain, heading down, pitched by row.
-    Put(25, 42, heading::Down);
-    DrainWarningBox();
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav"), (std::vector<std::string>{"pan:0", "frequency:32050", "loop:0"}));
-    Put(25, 44, heading::Down);
-    DrainWarningBox();  // not retuned while it sounds
-    EXPECT_EQ(Ops("sounds/ProxBeep.wav").size(), 3u);
-    Put(25, 44, heading::Up);
-    DrainWarningBox();
-    EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
-
-    // A flipper press 900 ms before the ball reaches the drain sends it back.
-    CommandKeysReleased = true;
-    platform.SetKeyDown(scan::LeftShift, true);
-    PollKeyboard();
-    InPlayKeys();
-    platform.SetKeyDown(scan::LeftShift, false);
-    Wait(900);
-    CloseFlipperWindow();
-    Put(25, 47, 70, 1.2f);
-    HandleCell();
-    EXPECT_EQ(Ball.Direction, 26);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_EQ(Game.BallsLeft, 2);
-
-    // One more than 1000 ms before: the ball drains.
-    Wait(150);
-    CloseFlipperWindow();
-    Put(25, 47, 70);
-    size_t from = Mark();
-    EXPECT_TRUE(Restarts(HandleCell));
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "sounds/flush.wav"), heard.end());
-    EXPECT_EQ(Game.BallsLeft, 1);
-}
-
 TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {
     // Right Shift chooses the side sweeping left to right; the sweep starts
     // as it is let go. Position 11 probes straight up-left (heading 0) and
     // the shot's correction of -2 comes round to 126.
-    auto shootAt = [&](uint8_t side, int position) {
-        platform.SetKeyDown(side, true);
-        const uint64_t release = platform.NowMs() + 30;
-        platform.ReleaseAt(release, side);
-        platform.TapAt(release + uint64_t(position) * 125 + 60, scan::RightShift, 30);
-        Put(25, 47, heading::Down);
-        HandleCell();
-        Wait(100);
-        return Ball.Direction;
-    };
+    auto shootAt = [&](uint8_t side, int position) { return ShootFromTheDrain(side, position, 47); };
     EXPECT_EQ(shootAt(scan::RightShift, 11), 126);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 46);
+    EXPECT_TRUE(BallAt(25, 46));
     EXPECT_TRUE(Game.ScanDone);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     EXPECT_EQ(shootAt(scan::RightShift, 0), 115);  // probe 117, from the left
@@ -223,10 +149,9 @@ TEST_F(SafariRules, TheCougarChaseCountsOnlyAlternatingStepsAndNeedsTwentySix) {
         at += 200;
     }
     EXPECT_TRUE(Restarts(CougarChase));  // two steps: eaten
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/FootLeft.wav"), 1);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/FootRite.wav"), 1);
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "Safari/CougarEt.wav"), heard.end());
+    EXPECT_EQ(CountSince(from, "Safari/FootLeft.wav"), 1);
+    EXPECT_EQ(CountSince(from, "Safari/FootRite.wav"), 1);
+    EXPECT_EQ(CountSince(from, "Safari/CougarEt.wav"), 1);
 
     // Twenty-five good steps are never enough.
     for (int seed = 1; seed <= 8; ++seed) {
@@ -235,9 +160,8 @@ TEST_F(SafariRules, TheCougarChaseCountsOnlyAlternatingStepsAndNeedsTwentySix) {
         from = Mark();
         RunSteps(25);
         EXPECT_TRUE(Restarts(CougarChase)) << seed;
-        heard = StartedSince(from);
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/FootLeft.wav"), 13);
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/FootRite.wav"), 12);
+        EXPECT_EQ(CountSince(from, "Safari/FootLeft.wav"), 13);
+        EXPECT_EQ(CountSince(from, "Safari/FootRite.wav"), 12);
     }
 
     // Sixty steps mostly outrun it: the cougar moves elsewhere.
@@ -266,10 +190,9 @@ TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown
         size_t from = Mark();
         TapEvery(2400, 250, 22, scan::Space);
         EXPECT_TRUE(Restarts(DeepWater)) << seed;
-        std::vector<std::string> heard = StartedSince(from);
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/SwimLeft.wav"), 22);
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/SwimRite.wav"), 22);
-        EXPECT_NE(std::find(heard.begin(), heard.end(), "Safari/Drowning.wav"), heard.end());
+        EXPECT_EQ(CountSince(from, "Safari/SwimLeft.wav"), 22);
+        EXPECT_EQ(CountSince(from, "Safari/SwimRite.wav"), 22);
+        EXPECT_EQ(CountSince(from, "Safari/Drowning.wav"), 1);
     }
     // Sixty presses mostly swim out: the ball rolls on, heard, from the bank.
     int escaped = 0;
@@ -281,8 +204,7 @@ TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown
         if (Restarts(DeepWater)) continue;
         ++escaped;
         EXPECT_EQ(Game.Score - before, 80000);
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 45);
+        EXPECT_TRUE(BallAt(25, 45));
         EXPECT_TRUE(Ball.Direction >= 0 && Ball.Direction <= 32);
         EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     }
@@ -292,19 +214,16 @@ TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown
 TEST_F(SafariRules, TerrainTakesTheBallAndSnakesKillOrBite) {
     LaunchEveryBall(20);
     // Quicksand and acid cost a ball each.
-    Put(47, 12, heading::Right);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(47, 12, heading::Right); }));
     EXPECT_EQ(Game.BallsLeft, 1);
-    Put(2, 13, heading::Left);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(2, 13, heading::Left); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Count("Safari/quiksand.wav"), 1);
     EXPECT_EQ(Count("Safari/AcidDeath.wav"), 1);
 
     // With 100000 points or less a snake kills, but costs no ball.
     Game.Score = 100000;
-    Put(4, 25, heading::Up);
-    EXPECT_TRUE(Restarts(HandleCell));
+    EXPECT_TRUE(Restarts([&] { StepAt(4, 25, heading::Up); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Count("Safari/SnakeDth.wav"), 1);
 
@@ -340,20 +259,13 @@ TEST_F(SafariRules, LettersCountOnlyInOrderAndTheLastOpensTheHunt) {
     size_t from = Mark();
     EXPECT_TRUE(Restarts([] { Letter(6); }));
     EXPECT_EQ(Game.Score, 300000);
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(heard[0], "Safari/v_I.wav");
-    EXPECT_EQ(heard[1], "sounds/SpellSw.wav");
-    EXPECT_EQ(heard[2], "Safari/v_Safari.wav");
+    EXPECT_TRUE(HeardInARow({"Safari/v_I.wav", "sounds/SpellSw.wav", "Safari/v_Safari.wav"}, from));
     for (const char* call : {"Safari/ScanCat.wav", "Safari/ScanHawk.wav", "Safari/ScanHipo.wav",
-                             "Safari/scanelep.wav", "Safari/ScanBoar.wav"})
-        EXPECT_EQ(std::count(heard.begin(), heard.end(), call), 1) << call;
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "safari/v_NoAn.wav"), heard.end());
+                             "Safari/scanelep.wav", "Safari/ScanBoar.wav", "safari/v_NoAn.wav"})
+        EXPECT_EQ(CountSince(from, call), 1) << call;
     EXPECT_FALSE(Safari.HuntActive);
     EXPECT_EQ(Game.TableLevel, 1);
     EXPECT_EQ(TableMap.Cells[8][30].Code, code::Floor);  // the animals are gone
-    // 39 positions of the sweep at 150 ms; the next hunt dwells 146 ms.
-    EXPECT_EQ(LevelDwellMs(Game.TableLevel), 146u);
-    EXPECT_EQ(LevelDwellMs(40), 0u);
 }
 
 TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
@@ -364,8 +276,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     Letter(6);
     EXPECT_TRUE(Safari.HuntActive);
     EXPECT_EQ(Safari.Rounds, 7);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 46);
+    EXPECT_TRUE(BallAt(25, 46));
     EXPECT_EQ(Count("Safari/Shoot.wav"), 1);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     Wait(100);
@@ -378,14 +289,10 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     platform.SetKeyDown(scan::RightShift, true);  // held with an empty rifle
     EXPECT_TRUE(Restarts(HandleCell));
     platform.SetKeyDown(scan::RightShift, false);
-    std::vector<std::string> heard = StartedSince(from);
-    EXPECT_EQ(heard.front(), "Safari/bodydrop.wav");
-    EXPECT_GT(std::count(heard.begin(), heard.end(), "Safari/DryFire.wav"), 100);  // every poll
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/Shoot.wav"), 0);
-    auto words = std::find(heard.begin(), heard.end(), "safari/v_Bagged.wav");
-    ASSERT_NE(words, heard.end());
-    EXPECT_EQ(*(words + 1), "safari/V1.wav");
-    EXPECT_EQ(*(words + 2), "safari/v_Animal.wav");
+    EXPECT_TRUE(HeardInARow({"Safari/bodydrop.wav"}, from));
+    EXPECT_GT(CountSince(from, "Safari/DryFire.wav"), 100);  // every poll
+    EXPECT_EQ(CountSince(from, "Safari/Shoot.wav"), 0);
+    EXPECT_TRUE(HeardInARow({"safari/v_Bagged.wav", "safari/V1.wav", "safari/v_Animal.wav"}));
 
     // A shot at step 46 or later ends the hunt at once.
     Game.Score = 0;
@@ -399,179 +306,26 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     from = Mark();
     platform.TapAt(platform.NowMs() + 20, scan::LeftShift, 40);
     EXPECT_TRUE(Restarts(HandleCell));
-    heard = StartedSince(from);
-    EXPECT_EQ(std::count(heard.begin(), heard.end(), "Safari/Shoot.wav"), 1);
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "safari/v_NoAn.wav"), heard.end());
+    EXPECT_EQ(CountSince(from, "Safari/Shoot.wav"), 1);
+    EXPECT_EQ(CountSince(from, "safari/v_NoAn.wav"), 1);
 
     // The fifth animal, right of column 35, puts the ball back at the entry
     // and leaves the hunt as it was; all five pay the bonus.
     Safari.HuntActive = true;
     Safari.AnimalsBagged = 4;
     for (int x = 39; x <= 41; ++x) Set(x, 30, code::Animal, 5);
-    Put(38, 30, heading::Up);
-    HandleCell();
+    StepAt(38, 30, heading::Up);
     EXPECT_EQ(TableMap.Cells[40][30].Code, code::Floor);
     EXPECT_EQ(TableMap.Cells[41][30].Code, code::Animal);  // hit from its left: the last cell stays
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
+    EXPECT_TRUE(BallAt(25, 45));
     EXPECT_TRUE(Safari.HuntActive);
     EXPECT_EQ(Game.Score, 60000);
     Safari.SweepStep = 49;  // the sweep has run out
     from = Mark();
     EXPECT_TRUE(Restarts(HuntSweep));
-    heard = StartedSince(from);
-    EXPECT_EQ(std::vector<std::string>(heard.begin(), heard.begin() + 4),
-              (std::vector<std::string>{"safari/v_Bagged.wav", "safari/V5.wav", "safari/v_Animls.wav",
-                                        "safari/JolyRnch.wav"}));
+    EXPECT_TRUE(HeardInARow(
+        {"safari/v_Bagged.wav", "safari/V5.wav", "safari/v_Animls.wav", "safari/JolyRnch.wav"}, from));
     EXPECT_EQ(Game.Score, 310000);
-}
-
-TEST_F(SafariRules, ExtraBallsStatusAndTilt) {
-    Game.Score = 10000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 2);
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 3);
-    EXPECT_EQ(Game.Score, 10100001);
-    EXPECT_EQ(Count("Safari/xtraball.wav"), 1);
-
-    Game.Score = 0;
-    Game.BallsLeft = 2;
-    size_t from = Mark();
-    StatusReport();
-    EXPECT_EQ(StartedSince(from),
-              (std::vector<std::string>{"sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav",
-                                        "sounds/v_UHave.wav", N(3), "sounds/v_BsLeft.wav", "sounds/ball.wav"}));
-
-    // A tilted game hears no best-score cue and stores nothing.
-    LaunchEveryBall();
-    AnswerTheLastPrompt();
-    BestScore[kSafari] = 1000;
-    Game.Score = 5000;
-    Game.BallsLeft = 0;
-    CommandKeysReleased = true;
-    platform.SetKeyDown(scan::Return, true);
-    PollKeyboard();
-    EXPECT_TRUE(RunUntilMainMenu(InPlayKeys));
-    EXPECT_EQ(BestScore[kSafari], 1000);
-    EXPECT_EQ(Count("sounds/v_NHS.wav"), 0);
-    EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
-}
-
-// Whole games through the table loop, as the main menu starts them.
-class SafariGames : public SafariTest {
-protected:
-    void PlayWholeGame() {
-        LaunchEveryBall(60);
-        AnswerTheLastPrompt();
-        platform.SetTimeLimitMs(platform.NowMs() + 3600 * 1000);
-        EXPECT_TRUE(RunUntilMainMenu([this] {
-            LoadTable();
-            Relaunch();
-            PlayFromBallEntry();
-        }));
-    }
-    void ExpectScoreSpokenAndStored() {
-        std::vector<std::string> heard = platform.Played();
-        auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-        ASSERT_NE(said, heard.end());
-        EXPECT_EQ(heard.back(), "sounds/v_PAKTC.wav");
-        EXPECT_EQ(*(heard.end() - 2), "sounds/v_Points.wav");
-        ASSERT_GT(Game.Score, 0);
-        EXPECT_EQ(BestScore[kSafari], Game.Score);
-        EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSafari"), Version), Game.Score);
-        EXPECT_TRUE(Sounds.Music.Empty());
-    }
-};
-
-TEST_F(SafariGames, AClassicGameLeftAloneEndsWhenTheLastBallIsLost) {
-    GameMode = 1;
-    PlayWholeGame();
-    ExpectScoreSpokenAndStored();
-    EXPECT_GE(platform.Played().size(), 10u);
-}
-
-TEST_F(SafariGames, AnAccessibleGameShootingFromTheDrainEndsWithTheLastBall) {
-    GameMode = 0;
-    // At each drain: a side, then the shot a moment into the sweep.
-    uint64_t busyUntil = 0;
-    bool right = false;
-    platform.OnYield([&] {
-        const uint64_t now = platform.NowMs();
-        if (!Game.ScanWaiting || now < busyUntil) return;
-        right = !right;
-        platform.TapAt(now + 300, right ? scan::RightShift : scan::LeftShift, 40);
-        platform.TapAt(now + 1500, scan::LeftShift, 40);
-        busyUntil = now + 2000;
-    });
-    PlayWholeGame();
-    platform.OnYield(nullptr);
-    ExpectScoreSpokenAndStored();
-}
-
-TEST_F(SafariGames, EscapeEndsTheGameWithNoScoreToStore) {
-    BestScore[kSafari] = 2000;
-    platform.TapWhenSoundStarts("sounds/BLaunch.wav", scan::Escape, 1500, 1000);
-    PlayWholeGame();
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSafari], 2000);
-    std::vector<std::string> heard = platform.Played();
-    auto said = std::find(heard.begin(), heard.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, heard.end());
-    EXPECT_EQ(*(said + 1), "sounds/numbers/zero.wav");
-}
-
-// The whole program: the table chosen from the main menu, a classic game
-// played to its end, and the best score read back by the high-score menu.
-class SafariFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(kTable, SafariSounds(), "safari/safari.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void TearDown() override {
-        UnloadTable(kTable);
-        GameTest::TearDown();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-};
-
-TEST_F(SafariFromTheMenu, AClassicGamesBestScoreIsStoredAndSpokenBackByTheHighScoreMenu) {
-    Settings().Set(kSettingsApp, "Settings", "GameMode", "1");
-    Settings().Flush();
-    On("sounds/menu/mnuInstr.wav", scan::Down);  // entries 1, 2, 3
-    On("sounds/menu/mnuSS.wav", scan::Down);
-    On("sounds/menu/mnuHeist.wav", scan::Down);
-    On("sounds/menu/mnuSFRI.wav", scan::Return);
-    for (int i = 0; i < 60; ++i) platform.TapWhenSoundStarts("sounds/LReady.wav", scan::Space, 700, 50);
-    platform.TapWhenSoundStarts("sounds/v_PAKTC.wav", scan::Space, 700, 50);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    platform.SetTimeLimitMs(platform.NowMs() + 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    ASSERT_GT(BestScore[kSafari], 0);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSafari"), Version), BestScore[kSafari]);
-    std::vector<std::string> played = platform.Played();
-    // The game's own end: the score, then the prompt.
-    auto end = std::find(played.begin(), played.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(end, played.end());
-    std::vector<std::string> words = NumberWords(BestScore[kSafari]);
-    EXPECT_TRUE(std::equal(words.begin(), words.end(), end + 1));
-    // The readout: Safari's name, then its best score.
-    auto readout = std::find(end, played.end(), "system/hss/scoresel.wav");
-    auto name = std::find(readout, played.end(), "sounds/menu/mnuSFRI.wav");
-    ASSERT_NE(name, played.end());
-    EXPECT_TRUE(std::equal(words.begin(), words.end(), name + 1));
 }
 
 }  // namespace

@@ -6,15 +6,10 @@
 
 #include <algorithm>
 
-#include "audio/sound.h"
-#include "audio/speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
-#include "core/settings.h"
-#include "core/startup.h"
-#include "support/soccer_fixture.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
-#include "table/play.h"
 #include "table/table.h"
 #include "table/table_map.h"
 #include "tables/soccer/soccer.h"
@@ -24,35 +19,14 @@ namespace {
 
 using namespace soccer;
 
-class SoccerRules : public SoccerTest {
+class SoccerRules : public TableTestOf<kSoccerCase, 0> {
 protected:
-    void SetUp() override {
-        SoccerTest::SetUp();
-        LoadTable();
-        Game.GameRunning = true;  // as the ball entry sets it
-        StartOfPlay();
-        platform.ClearSoundLog();
-    }
-    void Put(float x, float y, float direction, float speed = 3.0f) { Ball = {x, y, direction, speed}; }
     MapCell& Cell(int x, int y) { return TableMap.Cells[x][y]; }
-    // A pass of every key as the table reads them, with `key` down, then up.
-    bool KeysWith(uint8_t key) {
-        platform.SetKeyDown(key, true);
-        PollKeyboard();
-        const bool restarted = Restarts(InPlayKeys);
-        platform.SetKeyDown(key, false);
-        PollKeyboard();
-        return Restarts(InPlayKeys) || restarted;
-    }
     // The next kick-off or striker aim: right Shift chooses the clockwise
     // sweep, and a second press shoots at its first position (heading 113).
     void ShootAtOnce() {
         platform.TapWhenSoundStarts("sounds/ScanWait.wav", scan::RightShift, 10, 30);
         platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::RightShift, 10, 30);
-    }
-    int Count(const std::string& label) const {
-        std::vector<std::string> heard = platform.Played();
-        return int(std::count(heard.begin(), heard.end(), label));
     }
 };
 
@@ -70,8 +44,7 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     // In double score the bumper's own 10000 is not doubled, its value is.
     Soccer.Multiplier = 2;
     Game.Score = 0;
-    Put(10, 13, heading::Down);
-    HandleCell();
+    StepAt(10, 13, heading::Down);
     EXPECT_EQ(Game.Score, 30000);
     Soccer.Multiplier = 1;
 
@@ -79,12 +52,10 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     // beside the ball it always does.
     Cell(30, 30).Code = code::Bumper;
     Cell(30, 30).Number = 1;
-    Put(30, 31, heading::Up);
-    HandleCell();
+    StepAt(30, 31, heading::Up);
     EXPECT_EQ(Ball.Direction, heading::Up);
     Cell(31, 31) = Cell(30, 30);
-    Put(30, 31, heading::Right);
-    HandleCell();
+    StepAt(30, 31, heading::Right);
     EXPECT_GT(Ball.Direction, heading::Down);
 
     // A wall slows the ball by 0.2, records the heading it came in on once,
@@ -99,30 +70,18 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
     EXPECT_EQ(Game.BounceIndex, index + 1);
     EXPECT_EQ(Game.Score, 1000);
     Soccer.UpperHalf = true;
-    Put(30, 46, heading::Down, 2.0f);
-    HandleCell();
+    StepAt(30, 46, heading::Down, 2.0f);
     EXPECT_EQ(Game.Score, 1000);
 
     // Midfield targets: passed through while closed, 10000 + 50000 while open.
     Game.Score = 0;
-    Put(25, 20, heading::Down);
-    HandleCell();
+    StepAt(25, 20, heading::Down);
     EXPECT_EQ(Ball.Direction, heading::Down);
     EXPECT_EQ(Game.Score, 0);
     Soccer.MidfieldOpen = true;
     HandleCell();
     EXPECT_NE(Ball.Direction, heading::Down);
     EXPECT_EQ(Game.Score, 60000);
-}
-
-TEST_F(SoccerRules, AnEscapedBallIsPutBackInTheSameStep) {
-    const uint32_t resets = FieldGuardResets;
-    Put(49.6f, 30, heading::Right);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
-    EXPECT_EQ(Ball.Direction, 16);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
 }
 
 TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
@@ -144,16 +103,14 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
         Soccer.MidfieldOpen = true;
         const uint8_t home = Soccer.HomeGoals;
         Game.Score = 0;
-        Put(25, 3, heading::Up);
-        HandleCell();
+        StepAt(25, 3, heading::Up);
         if (Soccer.HomeGoals > home) {
             ++scored;
             EXPECT_EQ(Game.Score, 250000);
         } else {
             ++missed;
         }
-        EXPECT_EQ(Ball.X, 25);
-        EXPECT_EQ(Ball.Y, 4);
+        EXPECT_TRUE(BallAt(25, 4));
         EXPECT_GE(Ball.Direction, 76);
         EXPECT_LE(Ball.Direction, 84);
         EXPECT_FALSE(Soccer.DefenderDown[3]);
@@ -170,22 +127,19 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
 TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     // A goal against: the voice, a ball taken, and the kick-off aim.
     ShootAtOnce();
-    Put(25, 48, heading::Down);
-    HandleCell();
+    StepAt(25, 48, heading::Down);
     EXPECT_EQ(Soccer.VisitorGoals, 1);
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_EQ(Ball.Direction, 113);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    std::vector<std::string> heard = platform.Played();
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "soccer/goalhome.wav"), heard.end());
-    EXPECT_NE(std::find(heard.begin(), heard.end(), "soccer/v_KckOff.wav"), heard.end());
+    EXPECT_EQ(Count("soccer/goalhome.wav"), 1);
+    EXPECT_EQ(Count("soccer/v_KckOff.wav"), 1);
 
     // With the save armed the ball is saved: no goal, no ball, SAVE unlit.
     Soccer.SaveArmed = true;
     std::fill(std::begin(Soccer.SaveMark), std::end(Soccer.SaveMark), true);
     ShootAtOnce();
-    Put(25, 48, heading::Down);
-    HandleCell();
+    StepAt(25, 48, heading::Down);
     EXPECT_EQ(Soccer.VisitorGoals, 1);
     EXPECT_EQ(Game.BallsLeft, 4);
     EXPECT_FALSE(Soccer.SaveArmed);
@@ -196,8 +150,7 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     Soccer.VisitorGoals = 4;
     Game.BallsLeft = 3;
     AnswerTheLastPrompt();
-    Put(25, 48, heading::Down);
-    EXPECT_TRUE(RunUntilMainMenu(HandleCell));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
     EXPECT_EQ(Soccer.VisitorGoals, 5);
     EXPECT_EQ(Game.BallsLeft, 2);
     EXPECT_EQ(Count("soccer/gohorn.wav"), 1);
@@ -207,14 +160,10 @@ TEST_F(SoccerRules, AGoalAgainstWithNoBallLeftEndsTheMatchWithoutWrapping) {
     Game.BallsLeft = 0;
     Soccer.VisitorGoals = 2;
     AnswerTheLastPrompt();
-    Put(25, 48, heading::Down);
-    EXPECT_TRUE(RunUntilMainMenu(HandleCell));
+    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
     EXPECT_EQ(Game.BallsLeft, 0);
     EXPECT_EQ(Soccer.VisitorGoals, 3);
-    std::vector<std::string> heard = platform.Played();
-    auto goal = std::find(heard.begin(), heard.end(), "soccer/goalhome.wav");
-    ASSERT_NE(goal, heard.end());
-    EXPECT_EQ(*(goal + 1), "soccer/gohorn.wav");
+    EXPECT_TRUE(HeardInARow({"soccer/goalhome.wav", "soccer/gohorn.wav"}));
 }
 
 TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
@@ -247,15 +196,13 @@ TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
 
     // At the keeper's spot the block saves and the kick-off follows.
     ShootAtOnce();
-    Put(25, 47, heading::Down);
-    HandleCell();
+    StepAt(25, 47, heading::Down);
     EXPECT_FALSE(Soccer.Block.Running());
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
     EXPECT_EQ(Soccer.VisitorGoals, 0);
     EXPECT_EQ(Ball.Direction, 113);
     // Without the block the keeper's spot does nothing.
-    Put(25, 47, heading::Down);
-    HandleCell();
+    StepAt(25, 47, heading::Down);
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
     EXPECT_EQ(Ball.Direction, heading::Down);
 }
@@ -315,11 +262,9 @@ TEST_F(SoccerRules, TheFourthDoubleScoreTargetDoublesForTenSecondsAndTargetZeroC
     for (int target : {0, 1, 2, 3}) DoubleScoreTarget(target);
     EXPECT_EQ(Soccer.DoubleScoreHits, 3);
     EXPECT_TRUE(Soccer.DoubleScoreMark[0]);
-    Wait(9900);
-    Timers();
+    TimersAfter(9900);
     EXPECT_EQ(Soccer.Multiplier, 2);
-    Wait(150);
-    Timers();
+    TimersAfter(150);
     EXPECT_EQ(Soccer.Multiplier, 1);
     EXPECT_FALSE(platform.IsLabelPlaying("soccer/Chant.wav"));
 }
@@ -333,8 +278,7 @@ TEST_F(SoccerRules, DefendersFallOnceAndTheVisitorsKickAgain) {
     EXPECT_EQ(Ball.Y, 4);
     EXPECT_NEAR(Ball.Speed, 2.6f, 1e-5);
     EXPECT_EQ(Count("soccer/v_d1.wav"), 1);
-    Put(14, 7, heading::Up, 3.0f);
-    HandleCell();
+    StepAt(14, 7, heading::Up, 3.0f);
     EXPECT_EQ(Game.Score, 40000);
     EXPECT_EQ(Count("soccer/GHitVist.wav"), 1);
 }
@@ -343,29 +287,23 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
     Soccer.Multiplier = 2;
     Soccer.DoubleScore.Start();
     Soccer.UpperHalf = false;
-    Put(10, 4, heading::Up);
-    HandleCell();
+    StepAt(10, 4, heading::Up);
     EXPECT_EQ(Soccer.Multiplier, 1);
     EXPECT_FALSE(Soccer.DoubleScore.Running());
-    EXPECT_EQ(Ball.X, 9);
-    EXPECT_EQ(Ball.Y, 37);
+    EXPECT_TRUE(BallAt(9, 37));
     EXPECT_GE(Ball.Direction, 28);
     EXPECT_LE(Ball.Direction, 36);
     EXPECT_EQ(Count("soccer/v_TIBV.wav"), 1);  // the half noted before this one
-    Put(46, 45, heading::Down);
-    HandleCell();
-    EXPECT_EQ(Ball.X, 45);
-    EXPECT_EQ(Ball.Y, 17);
+    StepAt(46, 45, heading::Down);
+    EXPECT_TRUE(BallAt(45, 17));
     EXPECT_EQ(Count("soccer/v_TIBHT.wav"), 1);
 }
 
 TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
     int cards = 0;
     for (int i = 0; i < 200; ++i) {
-        Put(27, 9, heading::Down);
-        HandleCell();
-        Put(46, 20, heading::Down);
-        HandleCell();
+        StepAt(27, 9, heading::Down);
+        StepAt(46, 20, heading::Down);
         Wait(3);
     }
     const int yellow = Count("soccer/v_YCard.wav");
@@ -378,8 +316,7 @@ TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
 
 TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfterTwenty) {
     Put(25, 25, heading::Up);
-    Wait(60000);
-    Timers();
+    TimersAfter(60000);
     EXPECT_TRUE(Soccer.MidfieldArmed);
     EXPECT_FALSE(Soccer.MidfieldOpen);
     Put(10, 20, heading::Up);  // in the band across the field
@@ -395,169 +332,42 @@ TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfte
     Sounds.MidfieldMusic.Stop();
     StartOfPlay();
     EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
-    Wait(19000);
-    Timers();
+    TimersAfter(19000);
     EXPECT_TRUE(Soccer.MidfieldOpen);
-    Wait(1100);
-    Timers();
+    TimersAfter(1100);
     EXPECT_FALSE(Soccer.MidfieldOpen);
     EXPECT_FALSE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
 }
 
-TEST_F(SoccerRules, ExtraBallsAboveEachTenMillionAddAPlainHundredThousand) {
-    Soccer.Multiplier = 2;
-    Game.Score = 10000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 5);
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 6);
-    EXPECT_EQ(Game.Score, 10100001);
-    EXPECT_EQ(Ops("soccer/crowd.wav").back(), "volume:0");
-    Game.Score = 20000000;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, 6);
-}
-
-TEST_F(SoccerRules, TheStatusReportSaysScoreGoalsAndBalls) {
-    Game.Score = 0;
-    Soccer.HomeGoals = 1;
-    Soccer.VisitorGoals = 2;
-    Game.BallsLeft = 3;
-    sndBall.Play(true);
-    const size_t from = Mark();
-    StatusReport();
-    std::vector<std::string> expected = {
-        "sounds/v_UHave.wav", "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav", N(1),
-        "soccer/v_Goal.wav",  "soccer/v_NOGSBV.wav",     N(2),                  "soccer/v_Goals.wav",  "sounds/v_UHave.wav",
-        N(3),                 "sounds/v_BsLeft.wav",     "sounds/ball.wav",     "soccer/crowd.wav"};
-    EXPECT_EQ(StartedSince(from), expected);
-}
-
-TEST_F(SoccerRules, TiltCostsABallAndTheBestScore) {
+TEST_F(SoccerRules, ATiltCostsABallAndPutsTheNextOneAtTheKickOffSpot) {
     LaunchEveryBall();
-    AnswerTheLastPrompt();
-    BestScore[kSoccerStar] = 1000;
-    Game.Score = 5000;
-    CommandKeysReleased = true;
     EXPECT_TRUE(KeysWith(scan::Return));
     EXPECT_TRUE(Game.Tilted);
     EXPECT_EQ(Game.BallsLeft, 4);
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 45);
-    Game.BallsLeft = 0;
-    CommandKeysReleased = true;
-    EXPECT_TRUE(RunUntilMainMenu([&] { KeysWith(scan::Return); }));
-    EXPECT_EQ(BestScore[kSoccerStar], 1000);
-    EXPECT_EQ(Count("sounds/v_NHTS.wav"), 0);
+    EXPECT_TRUE(BallAt(25, 45));
 }
 
-// Whole matches through the table loop, as the main menu starts them.
-class SoccerGames : public SoccerTest {};
-
-TEST_F(SoccerGames, EscapeEndsTheMatchWithNoScoreAndATieIsADraw) {
-    BestScore[kSoccerStar] = 2000;
-    LoadTable();
-    platform.TapAt(platform.NowMs() + 3000, scan::Escape, 100);
-    AnswerTheLastPrompt(scan::Down);
-    EXPECT_TRUE(RunUntilMainMenu(PlayFromBallEntry));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSoccerStar], 2000);
-    std::vector<std::string> heard = platform.Played();
-    auto horn = std::find(heard.begin(), heard.end(), "soccer/gohorn.wav");
-    ASSERT_NE(horn, heard.end());
-    std::vector<std::string> end(horn, heard.end());
-    std::vector<std::string> expected = {"soccer/gohorn.wav",   "sounds/v_GOver.wav",  "sounds/v_YSW.wav",
-                                         "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav",
-                                         "sounds/numbers/zero.wav", "soccer/v_Goals.wav", "soccer/v_NOGSBV.wav",
-                                         "sounds/numbers/zero.wav", "soccer/v_Goals.wav", "soccer/v_TGWT.wav",
-                                         "sounds/v_PAKTC.wav"};
-    EXPECT_EQ(end, expected);
-    EXPECT_TRUE(Sounds.Crowd.Empty());
-}
-
-TEST_F(SoccerGames, TheMatchIsWonOrLostByTheGoals) {
-    for (bool won : {true, false}) {
+// The end of a match: the horn, the score, the goals and who won.
+TEST_F(SoccerTest, TheMatchIsWonLostOrDrawnByTheGoals) {
+    const std::vector<std::string> won = {"soccer/v_TGWWB.wav", "soccer/v_HomeTm.wav", "soccer/GameWon.wav"},
+                                   lost = {"soccer/v_TGWWB.wav", "soccer/v_Vistrs.wav", "soccer/GameLost.wav"},
+                                   drawn = {"soccer/v_TGWT.wav"};
+    for (int home : {3, 1, 2}) {
         LoadTable();
-        Soccer.HomeGoals = won ? 3 : 1;
+        Soccer.HomeGoals = uint8_t(home);
         Soccer.VisitorGoals = 2;
         const size_t from = Mark();
         AnswerTheLastPrompt();
         EXPECT_TRUE(RunUntilMainMenu(EndGame));
-        std::vector<std::string> heard = StartedSince(from);
-        auto said = std::find(heard.begin(), heard.end(), "soccer/v_TGWWB.wav");
-        ASSERT_NE(said, heard.end());
-        EXPECT_EQ(*(said + 1), won ? "soccer/v_HomeTm.wav" : "soccer/v_Vistrs.wav");
-        EXPECT_EQ(*(said + 2), won ? "soccer/GameWon.wav" : "soccer/GameLost.wav");
+        std::vector<std::string> expected = {"soccer/gohorn.wav", "sounds/v_GOver.wav", "sounds/v_YSW.wav",
+                                             "sounds/numbers/zero.wav", "sounds/v_Points.wav", "soccer/vNOGSBHT.wav",
+                                             N(home), home == 1 ? "soccer/v_Goal.wav" : "soccer/v_Goals.wav",
+                                             "soccer/v_NOGSBV.wav", N(2), "soccer/v_Goals.wav"};
+        const std::vector<std::string>& result = home == 3 ? won : home == 1 ? lost : drawn;
+        expected.insert(expected.end(), result.begin(), result.end());
+        expected.push_back("sounds/v_PAKTC.wav");
+        EXPECT_EQ(StartedSince(from), expected);
     }
-}
-
-
-// A whole match from the main menu to its natural end, the fifth goal
-// against, played by a keeper who never blocks and kicks off at once: the
-// final score is spoken, stored as the best, and read back by the
-// high-score menu.
-class SoccerFromTheMenu : public GameTest {
-protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        std::vector<ArchiveMember> members = TableMembers(soccer::kTable, SoccerSounds(), "soccer/soccer.mapsrc");
-        for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
-        UseArchive(members, false);
-        WriteMenuLooseFiles();
-    }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
-};
-
-TEST_F(SoccerFromTheMenu, AMatchPlayedToTheFifthGoalAgainstStoresItsScoreForTheHighScoreMenu) {
-    On("sounds/menu/mnuInstr.wav", scan::Down);
-    On("sounds/menu/mnuSS.wav", scan::Return);  // entry 1: Soccer Star
-    After("sounds/LReady.wav", scan::Space);
-    After("sounds/v_PAKTC.wav", scan::Space);
-    On("sounds/menu/mnuInstr.wav", scan::Up);  // the fresh menu: up to entry 6
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
-    On("sounds/menu/mnuHighS.wav", scan::Return);
-    On("system/hss/scoresel.wav", scan::Return);  // hear them
-    On("system/hss/scoresel.wav", scan::Escape);
-    On("sounds/menu/mnuHighS.wav", scan::Escape);
-    // The keeper: Shift chooses a side as the kick-off waits, and shoots at
-    // the first beep of the sweep.
-    size_t seen = 0;
-    platform.OnYield([&] {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            if (e.label == "sounds/ScanWait.wav" && e.op == "loop") {
-                platform.TapAt(platform.NowMs() + 200, scan::RightShift, 40);
-                platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::LeftShift, 300, 40);
-            }
-        }
-    });
-    platform.SetTimeLimitMs(6 * 3600 * 1000);
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    platform.OnYield(nullptr);
-
-    EXPECT_EQ(soccer::Soccer.VisitorGoals, 5);
-    EXPECT_FALSE(Game.Tilted);
-    ASSERT_GT(Game.Score, 0);
-    EXPECT_EQ(BestScore[kSoccerStar], Game.Score);
-    EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSSoccerStar"), "1.0"), Game.Score);
-    std::vector<std::string> played = platform.Played();
-    // "Your score was" the score "points", after the match.
-    auto said = std::find(played.begin(), played.end(), "sounds/v_YSW.wav");
-    ASSERT_NE(said, played.end());
-    const std::vector<std::string> words = NumberWords(Game.Score);
-    EXPECT_EQ(std::vector<std::string>(said + 1, said + 1 + long(words.size())), words);
-    EXPECT_EQ(*(said + 1 + long(words.size())), "sounds/v_Points.wav");
-    // The high-score menu reads it back under the table's name.
-    auto readout = std::find(said, played.end(), "system/hss/scoresel.wav");
-    auto from = std::find(readout, played.end(), "sounds/menu/mnuSS.wav");
-    ASSERT_NE(from, played.end());
-    auto to = std::find_if(from + 1, played.end(), [](const std::string& l) { return l.rfind("sounds/menu/", 0) == 0; });
-    EXPECT_EQ(std::vector<std::string>(from + 1, to), words);
 }
 
 }  // namespace

@@ -167,4 +167,28 @@ std::string GameTest::PlayedList() const {
     return out;
 }
 
+void MenuGameTest::SetUp() {
+    GameTest::SetUp();
+    UseArchive(MenuMembers(), false);
+    WriteMenuLooseFiles();
+}
+
+void MenuGameTest::Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
+
+std::string MenuGameTest::Heard() const {
+    std::string out;
+    bool started = false;
+    for (std::string label : platform.Played()) {
+        if (label == "sounds/tamblor.wav") {
+            started = true;
+            continue;
+        }
+        if (!started) continue;
+        size_t slash = label.find_last_of("/\\");
+        label = label.substr(slash + 1, label.size() - slash - 5);
+        out += (out.empty() ? "" : " ") + label;
+    }
+    return out;
+}
+
 }  // namespace tamblor::test

@@ -51,4 +51,20 @@ protected:
     std::string dataRoot;   // root/data
 };
 
+// The whole program over the menus' voices, driven by taps on what it says.
+class MenuGameTest : public GameTest {
+protected:
+    void SetUp() override;
+    // Taps `key` shortly after the next start of `label`.
+    void On(const std::string& label, uint8_t key, uint64_t holdMs = 50) {
+        platform.TapWhenSoundStarts(label, key, 10, holdMs);
+    }
+    // Taps `key` once `label` (a voice no key can cut) has ended.
+    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
+    // Runs the whole program until it ends; the script must end it.
+    void Run();
+    // The started sounds after the start-up jingles, short names only.
+    std::string Heard() const;
+};
+
 }  // namespace tamblor::test

@@ -4,23 +4,64 @@
 #include <cstdlib>
 #include <iostream>
 
+#include <gtest/gtest.h>
+
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/settings.h"
+#include "table/ball.h"
 #include "table/table.h"
 
 namespace tamblor::test {
 
 namespace {
 constexpr uint64_t kRefireAfterMs = 2000;  // a shot the scan did not take
+constexpr uint64_t kStallLimitMs = 3 * 60 * 1000;
 
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
 }  // namespace
 
-int BotGames(int fallback) {
+int BotGames(int games, int sanitized) {
     const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : fallback;
+    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : kSanitized ? sanitized : games;
+}
+
+void ExpectReached(std::initializer_list<const BotFigures*> figures, const std::vector<std::string>& events,
+                   const std::string& where) {
+    for (const std::string& event : events) {
+        int reached = 0;
+        for (const BotFigures* f : figures) reached += f->events.count(event) ? f->events.at(event) : 0;
+        EXPECT_GT(reached, 0) << where << event;
+    }
+}
+
+BotSession::BotSession(ScriptedPlatform& platform, const TableDesc& table, uint64_t budgetMs, uint64_t quietLimitMs)
+    : platform_(platform), table_(table), budgetMs_(budgetMs), quietLimitMs_(quietLimitMs),
+      guardResets_(FieldGuardResets), started_(std::chrono::steady_clock::now()) {}
+
+BotSession::~BotSession() {
+    EXPECT_EQ(FieldGuardResets, guardResets_);
+    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+    if (!kSanitized) {
+        EXPECT_LT(wallSeconds, 120);
+    }
+}
+
+void BotSession::Play(TableBot& bot, uint8_t mode, int count, uint64_t first, uint64_t step, const std::string& label) {
+    const auto from = std::chrono::steady_clock::now();
+    const int games = bot.Figures().games;
+    GameMode = mode;
+    platform_.SetTimeLimitMs(platform_.NowMs() + uint64_t(count + 1) * 24 * 3600 * 1000);
+    for (int game = 0; game < count; ++game) bot.PlayGame(table_, first + uint64_t(game) * step, budgetMs_);
+    const BotFigures& f = bot.Figures();
+    ReportBotFigures(label, f, std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
+    EXPECT_EQ(f.games - games, count) << label;
+    EXPECT_LE(f.longestStallMs, kStallLimitMs) << label;
+    if (quietLimitMs_) {
+        EXPECT_LE(f.longestQuietMs, quietLimitMs_) << label;
+    }
 }
 
 void ReportBotFigures(const std::string& label, const BotFigures& f, double wallSeconds) {
@@ -48,7 +89,7 @@ void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs
     lastMs_ = Now();
     budgetMs_ = budgetMs;
     gamePlayMs_ = quietMs_ = stallMs_ = 0;
-    rolling_ = ended_ = inScan_ = fired_ = false;
+    rolling_ = ended_ = inScan_ = fired_ = warned_ = choosingSide_ = false;
     busyUntil_ = shotUntilPlayMs_ = 0;
     shotTarget_.clear();
     nextStatus_ = uint64_t(Uniform(5000, 120000));
@@ -96,7 +137,12 @@ void TableBot::StartScan() {
 }
 
 void TableBot::Fire() {
-    Tap(3, Chance(0.5) ? scan::LeftShift : scan::RightShift, 40);
+    if (cues_.fireBothShifts) {
+        Tap(3, scan::LeftShift, 40);
+        Tap(3, scan::RightShift, 40);
+    } else {
+        Tap(3, RandomShift(), 40);
+    }
     fired_ = true;
     fallbackAt_ = Now() + kRefireAfterMs;
 }
@@ -104,8 +150,21 @@ void TableBot::Fire() {
 void TableBot::HearCore(const SoundEvent& e) {
     const std::string& l = e.label;
     if (l == "sounds/ball.wav") {
-        if (e.op == "loop") rolling_ = true, inScan_ = false;
+        if (e.op == "loop" && choosingSide_) Count("drain shot");
+        if (e.op == "loop") rolling_ = true, inScan_ = choosingSide_ = false;
         else if (e.op == "stop") rolling_ = false;
+        return;
+    }
+    if (l == "sounds/ProxBeep.wav") {
+        if (e.op == "loop" && Chance(cues_.flipChance)) Tap(uint64_t(Uniform(10, 200)), RandomShift(), 40);
+        // Read from the game, for the report only: did the flipper send the ball back?
+        if (e.op == "stop" && warned_ && Ball.Y > 45 && Game.FlipperUp) Count("drain saved");
+        warned_ = e.op == "loop";
+        return;
+    }
+    if (l == "sounds/ScanWait.wav") {
+        if (e.op == "loop") Tap(uint64_t(Uniform(200, 900)), RandomShift(), 40);
+        choosingSide_ = choosingSide_ || e.op == "loop";
         return;
     }
     if (e.op != "play" && e.op != "loop") return;

@@ -8,13 +8,15 @@
 // and what reaching each target sounds like.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
-#include <functional>
+#include <initializer_list>
 #include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/keyboard.h"
 #include "platform/scripted_platform.h"
 
 namespace tamblor {
@@ -47,15 +49,31 @@ struct BotCues {
     // A target cue of a scan and the event (or event prefix) that reaching it counts.
     std::map<std::string, std::string> targets;
     uint64_t reachWithinMs = 10000;  // game time a shot has to reach its target
+    bool fireBothShifts = false;     // a shot presses both Shift keys, not one of them at random
+    // On the tables with flippers: how often the drain warning gets a
+    // flipper press in time (classic mode); a side is chosen whenever an aim
+    // waits for one (accessible mode).
+    double flipChance = 0;
 };
 
-// The number of games a bot test plays: `fallback`, or TAMBLOR_BOT_GAMES
-// when set (a longer search for stuck balls after a map change).
-int BotGames(int fallback);
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // every step is slower: a few games, for memory faults more than coverage
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The number of games a bot test plays: `games`, `sanitized` under the
+// sanitizers, or TAMBLOR_BOT_GAMES when set (a longer search for stuck
+// balls after a map change).
+int BotGames(int games, int sanitized);
 
 // Prints a bot's figures, one line of figures and one of events, each
 // beginning with "[ bot <label> ]".
 void ReportBotFigures(const std::string& label, const BotFigures& figures, double wallSeconds);
+
+// Fails for each of `events` that none of `figures` reached.
+void ExpectReached(std::initializer_list<const BotFigures*> figures, const std::vector<std::string>& events,
+                   const std::string& where = "");
 
 class TableBot {
 public:
@@ -66,6 +84,7 @@ public:
     // game ends by the loss of the last ball, a tilt, or Escape once it has
     // run `budgetMs` of game time.
     void PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs);
+    const BotFigures& Figures() const { return figures_; }
 
 protected:
     // The table's own listening; called for every sound event before the
@@ -83,6 +102,7 @@ protected:
     void Fire();
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
+    uint8_t RandomShift() { return Chance(0.5) ? scan::LeftShift : scan::RightShift; }
     uint64_t Now() const { return platform_.NowMs(); }
 
     ScriptedPlatform& platform_;
@@ -90,6 +110,7 @@ protected:
     BotCues cues_;
     bool rolling_ = false;
     bool inScan_ = false;
+    bool warned_ = false, choosingSide_ = false;
     bool ended_ = false;
     uint64_t busyUntil_ = 0;  // no new move of the bot's own before this
     uint64_t gamePlayMs_ = 0;
@@ -109,6 +130,27 @@ private:
     uint64_t shotUntilPlayMs_ = 0;
     uint64_t nextStatus_ = 0, nextPause_ = 0, nextVolume_ = 0, nextFlipper_ = 0, tiltAt_ = 0;
     bool tiltThisGame_ = false;
+};
+
+// A bot test's games. Each Play plays seeded games of the table in one game
+// mode, reports the bot's figures and fails when a game was lost or a ball
+// rolled on for more than three minutes without progress (or, when asked,
+// `quietLimitMs` without any cell event). On leaving, every ball must have
+// stayed on the field and, without the sanitizers, the games must have
+// taken less than two minutes of wall time.
+class BotSession {
+public:
+    BotSession(ScriptedPlatform& platform, const TableDesc& table, uint64_t budgetMs, uint64_t quietLimitMs = 0);
+    ~BotSession();
+    // `count` games with the seeds `first`, `first + step`, ...
+    void Play(TableBot& bot, uint8_t mode, int count, uint64_t first, uint64_t step, const std::string& label);
+
+private:
+    ScriptedPlatform& platform_;
+    const TableDesc& table_;
+    uint64_t budgetMs_, quietLimitMs_;
+    uint32_t guardResets_;
+    std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace tamblor::test

@@ -1,11 +1,13 @@
 #include "support/table_fixture.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/settings.h"
 #include "core/startup.h"
 #include "platform/platform.h"
 #include "table/table.h"
@@ -70,21 +72,76 @@ std::vector<ArchiveMember> TableMembers(const TableDesc& table, const StandInSou
     return members;
 }
 
+std::vector<ArchiveMember> ProgramMembers(const TableCase& table) {
+    std::vector<ArchiveMember> members = TableMembers(table.table, table.sounds(), table.mapSource);
+    for (ArchiveMember& m : MenuMembers()) members.push_back(std::move(m));
+    return members;
+}
+
 void TableTest::SetUp() {
     GameTest::SetUp();
-    sounds_ = StandIns();
-    UseArchive(TableMembers(Table(), sounds_, MapSource()), false);
+    sounds_ = case_.sounds();
+    UseArchive(TableMembers(Table(), sounds_, case_.mapSource), false);
     InitGame();  // the shared sounds, the settings and the jingles, as at start-up
     platform.ClearSoundLog();
 }
 
 void TableTest::TearDown() {
+    platform.OnYield(nullptr);
     // The table's holders outlive this test's platform: empty them with it.
     UnloadTable(Table());
     GameTest::TearDown();
 }
 
 void TableTest::LoadTable() { tamblor::LoadTable(Table()); }
+
+void TableTest::BeginPlay(uint8_t mode) {
+    GameMode = mode;
+    LoadTable();
+    Game.GameRunning = true;  // as the ball entry sets it
+    if (Table().startOfPlay) Table().startOfPlay();
+    platform.ClearSoundLog();
+}
+
+void TableTest::Put(float x, float y, float direction, float speed) { Ball = {x, y, direction, speed}; }
+
+void TableTest::StepAt(float x, float y, float direction, float speed) {
+    Put(x, y, direction, speed);
+    Table().handleCell();
+}
+
+bool TableTest::KeysWith(uint8_t key) {
+    CommandKeysReleased = true;
+    platform.SetKeyDown(key, true);
+    PollKeyboard();
+    const bool restarted = Restarts(InPlayKeys);
+    platform.SetKeyDown(key, false);
+    PollKeyboard();
+    return Restarts(InPlayKeys) || restarted;
+}
+
+int TableTest::Count(const std::string& label) const {
+    const std::vector<std::string> heard = platform.Played();
+    return int(std::count(heard.begin(), heard.end(), label));
+}
+
+int TableTest::CountSince(size_t from, const std::string& label) const {
+    const std::vector<std::string> heard = StartedSince(from);
+    return int(std::count(heard.begin(), heard.end(), label));
+}
+
+::testing::AssertionResult TableTest::HeardInARow(const std::vector<std::string>& labels, size_t from) const {
+    const std::vector<std::string> heard = from == SIZE_MAX ? platform.Played() : StartedSince(from);
+    const auto at = std::search(heard.begin(), heard.end(), labels.begin(), labels.end());
+    if (at != heard.end() && (from == SIZE_MAX || at == heard.begin())) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << ::testing::PrintToString(labels) << " not in "
+                                         << ::testing::PrintToString(heard);
+}
+
+::testing::AssertionResult TableTest::BallAt(float x, float y) const {
+    if (Ball.X == x && Ball.Y == y) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the ball is at (" << Ball.X << ", " << Ball.Y << ")";
+}
 
 uint32_t TableTest::SoundMs(const std::string& member) const { return LengthOf(sounds_, member); }
 
@@ -93,6 +150,18 @@ std::vector<std::string> TableTest::Ops(const std::string& label) const {
     for (const SoundEvent& e : platform.SoundLog())
         if (e.label == label) out.push_back(e.op + ":" + std::to_string(e.value));
     return out;
+}
+
+bool TableTest::HasOp(const std::string& label, const std::string& op) const {
+    const std::vector<std::string> ops = Ops(label);
+    return std::find(ops.begin(), ops.end(), op) != ops.end();
+}
+
+::testing::AssertionResult TableTest::SilencedThenBackAt(const std::string& label, int volume) const {
+    const std::vector<std::string> ops = Ops(label);
+    if (HasOp(label, "volume:-10000") && ops.back() == "volume:" + std::to_string(volume))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << label << ": " << ::testing::PrintToString(ops);
 }
 
 std::vector<std::string> TableTest::StartedSince(size_t from) const {
@@ -126,6 +195,25 @@ bool TableTest::Restarts(const std::function<void()>& body) {
 void TableTest::Wait(uint32_t ms) {
     uint32_t from = GetTick();
     while (GetTick() - from <= ms) YieldToSystem();
+}
+
+void TableTest::TimersAfter(uint32_t ms) {
+    Wait(ms);
+    Table().timers();
+}
+
+void TableTest::TapAtSweepPosition(int i, uint8_t key) {
+    const uint64_t start = platform.NowMicros() / kTickQuantumMicros * kTickQuantumMicros;
+    platform.TapAt((start + uint64_t(i) * 10 * kTickQuantumMicros) / 1000 + 60, key, 30);
+}
+
+float TableTest::ShootFromTheDrain(uint8_t side, int position, float row) {
+    const uint64_t chosen = platform.NowMs() + 80;  // the sweep starts once the choosing key is up
+    platform.TapAt(chosen - 30, side, 30);
+    platform.TapAt(chosen + 80 + uint64_t(position) * 125, scan::RightShift, 30);
+    EXPECT_FALSE(Restarts([&] { StepAt(25, row, heading::Down, 1.0f); }));
+    Wait(100);
+    return Ball.Direction;
 }
 
 void TableTest::LaunchEveryBall(int prompts) {

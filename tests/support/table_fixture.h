@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/keyboard.h"
 #include "support/game_fixture.h"
 
 namespace tamblor {
@@ -32,27 +33,70 @@ struct StandInSounds {
     std::set<std::string> stereo;               // members played with the stereo player
 };
 
+// A table as the tests play it: its description, the stand-ins of its
+// sounds, its map, and what the tests expect of the rules every table has.
+struct TableCase {
+    const char* name;  // names the tests run for every table
+    const TableDesc& table;
+    StandInSounds (*sounds)();
+    const char* mapSource;
+    // The extra ball: above each `extraBallEvery` points, said by its voice.
+    const char* extraBallVoice;
+    double extraBallEvery = 10000000;
+    // Doubles the table's own score multiplier and gives what the extra
+    // ball's 100000 points are then multiplied by; nullptr without one.
+    int (*doubleScore)() = nullptr;
+    // The status report of a fresh game: the table's words between the
+    // points and the balls, and whether the ball in play counts as a ball left.
+    std::vector<std::string> statusWords = {};
+    bool countsBallInPlay = true;
+    bool keepsScoreOnEscape = false;  // Escape in play ends the game with what was scored
+    uint32_t escapeAtMs = 0;          // a whole game is left with Escape this long after launching; 0: never
+    // What the table's own end of a whole game sounds like; nullptr for nothing more.
+    void (*checkEnd)(const std::vector<std::string>& played) = nullptr;
+};
+extern const TableCase kPacManCase, kSoccerCase, kHeistCase, kSafariCase, kHauntedCase, kWildWestCase;
+extern const TableCase* const kEveryTable[6];
+
 // Standard members, the shared in-play prompts, every sound the table
 // creates or names in `extra`, its intro, the taunts, and its map.
 std::vector<ArchiveMember> TableMembers(const TableDesc& table, const StandInSounds& sounds,
                                         const std::string& mapSource);
+// The same for a case, with the menus' voices too: the whole program's archive.
+std::vector<ArchiveMember> ProgramMembers(const TableCase& table);
 
 class TableTest : public GameTest {
 protected:
-    // The table and the lengths of its sounds; called once in SetUp.
-    virtual const TableDesc& Table() const = 0;
-    virtual StandInSounds StandIns() const = 0;
-    virtual std::string MapSource() const = 0;
-
+    explicit TableTest(const TableCase& table) : case_(table) {}
     void SetUp() override;
     void TearDown() override;
 
+    const TableDesc& Table() const { return case_.table; }
     // Loads the table (the main menu's first step).
     void LoadTable();
+    // Loads the table in `mode` and begins play as a ball entry does; the
+    // sound log starts empty.
+    void BeginPlay(uint8_t mode = 0);
+    void Put(float x, float y, float direction, float speed = 3.0f);
+    // The ball put there and the table's cell handler run once, as a step of the ball does.
+    void StepAt(float x, float y, float direction, float speed = 3.0f);
+    // A pass of the in-play keys with `key` down, then one with it up; true
+    // when either left for a new ball entry.
+    bool KeysWith(uint8_t key);
+    // How often `label` was started (from log entry `from` on).
+    int Count(const std::string& label) const;
+    int CountSince(size_t from, const std::string& label) const;
+    // Whether `labels` were started one right after another; with `from`,
+    // as the first sounds started from log entry `from` on.
+    ::testing::AssertionResult HeardInARow(const std::vector<std::string>& labels, size_t from = SIZE_MAX) const;
+    ::testing::AssertionResult BallAt(float x, float y) const;
     // Length of a stand-in sound.
     uint32_t SoundMs(const std::string& member) const;
     // Ops of the sound log on `label`, as "op:value" strings.
     std::vector<std::string> Ops(const std::string& label) const;
+    bool HasOp(const std::string& label, const std::string& op) const;
+    // Whether `label` was silenced (under a voice) and its last op set it back to `volume`.
+    ::testing::AssertionResult SilencedThenBackAt(const std::string& label, int volume) const;
     // Labels started (play or loop), in order, from log entry `from` on.
     std::vector<std::string> StartedSince(size_t from) const;
     size_t Mark() const { return platform.SoundLog().size(); }
@@ -64,15 +108,43 @@ protected:
     static bool Restarts(const std::function<void()>& body);
     // Waits in virtual time until the tick has moved more than `ms` on.
     void Wait(uint32_t ms);
+    // Waits, then runs the table's timers as a pass of play does.
+    void TimersAfter(uint32_t ms);
+    // Presses `key` while position `i` of a sweep of ten ticks a
+    // position, starting now, sounds.
+    void TapAtSweepPosition(int i, uint8_t key = scan::RightShift);
+    // In accessible mode: chooses the drain aim's side with `side` and then
+    // shoots with right Shift at `position` of its sweep (125 ms a position)
+    // as the ball reaches the drain at `row`; gives the heading it leaves at.
+    float ShootFromTheDrain(uint8_t side, int position, float row);
     // Spaces every launch prompt that comes, held long enough to be seen.
     void LaunchEveryBall(int prompts = 8);
     // Answers the end-of-game prompt.
-    void AnswerTheLastPrompt(uint8_t key = 0x1C);
+    void AnswerTheLastPrompt(uint8_t key = scan::Return);
     // The voice of a number word.
     static std::string N(int n) { return "sounds/numbers/" + std::to_string(n) + ".wav"; }
+
+    const TableCase& case_;
 
 private:
     StandInSounds sounds_;
 };
+
+// The fixture of one table; with a game mode, in play from the start.
+template <const TableCase& C, int PlayMode = -1>
+class TableTestOf : public TableTest {
+protected:
+    TableTestOf() : TableTest(C) {}
+    void SetUp() override {
+        TableTest::SetUp();
+        if (PlayMode >= 0) BeginPlay(uint8_t(PlayMode));
+    }
+};
+using PacManTest = TableTestOf<kPacManCase>;
+using SoccerTest = TableTestOf<kSoccerCase>;
+using HeistTest = TableTestOf<kHeistCase>;
+using SafariTest = TableTestOf<kSafariCase>;
+using HauntedTest = TableTestOf<kHauntedCase>;
+using WildWestTest = TableTestOf<kWildWestCase>;
 
 }  // namespace tamblor::test
