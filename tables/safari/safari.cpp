@@ -30,7 +30,9 @@ constexpr double kBumperPoints = 10000;
 constexpr double kMultiHitPoints = 50000;
 constexpr double kBellPoints = 20000;
 constexpr int32_t kFootstepPan = -3200;
-constexpr BounceStyle kSafariBounce{10, false, 0.1, 1};
+// Nudged either way: the bumpers at the right of the field and the side
+// walls close a path that a fixed nudge never leaves.
+constexpr BounceStyle kSafariBounce{10, false, 0.1, 1, true};
 
 // The box above the drain where a ball heading down sets off the warning.
 constexpr float kWarnLeft = 14, kWarnRight = 33, kWarnTop = 38, kWarnBottom = 48;
