@@ -121,7 +121,10 @@ struct BounceStyle {
     int lossCount = 1;           // how many times the loss is taken
     // A closed path can hold its nudges inside it: the same nudge at the
     // same place each time round keeps the ball on it for good. When set, a
-    // nudge turns the ball either way at random, which no path can repeat.
+    // nudge turns the ball either way at random, which no path can repeat;
+    // but a pocket that a fixed nudge turns the ball out of in a few rounds
+    // can then hold it for minutes (a large nudge, as Haunted House's), so
+    // each table keeps the one its bot finds no stuck ball with.
     bool nudgeEitherWay = false;
 };
 

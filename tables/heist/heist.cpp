@@ -70,8 +70,9 @@ bool IsWall(Side side, const CellRead& cell) {
     return side == Side::Up && cell.code == code::SilentWall;
 }
 
-// One hit with one record of the heading, before the loss.
-constexpr BounceStyle kHeistBounce{4, false, 0.1, 1};
+// One hit with one record of the heading, before the loss. Nudged either
+// way: bumpers and walls here close paths that a fixed nudge never leaves.
+constexpr BounceStyle kHeistBounce{4, false, 0.1, 1, true};
 
 void Bounce(const WallSide& side) {
     WallBounce(side.side, kHeistBounce);
