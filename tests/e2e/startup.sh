@@ -5,21 +5,11 @@ source "$(dirname "$0")/lib/common.bash" "$1"
 
 start_display
 start_game
-# Start-up saves the settings before the jingles; remember that file.
-for _ in $(seq 50); do [ -f "$SETTINGS" ] && break; sleep 0.1; done
-[ -f "$SETTINGS" ] || fail "start-up wrote no settings file at $SETTINGS"
+# Start-up saves the settings before the jingles (the first save); the
+# logo jingle reaches the audio device.
+wait_for_first_sound
 first_save=$(stat -c %i "$SETTINGS")
-# The logo jingle reaches the audio device.
-for _ in $(seq 200); do [ "$(peak_level)" -gt 1000 ] && break; sleep 0.1; done
-[ "$(peak_level)" -gt 1000 ] || fail "no sound reached the audio device"
-# Escape skips each jingle, cuts the menu instructions, then leaves the game.
-for _ in $(seq 10); do
-    kill -0 "$GAME_PID" 2>/dev/null || break
-    press Escape
-    sleep 1
-done
-wait_exit 20
-[ "$GAME_STATUS" = 0 ] || fail "exit status $GAME_STATUS"
+leave_with_escape
 # Every save replaces the file, so a new one shows the exit saved again.
 [ "$(stat -c %i "$SETTINGS")" != "$first_save" ] || fail "the settings were not saved on leaving"
 for key in Version GameMode GameSpeed HSPacMan HSSoccerStar HSSafari HSHeist HSHauntedHouse HSWildWest \
