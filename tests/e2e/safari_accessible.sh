@@ -23,16 +23,7 @@ for _ in $(seq "${PLAY_ROUNDS:-40}"); do
     esac
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
-# Escape while the ball rolls or the scan waits (at a launch prompt it
-# would leave without a game over).
-for _ in $(seq 30); do
-    [[ "$(state)" =~ ^(game over|press any key)$ ]] && break
-    case "$(state)" in
-        launch) press space 0.3; sleep 0.5 ;;
-        play|aim|hunt) press Escape 0.3; sleep 1 ;;
-        *) sleep 0.3 ;;
-    esac
-done
+end_game_with_escape
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 [ "$(setting HSSafari)" = 0 ] || fail "Escape stored a best score: $(setting HSSafari)"

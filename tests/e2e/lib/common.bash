@@ -182,19 +182,24 @@ step() {
     wait_state "$2" "${3:-30}"
 }
 
-# end_game_with_escape: presses Escape while the ball rolls (at a launch
-# prompt Escape would leave without a game over; there Space launches
-# first; a lost ball's words or a tilt are waited out), until game over.
+# end_game_with_escape [SECONDS]: presses Escape while the ball rolls or
+# an aim or a hunt waits (at a launch prompt Escape would leave
+# without a game over, so there Space launches first; a lost ball's words
+# or a tilt are waited out, however long a busy machine makes them), until
+# game over. Sets ESCAPED=1 once Escape was pressed.
+ESCAPED=0
 end_game_with_escape() {
-    local _
-    for _ in $(seq 20); do
+    local limit=$(( SECONDS + ${1:-120} ))
+    while [ "$SECONDS" -lt "$limit" ]; do
         [[ "$(state)" =~ ^(game\ over|press\ any\ key)$ ]] && return 0
+        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its game over"
         case "$(state)" in
             launch) press space 0.3; sleep 0.5 ;;
-            play) press Escape 0.3; sleep 1 ;;
+            play|aim|hunt) press Escape 0.3; ESCAPED=1; sleep 1 ;;
             *) sleep 0.3 ;;
         esac
     done
+    fail "no game over within ${1:-120} s of Escape presses (state '$(state)')"
 }
 
 # setting KEY: the stored value of a settings key.
