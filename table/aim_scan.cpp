@@ -42,8 +42,10 @@ int AimScan::Run() {
             Probe(position);
             while (GetTick() - started < shape_.dwellMs) {
                 PollKeyboard();
-                Keys();
+                // Escape first: a key down with it (a tilt) must not act
+                // for a game that is over.
                 if (FreshKeyDown(scan::Escape) && Escape()) return -1;
+                Keys();
                 if (ShotKeyDown()) return position;
                 YieldToSystem();
             }
@@ -74,12 +76,12 @@ bool SideAimScan::Aim(float& shot) {
     while (side == 0) {
         PollKeyboard();
         YieldToSystem();
-        Keys();
         if (FreshKeyDown(scan::Escape) && Escape()) {
             sndScanWait.Stop();
             Game.ScanWaiting = false;
             return false;
         }
+        Keys();
         side = SideChosen();
     }
     sndScanWait.Stop();

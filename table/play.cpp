@@ -43,6 +43,9 @@ HeldLoops::HeldLoops(std::span<SoundSlot* const> loops) : exceptions_(std::uncau
     };
     hold(&sndScanWait);
     hold(&sndBall);
+    // The drain warning is a loop like the others: it must not beep on
+    // under a pause or a report, and comes back after it with the ball still there.
+    hold(&sndProxBeep);
     for (SoundSlot* slot : loops) hold(slot);
 }
 
@@ -81,12 +84,19 @@ void FlipperKeys(bool tableHasFlippers, bool gated, int32_t leftPan, int32_t rig
     auto pressed = [gated](uint8_t key) { return gated ? CommandPress(key) : FreshKeyDown(key); };
     const bool left = pressed(scan::LeftShift), right = pressed(scan::RightShift);
     if (!left && !right) return;
-    if (leftPan != 0 || rightPan != 0) sndFlipper.SetPan(right ? rightPan : leftPan);
+    // Set on every press: the click is shared, and a table that pans it must
+    // not leave the next table's clicks on one side.
+    sndFlipper.SetPan(right ? rightPan : leftPan);
     sndFlipper.Play(false);
     if (tableHasFlippers && GameMode == 1) {
         Game.FlipperUp = true;
         Game.FlipperTick = GetTick();
     }
+}
+
+void PlayAndWaitInPlay(const std::string& member) {
+    PlayAndWait(member);
+    if (AnyKeyDown()) SwallowHeldKeys();
 }
 
 void SayScore() {

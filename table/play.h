@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string>
 
 #include "table/ball.h"
 
@@ -17,8 +18,8 @@ class SoundSlot;
 
 // ------------------------------------------------------- looping sounds ---
 
-// Stops whichever of the given sounds (and the ball, and the scan-wait loop)
-// are looping, and starts exactly those looping again when it goes out of
+// Stops whichever of the given sounds (and the ball, the scan-wait loop and
+// the drain warning) are looping, and starts exactly those looping again when it goes out of
 // scope, unless the scope is left by an exception (the ball or the game is
 // over then, and whatever comes next starts its own sounds).
 class HeldLoops {
@@ -52,6 +53,11 @@ void MusicVolumeKeys(int table, SoundSlot& music, int16_t quietest = -10000);
 // mode (when the table has flippers) the flipper window opens. `gated`:
 // once per press.
 void FlipperKeys(bool tableHasFlippers, bool gated = true, int32_t leftPan = 0, int32_t rightPan = 0);
+
+// A voice that any key cuts short (a briefing, a job done), played while a
+// table is in play: the key that cut it is spent until it is let go, so it
+// cannot also fire the launcher or block in a duel that comes next.
+void PlayAndWaitInPlay(const std::string& member);
 
 // ------------------------------------------------------------- reports ---
 

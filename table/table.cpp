@@ -109,6 +109,10 @@ bool PlayPass() {
     }
     try {
         BallTick();
+        // Escape in an aim scan ends the game there: no key of this pass
+        // may act for it any more (a tilt would launch a ball of a game
+        // that is over).
+        if (!Game.GameRunning) return false;
         InPlayKeys();
         if (Table().timers) Table().timers();
         ExtraBallCheck();
@@ -124,7 +128,7 @@ bool PlayPass() {
 void BallTick() {
     if (Table().speedDecays) DecaySpeed();
     if (BallStepDue(GetTick())) {
-        sndBall.SetPan(PanFor(Ball.X, 25, 400));
+        sndBall.SetPan(PanFor(Ball.X, 25, Table().ballPanScale));
         if (Table().turnsBackBelowField && Ball.Y > kBelowField) Ball.Direction = kTurnedBackHeading;
         MoveBall();
         if (Table().handleCell) Table().handleCell();

@@ -54,6 +54,7 @@ struct TableDesc {
     bool lostBallReentersPlay = true;  // false: play goes on in the same loop
     bool turnsBackBelowField = false;  // a ball below row 50 is sent up (heading 12) before it steps
     bool speedDecays = false;          // the ball slows toward speed 1 between hits
+    float ballPanScale = 400;          // the rolling ball's pan per column from column 25
 
     // Hooks; nullptr where the table has nothing to add.
     void (*reset)() = nullptr;          // at load, after the shared state is reset

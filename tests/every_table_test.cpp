@@ -150,6 +150,25 @@ TEST_P(EveryTable, TheStatusReportSaysThePointsTheTablesOwnWordsAndTheBallsLeft)
     }
 }
 
+TEST_P(EveryTable, TheRollingBallIsPannedByTheTablesRuleAndTheSharedClickKeepsNoOtherTablesPan) {
+    BeginPlay();
+    Put(35, 20, heading::Up);
+    Wait(100);  // a step is due
+    const size_t from = Mark();
+    Restarts(BallTick);
+    const std::vector<SoundEvent>& log = platform.SoundLog();
+    auto pan = std::find_if(log.begin() + long(from), log.end(),
+                            [](const SoundEvent& e) { return e.label == "sounds/ball.wav" && e.op == "pan"; });
+    ASSERT_NE(pan, log.end());
+    EXPECT_EQ(pan->value, int64_t(10 * case_.ballPanScale));
+
+    sndFlipper.SetPan(3200);  // as another table's right-hand click left it
+    KeysWith(scan::LeftShift);
+    const std::vector<std::string> click = Ops("sounds/Flipper.wav");
+    ASSERT_GE(click.size(), 2u);
+    EXPECT_EQ(click[click.size() - 2], "pan:" + std::to_string(case_.flipperPanLeft));
+}
+
 INSTANTIATE_TEST_SUITE_P(, EveryTable, ::testing::ValuesIn(kEveryTable),
                          [](const auto& info) { return std::string(info.param->name); });
 
@@ -238,6 +257,27 @@ TEST_P(FlipperTable, TheFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains
     EXPECT_TRUE(Restarts(Table().handleCell));
     EXPECT_EQ(Count("sounds/flush.wav"), 1);
     EXPECT_EQ(Game.BallsLeft, spares - 1);
+}
+
+TEST_P(FlipperTable, TheDrainWarningStopsUnderAPauseAndAReportAndComesBackAfter) {
+    BeginPlay(1);
+    Put(25, GetParam().warnRow, heading::Down);
+    Table().afterTick();
+    const std::vector<std::pair<const char*, std::function<void()>>> holds = {
+        {"pause", [this] {
+             platform.TapWhenSoundStarts("sounds/PausedLp.wav", scan::Space, 100, 30);
+             PauseTable();
+         }},
+        {"report", [this] { Table().statusReport(); }}};
+    for (const auto& [name, hold] : holds) {
+        ASSERT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav")) << name;
+        const size_t from = Mark();
+        hold();
+        std::vector<std::string> ops;
+        for (size_t i = from; i < platform.SoundLog().size(); ++i)
+            if (platform.SoundLog()[i].label == "sounds/ProxBeep.wav") ops.push_back(platform.SoundLog()[i].op);
+        EXPECT_EQ(ops, (std::vector<std::string>{"stop", "loop"})) << name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, FlipperTable,

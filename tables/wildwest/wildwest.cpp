@@ -372,6 +372,7 @@ const TableDesc kTable = [] {
     t.hasFlippers = true;
     t.escapeForfeitsScore = true;
     t.turnsBackBelowField = true;
+    t.ballPanScale = 200;  // the rolling ball on the half-width scale
     t.reset = Reset;
     t.startOfPlay = StartOfPlay;
     t.handleCell = HandleCell;

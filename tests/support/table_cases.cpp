@@ -193,7 +193,7 @@ const TableCase kSoccerCase{
 const TableCase kHeistCase{.name = "Heist", .table = heist::kTable, .sounds = HeistSounds,
                            .mapSource = "heist/heist.mapsrc", .extraBallVoice = "heist/xtraball.wav",
                            .extraBallEvery = 20000000, .doubleScore = [] { heist::Heist.Multiplier = 2; return 2; },
-                           .checkEnd = HeistEnd};
+                           .checkEnd = HeistEnd, .flipperPanLeft = -3200};
 const TableCase kSafariCase{.name = "Safari", .table = safari::kTable, .sounds = SafariSounds,
                             .mapSource = "safari/safari.mapsrc", .extraBallVoice = "Safari/xtraball.wav"};
 const TableCase kHauntedCase{.name = "HauntedHouse", .table = haunted::kTable, .sounds = HauntedSounds,
@@ -201,7 +201,8 @@ const TableCase kHauntedCase{.name = "HauntedHouse", .table = haunted::kTable, .
                              .doubleScore = [] { haunted::House.Multiplier = 2; return 2; }, .checkEnd = HauntedEnd};
 const TableCase kWildWestCase{.name = "WildWest", .table = wildwest::kTable, .sounds = WildWestSounds,
                               .mapSource = "wildwest/wildwest.mapsrc", .extraBallVoice = "wildwest/XBall.wav",
-                              .doubleScore = [] { wildwest::Town.Multiplier = 2; return 2; }};
+                              .doubleScore = [] { wildwest::Town.Multiplier = 2; return 2; },
+                              .ballPanScale = 200};
 const TableCase* const kEveryTable[6] = {&kPacManCase, &kSoccerCase, &kHeistCase,
                                          &kSafariCase, &kHauntedCase, &kWildWestCase};
 

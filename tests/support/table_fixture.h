@@ -54,6 +54,8 @@ struct TableCase {
     uint32_t escapeAtMs = 0;          // a whole game is left with Escape this long after launching; 0: never
     // What the table's own end of a whole game sounds like; nullptr for nothing more.
     void (*checkEnd)(const std::vector<std::string>& played) = nullptr;
+    float ballPanScale = 400;    // the rolling ball's pan per column from column 25
+    int32_t flipperPanLeft = 0;  // where Left Shift's click sounds
 };
 extern const TableCase kPacManCase, kSoccerCase, kHeistCase, kSafariCase, kHauntedCase, kWildWestCase;
 extern const TableCase* const kEveryTable[6];
