@@ -388,6 +388,10 @@ TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWro
     for (int fight = 0; fight < 4; ++fight) {
         const size_t from = Mark();
         Game.BallsLeft = 2;
+        // Pressed anew: the relaunch after a lost fight spends a key held through it.
+        platform.SetKeyDown(scan::RightShift, false);
+        PollKeyboard();
+        platform.SetKeyDown(scan::RightShift, true);
         FistFight();
         uint64_t swingAt = 0;
         bool fromRight = false;
@@ -410,6 +414,59 @@ TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWro
         EXPECT_EQ(punches + losses, rounds);
     }
     platform.SetKeyDown(scan::RightShift, false);
+}
+
+TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesAtTheBaseSpeed) {
+    // The fist fight, paused as the first swing sounds and resumed with that
+    // swing's own Shift, held: no block comes of it, the round runs out.
+    LaunchEveryBall();
+    platform.OnYield([this, seen = size_t(0), done = false]() mutable {
+        for (const std::vector<SoundEvent>& log = platform.SoundLog(); seen < log.size(); ++seen) {
+            const SoundEvent& e = log[seen];
+            if (done || e.label != "wildwest/FistSwng.wav" || e.op != "pan") continue;
+            platform.TapAt(e.ms + 10, scan::P, 30);
+            platform.PressAt(e.ms + 600, e.value > 0 ? scan::RightShift : scan::LeftShift);
+            done = true;
+        }
+    });
+    Ball.Speed = 1.2f;
+    FistFight();
+    EXPECT_EQ(Count("sounds/Resumed.wav"), 1);
+    EXPECT_EQ(Count("wildwest/block.wav"), 0);
+    EXPECT_EQ(Count("wildwest/BrokToof.wav"), 1);
+    EXPECT_EQ(Ball.Speed, SpeedFactor);
+    platform.OnYield(nullptr);
+    for (uint8_t shift : {scan::LeftShift, scan::RightShift}) platform.SetKeyDown(shift, false);
+
+    // The gunfight with no ammunition, resumed with Right Shift held: no dry click.
+    Town.Ammunition = 0;
+    Town.OutlawPosition = 30;
+    platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::P, 5, 30);
+    platform.TapWhenSoundStarts("sounds/Paused.wav", scan::RightShift, 400, 3000);
+    EXPECT_TRUE(Restarts(Gunfight));
+    EXPECT_EQ(Count("sounds/Resumed.wav"), 2);
+    EXPECT_EQ(Count("wildwest/dryfire.wav"), 0);
+    EXPECT_EQ(Count("wildwest/PShot.wav"), 1);
+}
+
+TEST_F(WildWestRules, EscapeWithATiltInTheDrainAimEndsTheGameThereAndTiltsNothing) {
+    GameMode = 0;
+    LaunchEveryBall();
+    AnswerTheLastPrompt();
+    Put(25, 47, heading::Down, 1.0f);  // the flipper zone
+    Wait(100);
+    for (uint8_t key : {scan::Escape, scan::Return}) platform.PressAt(platform.NowMs() + 300, key);
+    EXPECT_TRUE(RunUntilMainMenu([] {
+        while (PlayPass()) {
+            PollKeyboard();
+            YieldToSystem();
+        }
+        EndGame();
+    }));
+    EXPECT_EQ(Count("sounds/ScanWait.wav"), 1);  // it was the aim that Escape left
+    EXPECT_EQ(Count("sounds/tilt.wav"), 0);
+    EXPECT_EQ(Game.Score, 0);
+    for (uint8_t key : {scan::Escape, scan::Return}) platform.SetKeyDown(key, false);
 }
 
 class WildWestGunfight : public WildWestRules {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "audio/sound.h"
+#include "core/app.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
 #include "table/play.h"
@@ -34,7 +35,10 @@ constexpr int16_t kHardestDifficulty = 800;
 constexpr int16_t kFastDifficultyStep = 100;
 constexpr int16_t kSlowDifficultyStep = 20;
 
-bool EitherShiftDown() { return KeyDown(scan::LeftShift) || KeyDown(scan::RightShift); }
+// A Shift that ended a pause or a report is spent until let go: it must not
+// count as a block, a wrong key or a shot the player never made.
+bool ShiftDown(uint8_t key) { return FreshKeyDown(key); }
+bool EitherShiftDown() { return ShiftDown(scan::LeftShift) || ShiftDown(scan::RightShift); }
 
 void WinGunfight() {
     Game.Score += Town.Multiplier * kGunfightPoints;
@@ -78,12 +82,12 @@ bool FistRound() {
     // A Shift already down counts at once: the fight does not wait for the
     // keys to be let go between rounds.
     const int block = WaitFor(window, [&] {
-        if (KeyDown(punchKey)) return kWrong;
-        return KeyDown(blockKey) ? kRight : kPending;
+        if (ShiftDown(punchKey)) return kWrong;
+        return ShiftDown(blockKey) ? kRight : kPending;
     });
     if (block != kRight) return false;
     PlaySound("wildwest/block.wav", swingPan, true, SoundClass::Effects);
-    if (WaitFor(window, [&] { return KeyDown(punchKey) ? kRight : kPending; }) != kRight) return false;
+    if (WaitFor(window, [&] { return ShiftDown(punchKey) ? kRight : kPending; }) != kRight) return false;
     PlaySound("wildwest/Punch.wav", fromRight ? kLeftPan : kRightPan, true, SoundClass::Effects);
     return true;
 }
@@ -155,6 +159,8 @@ void FistFight() {
     Ball.X = kEntryX;
     Ball.Y = kEntryY;
     Ball.Direction = float(DrawUpTo(32));
+    // A new ball, if not a new ball entry: it starts at the base speed as every other does.
+    Ball.Speed = SpeedFactor;
     StopTownForLostBall();
     // The game goes on from here: ammunition, horses and the multiplier stay.
     Relaunch();
