@@ -142,6 +142,20 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositions) {
         EXPECT_GT(CountSince(from, cue), 0) << cue;
 }
 
+TEST_F(HeistRules, AShiftThatCutsABriefingIsSpentAndTheLauncherFiresOnlyAtAFreshPress) {
+    // Both Shifts cut the briefing and stay down half a second; the shot
+    // comes from the presses a second later, not along the first ray.
+    const uint64_t now = platform.NowMs();
+    for (uint8_t shift : {scan::LeftShift, scan::RightShift}) {
+        platform.TapAt(now + 100, shift, 500);
+        platform.TapAt(now + 1200, shift, 30);
+    }
+    StartJob();
+    EXPECT_TRUE(Heist.Job.Running());
+    EXPECT_TRUE(Heist.ShotTaken);
+    for (Launcher which : {Launcher::Left, Launcher::Right}) EXPECT_NE(Ball.Direction, ShotHeading(which, 0));
+}
+
 TEST_F(HeistRules, EscapeInALauncherEndsTheGameWithNoScore) {
     BestScore[kHeist] = 100;
     Game.Score = 5000;

@@ -75,7 +75,7 @@ void StartJob() {
     {
         HeldLoops held({&Sounds.Music});
         Heist.JobNumber = uint8_t(DrawUpTo(3) + 1);
-        PlayAndWait(kBriefings[Heist.JobNumber - 1]);
+        PlayAndWaitInPlay(kBriefings[Heist.JobNumber - 1]);
         Heist.Job.Start();
     }
     RunLauncher(DrawUpTo(1) == 1 ? Launcher::Right : Launcher::Left);
@@ -88,7 +88,7 @@ void JobTarget(int number) {
     }
     {
         HeldLoops held({&Sounds.Music});
-        PlayAndWait(kJobVoices[number - 1]);
+        PlayAndWaitInPlay(kJobVoices[number - 1]);
         // Paid at the multiplier in force when the target is hit.
         Game.Score += kJobAwards[number - 1] * Heist.Multiplier;
     }
@@ -182,7 +182,7 @@ void PowerUp(int x, int y, uint8_t letter) {
 void Jackpot() {
     const int k = DrawUpTo(2) + 1;
     Game.Score += k * kJackpotPoints * (Heist.Multiplier + kJackpotMultiplierBonus);
-    PlayAndWait(kJackpotVoices[k - 1]);
+    PlayAndWaitInPlay(kJackpotVoices[k - 1]);
 }
 
 void StatusReport() {
