@@ -290,6 +290,9 @@ TEST_F(SafariRules, TerrainTakesTheBallAndSnakesKillOrBite) {
 }
 
 TEST_F(SafariRules, LettersCountOnlyInOrderAndTheLastOpensTheHunt) {
+    // As a hunt cut short by a lost ball leaves them: the ball entry clears them.
+    std::fill(std::begin(Safari.AnimalAnnounced), std::end(Safari.AnimalAnnounced), true);
+    StartOfPlay();
     LaunchEveryBall();
     Letter(3);  // F before S
     Letter(7);
@@ -329,8 +332,8 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     Wait(100);
 
-    // A bag from the animal's left neighbour clears it and the next two:
-    // the animal's last cell stays. The rifle takes the ball straight back.
+    // A bag from the animal's left neighbour clears the whole animal. The
+    // rifle takes the ball straight back.
     Safari.Rounds = 0;
     Put(6, 30, heading::Up);
     size_t from = Mark();
@@ -338,6 +341,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     EXPECT_TRUE(Restarts(HandleCell));
     platform.SetKeyDown(scan::RightShift, false);
     EXPECT_TRUE(HeardInARow({"Safari/bodydrop.wav"}, from));
+    for (int x = 7; x <= 9; ++x) EXPECT_EQ(TableMap.Cells[x][30].Code, code::Floor) << x;
     EXPECT_GT(CountSince(from, "Safari/DryFire.wav"), 100);  // every poll
     EXPECT_EQ(CountSince(from, "Safari/Shoot.wav"), 0);
     EXPECT_TRUE(HeardInARow({"safari/v_Bagged.wav", "safari/V1.wav", "safari/v_Animal.wav"}));
@@ -363,17 +367,30 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     Safari.AnimalsBagged = 4;
     for (int x = 39; x <= 41; ++x) Set(x, 30, code::Animal, 5);
     StepAt(38, 30, heading::Up);
-    EXPECT_EQ(TableMap.Cells[40][30].Code, code::Floor);
-    EXPECT_EQ(TableMap.Cells[41][30].Code, code::Animal);  // hit from its left: the last cell stays
+    EXPECT_EQ(TableMap.Cells[41][30].Code, code::Floor);  // hit from its left, gone whole
     EXPECT_TRUE(BallAt(25, 45));
     EXPECT_TRUE(Safari.HuntActive);
+    StepAt(41, 30, heading::Up);  // where its last cell was: nothing more to bag
     EXPECT_EQ(Game.Score, 60000);
+    EXPECT_EQ(Safari.AnimalsBagged, 5);
     Safari.SweepStep = 49;  // the sweep has run out
     from = Mark();
     EXPECT_TRUE(Restarts(HuntSweep));
     EXPECT_TRUE(HeardInARow(
         {"safari/v_Bagged.wav", "safari/V5.wav", "safari/v_Animls.wav", "safari/JolyRnch.wav"}, from));
     EXPECT_EQ(Game.Score, 310000);
+
+    // Just above the row, on an animal, in a hunt: the bag is heard first,
+    // before the rifle takes the ball back.
+    Safari.AnimalsBagged = 0;
+    OpenHunt();
+    Safari.HuntActive = true;
+    Safari.Rounds = 0;
+    for (int x = 15; x <= 17; ++x) Set(x, 30, code::Animal, 2);
+    from = Mark();
+    EXPECT_TRUE(Restarts([this] { StepAt(16, 29.6f, heading::Up); }));
+    EXPECT_TRUE(HeardInARow({"Safari/bodydrop.wav"}, from));
+    EXPECT_TRUE(HeardInARow({"safari/v_Bagged.wav", "safari/V1.wav", "safari/v_Animal.wav"}));
 }
 
 }  // namespace

@@ -170,6 +170,15 @@ void StartOfPlay() {
     Sounds.Music.Play(true);
 }
 
+namespace {
+// The animal on the ball's cell or either side of it; 0 for none.
+int AnimalAround(const CellsAround& cells) {
+    for (const CellRead* cell : {&cells.C, &cells.R, &cells.L})
+        if (cell->code == code::Animal) return cell->number;
+    return 0;
+}
+}  // namespace
+
 void HandleCell() {
     if (BallOutsideField(kFieldLow, kFieldHigh)) {
         Ball.X = kGuardX;
@@ -178,10 +187,12 @@ void HandleCell() {
     }
     const CellsAround cells = ReadCellsAround(Ball.X, Ball.Y);
 
-    // Above the animals' row the rifle takes the ball back. The rest of the
-    // handler still sees the cells where the ball was: a ball that crossed
-    // the row over an animal bags it.
-    if (Ball.Y < kAnimalRow && Safari.HuntActive) HuntSweep();
+    // Above the animals' row the rifle takes the ball back, unless the ball
+    // is on an animal: the bag comes first, or the sweep could end the hunt
+    // and lose the animal. The rest of the handler still sees the cells
+    // where the ball was.
+    const int animal = AnimalAround(cells);
+    if (Ball.Y < kAnimalRow && Safari.HuntActive && animal == 0) HuntSweep();
 
     for (const WallSide& side : SidesInOrder(cells))
         if (Solid(side.side, side.cell)) Bounce(side);
@@ -204,13 +215,16 @@ void HandleCell() {
         Ball.Direction = WrappedHeading(float(DrawUpTo(kGateHeadingSpread)));
         PlaySound("Safari/Enter.wav", 0, false, SoundClass::Effects);
     }
+    // The shared sounds are centred here; another table may have panned them.
     if (c.code == code::MultiHit) {
+        sndMultiHit.SetPan(0);
         sndMultiHit.Play(false);
         Game.Score += kMultiHitPoints;
     }
     if (c.code == code::Silencer) sndMultiHit.Stop();
     if (c.code == code::Bell) {
         sndBell.Stop();
+        sndBell.SetPan(0);
         sndBell.Play(false);
         Game.Score += kBellPoints;
     }
@@ -229,8 +243,7 @@ void HandleCell() {
     }
     if (c.code == code::Cougar && !Safari.HuntActive) Cougar();
     if (c.code == code::Letter) Letter(c.number);
-    if (cells.R.code == code::Animal || c.code == code::Animal || cells.L.code == code::Animal)
-        BagAnimal(cells.x, cells.y);
+    if (animal != 0) BagAnimal(animal);
     if (c.code == code::Footsteps) {
         SoundSlot& step = c.number == 1 ? Sounds.StepLeft : Sounds.StepRight;
         step.SetPan(kFootstepPan);

@@ -90,7 +90,7 @@ void Cougar();
 void CougarChase();
 void Letter(int letter);
 void HuntSweep();
-void BagAnimal(int x, int y);
+void BagAnimal(int animal);
 void ResetHunt();
 
 }  // namespace tamblor::safari

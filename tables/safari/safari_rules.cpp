@@ -112,7 +112,6 @@ void PlaceAnimals() {
 }
 
 void EndHunt() {
-    std::fill(std::begin(Safari.AnimalAnnounced), std::end(Safari.AnimalAnnounced), false);
     sndBall.Stop();
     const int bagged = Safari.AnimalsBagged;
     if (bagged > 0) {
@@ -156,6 +155,9 @@ void ResetHunt() {
     Safari.HuntActive = false;
     Safari.SpellingProgress = 0;
     std::fill(std::begin(Safari.LetterTaken), std::end(Safari.LetterTaken), false);
+    // A hunt cut short (a lost ball, a snake, a tilt) must not leave its
+    // animals silent in the next one: they could not be aimed at by ear.
+    std::fill(std::begin(Safari.AnimalAnnounced), std::end(Safari.AnimalAnnounced), false);
     for (int x = kHuntRowFirstX; x <= kHuntRowLastX; ++x) ClearCell(x, kAnimalRow);
 }
 
@@ -337,11 +339,12 @@ void HuntSweep() {
         rifle.Sound(direction, step);
         do {
             PollKeyboard();
-            InPlayKeys();
+            // Escape first, as in every aim: a tilt down with it must not act.
             if (FreshKeyDown(scan::Escape)) {
                 Game.Score = 0;
                 EndGame();
             }
+            InPlayKeys();
             if (FreshKeyDown(scan::LeftShift) || FreshKeyDown(scan::RightShift)) {
                 if (Safari.Rounds > 0) {
                     fired = true;
@@ -375,8 +378,12 @@ void HuntSweep() {
     sndBall.Play(true);
 }
 
-void BagAnimal(int x, int y) {
-    for (int i = 0; i < kAnimalWidth; ++i) ClearCell(x + i, y);
+void BagAnimal(int animal) {
+    if (animal < 1 || animal > kAnimals) return;
+    // The whole animal goes, whichever of its cells was hit: it is bagged
+    // and paid once.
+    const int firstX = kAnimalFirstX + (animal - 1) * kAnimalSpacing;
+    for (int i = 0; i < kAnimalWidth; ++i) ClearCell(firstX + i, kAnimalRow);
     PlaySound("Safari/bodydrop.wav", PanFor(Ball.X), true, SoundClass::Effects);
     Game.Score += kAnimalPoints;
     ++Safari.AnimalsBagged;
