@@ -209,6 +209,8 @@ void StartOfPlay() {
     ResetTombState();
     PutOutFire();
     SendMonsterToSleep();
+    // A ball tilted inside the lab must not let the next one in without its welcome.
+    House.InLab = false;
     // A wind the last ball raised drops with it: its gusts stopped when that
     // ball was lost, and a trap the player cannot hear must not take this one.
     House.WindBlowing = false;

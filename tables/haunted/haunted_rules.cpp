@@ -78,7 +78,7 @@ void RaiseWind() {
     PutBall(kDropX, kDropY, DropHeading());
 }
 
-bool ShiftDown() { return KeyDown(scan::LeftShift) || KeyDown(scan::RightShift); }
+bool ShiftDown() { return FreshKeyDown(scan::LeftShift) || FreshKeyDown(scan::RightShift); }
 
 int32_t LanePan(int p) { return p * kLanePanPerPosition + kLanePanFrom; }
 
