@@ -4,11 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "audio/archive.h"
 #include "audio/archive_format.h"
 #include "core/startup.h"
+#include "support/files.h"
 #include "support/game_fixture.h"
 
 namespace tamblor::test {
@@ -21,10 +21,6 @@ protected:
     void WriteRaw(const std::vector<uint8_t>& bytes) {
         std::ofstream(appFolder + "/raw.tmb", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 };
 

@@ -1,14 +1,13 @@
 // The map compiler: source syntax, the validation rules, the written map
 // format and the PNG picture.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
+#include "support/files.h"
 #include "tools/maptools/compile.h"
 #include "tools/maptools/map_source.h"
 #include "tools/maptools/map_writer.h"
@@ -18,11 +17,7 @@ namespace tamblor::maptools {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
 
 // Sources built by Source(): the legend takes lines 1 to 5, "grid" line 6,
 // row y line 7 + y, and the rules start at line 57.
@@ -287,18 +282,8 @@ TEST(MapPicture, IsAWellFormedPngOfTheMap) {
 
 class MapCompileFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tamblor_mapc_" + std::to_string(getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string PathOf(const std::string& name) { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string PathOf(const std::string& name) { return dir_ / name; }
+    test::TestFolder dir_{"tamblor_mapc_"};
 };
 
 TEST_F(MapCompileFile, WritesMapAndPictureTheSameEachTime) {
@@ -310,7 +295,7 @@ TEST_F(MapCompileFile, WritesMapAndPictureTheSameEachTime) {
     EXPECT_EQ(ReadFile(PathOf("a.map")), ReadFile(PathOf("b.map")));
     EXPECT_EQ(ReadFile(PathOf("a.png")).substr(1, 3), "PNG");
     EXPECT_FALSE(fs::exists(PathOf("b.png")));
-    for (const auto& item : fs::directory_iterator(dir_))
+    for (const auto& item : fs::directory_iterator(dir_.path))
         EXPECT_NE(item.path().extension(), ".tmp") << "temporary files are renamed into place";
 }
 
