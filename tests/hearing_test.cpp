@@ -37,16 +37,12 @@ constexpr uint64_t kMenuWalkFrames = 453833;
 constexpr uint64_t kPacManFingerprint = 0xaab5820bf0e4aa04;
 constexpr uint64_t kPacManFrames = 6914902;
 
-class MenuWalk : public GameTest {
+class MenuWalk : public MenuGameTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
+        MenuGameTest::SetUp();
         mixer = std::make_unique<RenderingMixer>(platform);
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
     }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
 
     // Through the main menu, every option the game always had (each
     // changed and changed back), the speaker test, the version, the help
@@ -86,7 +82,7 @@ protected:
         On("system/hss/scoresel.wav", scan::Return);
         On("system/hss/scoresel.wav", scan::Escape);
         On("sounds/menu/mnuHighS.wav", scan::Escape);
-        EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+        Run();
     }
 
     std::unique_ptr<RenderingMixer> mixer;
@@ -308,15 +304,6 @@ TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
 
 class HearingMenus : public MenuGameTest {
 protected:
-    void IntoOptions(int entry) {
-        On("sounds/menu/mnuInstr.wav", scan::Up);
-        On("sounds/menu/mnuExitP.wav", scan::Up);
-        On("sounds/menu/mnuOMenu.wav", scan::Return);
-        const char* names[] = {"sounds/menu/mnuOMI.wav",   "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
-                               "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
-                               "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
-        for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
-    }
     const SoundEvent* LastStart(const std::string& label) {
         const SoundEvent* found = nullptr;
         for (const SoundEvent& e : platform.SoundLog())
