@@ -48,7 +48,6 @@ BufferId RenderingMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, 
     RenderToNow();
     BufferId id = recording_.CreateBuffer(format, flags, data, bytes, label);
     ids_[id] = soft_.CreateBuffer(format, flags, data, bytes, label);
-    if (!watched_.empty() && label == watched_) watchedIds_[id] = true;
     return id;
 }
 
@@ -64,7 +63,6 @@ void RenderingMixer::Release(BufferId id) {
     recording_.Release(id);
     soft_.Release(Soft(id));
     ids_.erase(id);
-    watchedIds_.erase(id);
 }
 
 // Every change goes to both mixers, the software one rendered up to now first.
@@ -79,14 +77,10 @@ void RenderingMixer::Play(BufferId id, bool loop) { Both(&Mixer::Play, id, loop)
 void RenderingMixer::Stop(BufferId id) { Both(&Mixer::Stop, id); }
 void RenderingMixer::SetCurrentPosition(BufferId id, uint32_t position) { Both(&Mixer::SetCurrentPosition, id, position); }
 void RenderingMixer::SetVolume(BufferId id, int32_t volume) { Both(&Mixer::SetVolume, id, volume); }
+void RenderingMixer::SetPan(BufferId id, int32_t pan) { Both(&Mixer::SetPan, id, pan); }
 void RenderingMixer::SetFrequency(BufferId id, uint32_t hz) { Both(&Mixer::SetFrequency, id, hz); }
 void RenderingMixer::SetBufferClass(BufferId id, SoundClass soundClass) {
     Both(&Mixer::SetBufferClass, id, soundClass);
-}
-
-void RenderingMixer::SetPan(BufferId id, int32_t pan) {
-    Both(&Mixer::SetPan, id, pan);
-    if (watchedIds_.count(id)) pans_.push_back(pan);
 }
 
 // The game's questions are answered in its virtual time.

@@ -26,9 +26,6 @@ public:
     // samples) and the number of stereo frames it covers.
     uint64_t Fingerprint();
     uint64_t Frames();
-    // Every pan set on the buffers made from `label`, in order.
-    void WatchPans(const std::string& label) { watched_ = label; }
-    const std::vector<int32_t>& Pans() const { return pans_; }
 
     bool OpenDevice() override;
     BufferId CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
@@ -59,9 +56,6 @@ private:
     std::map<BufferId, BufferId> ids_;  // recording id -> software id
     uint64_t rendered_ = 0;
     uint64_t hash_ = 0xcbf29ce484222325ull;
-    std::string watched_;
-    std::map<BufferId, bool> watchedIds_;
-    std::vector<int32_t> pans_;
 };
 
 }  // namespace tamblor::test
