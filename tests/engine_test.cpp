@@ -606,20 +606,15 @@ TEST_F(EngineTest, AHeldBallPassLeavesAPauseOutOfADuelsTimeAndEscapeEndsTheGame)
 TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
     // A shot corrected past either end of the turn is the same heading,
     // and then the walls mirror it: 129 met by a floor is not left as it was.
-    EXPECT_EQ(WrappedHeading(129), 1);
-    EXPECT_EQ(WrappedHeading(128), 0);
-    EXPECT_EQ(WrappedHeading(-2), 126);
-    EXPECT_EQ(WrappedHeading(-128), 0);
-    EXPECT_EQ(WrappedHeading(64.5f), 64.5f);
+    for (auto [shot, heading] : {std::pair{129.0f, 1.0f}, {128.0f, 0.0f}, {-2.0f, 126.0f}, {-128.0f, 0.0f}, {64.5f, 64.5f}})
+        EXPECT_EQ(WrappedHeading(shot), heading) << shot;
     float direction = WrappedHeading(-1);
     Reflect(Side::Up, direction);
     EXPECT_EQ(direction, 97);
 
-    EXPECT_EQ(LevelDwellMs(0), 150u);
-    EXPECT_EQ(LevelDwellMs(10), 110u);
-    EXPECT_EQ(LevelDwellMs(37), 2u);
-    EXPECT_EQ(LevelDwellMs(38), 0u);   // not a wrap to four billion
-    EXPECT_EQ(LevelDwellMs(255), 0u);
+    // From 38 on none, not a wrap to four billion.
+    for (auto [level, dwell] : {std::pair{0, 150u}, {10, 110u}, {37, 2u}, {38, 0u}, {255, 0u}})
+        EXPECT_EQ(LevelDwellMs(level), dwell) << level;
 }
 
 // A fan of fixed rays: each position probes its own angle, and the heading

@@ -232,35 +232,31 @@ TEST_F(HearingSettings, AnOldSettingsFileKeepsEveryKeyAndValueAndGainsTheDefault
 }
 
 TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
-    auto load = [&](const std::string& speech, const std::string& effects, const std::string& music,
-                    const std::string& ducking, const std::string& pan) {
-        Store("SpeechVolume", speech);
-        Store("EffectsVolume", effects);
-        Store("MusicVolume", music);
-        Store("Ducking", ducking);
-        Store("Pan", pan);
-        LoadSettings();
+    const char* const keys[] = {"SpeechVolume", "EffectsVolume", "MusicVolume", "Ducking", "Pan"};
+    const struct {
+        const char* what;
+        const char* stored[5];
+        int16_t speech, effects, music, ducking;
+        PanLaw pan;
+    } rows[] = {
+        {"on their steps", {"-900", "-300", "-10000", "2500", "1"}, -900, -300, kVolumeMin, 2500, PanLaw::Wide},
+        {"off them: the nearest; silence only for music",
+         {"-400", "-10000", "-5000", "1700", "7"}, -300, kQuietestLevel, kQuietestLevel, 1500, PanLaw::Classic},
+        {"garbage: the defaults", {"loud", "5", "-10001", "-3", ""}, 0, 0, 0, 1000, PanLaw::Classic},
     };
-    load("-900", "-300", "-10000", "2500", "1");
-    EXPECT_EQ(ClassVolume[0], -900);
-    EXPECT_EQ(ClassVolume[1], -300);
-    EXPECT_EQ(ClassVolume[2], kVolumeMin);
-    EXPECT_EQ(DuckingDepth, 2500);
-    EXPECT_EQ(PanMode, PanLaw::Wide);
-    // Off the steps: the nearest; silence only for music; garbage: the default.
-    load("-400", "-10000", "-5000", "1700", "7");
-    EXPECT_EQ(ClassVolume[0], -300);
-    EXPECT_EQ(ClassVolume[1], kQuietestLevel);
-    EXPECT_EQ(ClassVolume[2], kQuietestLevel);
-    EXPECT_EQ(DuckingDepth, 1500);
-    EXPECT_EQ(PanMode, PanLaw::Classic);
-    load("loud", "5", "-10001", "-3", "");
-    EXPECT_EQ(ClassVolume[0], 0);
-    EXPECT_EQ(ClassVolume[1], 0);
-    EXPECT_EQ(ClassVolume[2], 0);
-    EXPECT_EQ(DuckingDepth, 1000);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (int i = 0; i < 5; ++i) Store(keys[i], row.stored[i]);
+        LoadSettings();
+        EXPECT_EQ(ClassVolume[0], row.speech);
+        EXPECT_EQ(ClassVolume[1], row.effects);
+        EXPECT_EQ(ClassVolume[2], row.music);
+        EXPECT_EQ(DuckingDepth, row.ducking);
+        EXPECT_EQ(PanMode, row.pan);
+    }
     EXPECT_EQ(DuckedMusicVolume(), -1000);
-    load("0", "0", "0", "10000", "0");
+    Store("Ducking", "10000");
+    LoadSettings();
     EXPECT_EQ(DuckedMusicVolume(), kVolumeMin);
 }
 

@@ -58,16 +58,14 @@ TEST(MapSource, ExampleParsesWithItsOverridesAndPassesItsRules) {
     MapSource source = ParseMapSource(ReadFile(path), path, errors);
     ASSERT_TRUE(errors.empty()) << errors.front().Text();
     EXPECT_TRUE(CheckMapRules(source).empty());
-    const MapGrid& g = source.grid;
-    EXPECT_EQ(g.Code(0, 0), 1);
-    EXPECT_EQ(g.Code(1, 1), 31);
-    EXPECT_EQ(g.Code(24, 43), 0);
-    EXPECT_EQ(g.Code(10, 6), 35);  // legend "P = 35 1"
-    EXPECT_EQ(g.Number(10, 6), 1);
-    EXPECT_EQ(g.Code(40, 43), 35);  // "at 40 43 number 2" keeps the code
-    EXPECT_EQ(g.Number(40, 43), 2);
-    EXPECT_EQ(g.Code(37, 12), 4);  // "at 37 12 code 4 2"
-    EXPECT_EQ(g.Number(37, 12), 2);
+    // The legend "P = 35 1" at (10, 6); "at 40 43 number 2" keeps the code; "at 37 12 code 4 2".
+    const struct {
+        int x, y, code, number;
+    } cells[] = {{0, 0, 1, 0}, {1, 1, 31, 0}, {24, 43, 0, 0}, {10, 6, 35, 1}, {40, 43, 35, 2}, {37, 12, 4, 2}};
+    for (const auto& c : cells) {
+        EXPECT_EQ(source.grid.Code(c.x, c.y), c.code) << c.x << "," << c.y;
+        EXPECT_EQ(source.grid.Number(c.x, c.y), c.number) << c.x << "," << c.y;
+    }
 }
 
 TEST(MapSource, QuotedLegendCharactersAndCommentsInRules) {
