@@ -4,11 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "audio/archive.h"
 #include "audio/archive_format.h"
 #include "core/startup.h"
+#include "support/files.h"
 #include "support/game_fixture.h"
 
 namespace tamblor::test {
@@ -22,10 +22,6 @@ protected:
         std::ofstream(appFolder + "/raw.tmb", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
-    std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
 };
 
 TEST_F(ArchiveTest, FindsMembersIgnoringCaseButNotSpacesOrBackslashes) {
@@ -35,10 +31,8 @@ TEST_F(ArchiveTest, FindsMembersIgnoringCaseButNotSpacesOrBackslashes) {
     EXPECT_EQ(ArchiveEntryCount(), 3);
     EXPECT_EQ(FindMember("Sounds/Ball.WAV"), 0);  // the lower index wins
     EXPECT_EQ(FindMember("pacman/PACMAN.map"), 2);
-    EXPECT_EQ(FindMember("sounds\\ball.wav"), kMemberNotFound);
-    EXPECT_EQ(FindMember(" sounds/ball.wav"), kMemberNotFound);
-    EXPECT_EQ(FindMember("sounds/ball.wav "), kMemberNotFound);
-    EXPECT_EQ(FindMember("sounds/missing.wav"), kMemberNotFound);
+    for (const char* name : {"sounds\\ball.wav", " sounds/ball.wav", "sounds/ball.wav ", "sounds/missing.wav"})
+        EXPECT_EQ(FindMember(name), kMemberNotFound) << "[" << name << "]";
     EXPECT_EQ(ReadMember(1), Bytes("two"));
 }
 

@@ -46,6 +46,16 @@ protected:
         for (int v = from; v <= to; ++v) r.insert(float(v));
         return r;
     }
+    // The pans set on `label` from log entry `from` on, a value held over
+    // several sets counted once.
+    std::vector<int64_t> PansOf(const std::string& label, size_t from = 0) const {
+        std::vector<int64_t> pans;
+        for (size_t i = from; i < platform.SoundLog().size(); ++i) {
+            const SoundEvent& e = platform.SoundLog()[i];
+            if (e.op == "pan" && e.label == label && (pans.empty() || pans.back() != e.value)) pans.push_back(e.value);
+        }
+        return pans;
+    }
 };
 
 TEST_F(EngineTest, AStepIsTheTurnedVectorAndHeadingsPointTheWayTheirNamesSay) {
@@ -250,11 +260,7 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     platform.PressAt(3 * 157 + 20, scan::RightShift);
     TestScan scan;
     EXPECT_EQ(scan.Run(), 3);
-    std::vector<int64_t> pans;
-    for (const SoundEvent& e : platform.SoundLog())
-        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav" && (pans.empty() || pans.back() != e.value))
-            pans.push_back(e.value);
-    EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
+    EXPECT_EQ(PansOf("sounds/ScanBeep.wav"), (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
     EXPECT_GT(scan.keysRun, 30);
 
     // A cue still sounding from the probe before moves to the new probe's
@@ -270,15 +276,8 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     const uint64_t from = platform.NowMs();
     platform.PressAt(from + 3 * 157 + 20, scan::LeftShift);
     EXPECT_EQ(TestScan().Run(), 3);
-    pans.clear();
-    int starts = 0;
-    for (const SoundEvent& e : platform.SoundLog()) {
-        if (e.label != "sounds/ScanBeep.wav") continue;
-        starts += e.op == "play";
-        if (e.op == "pan" && (pans.empty() || pans.back() != e.value)) pans.push_back(e.value);
-    }
-    EXPECT_EQ(starts, 1);  // started once, still sounding
-    EXPECT_EQ(pans, (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
+    EXPECT_EQ(platform.Played(), std::vector<std::string>{"sounds/ScanBeep.wav"});  // started once, still sounding
+    EXPECT_EQ(PansOf("sounds/ScanBeep.wav"), (std::vector<int64_t>{-3200, -3100, -3000, -2900}));
 
     // Holding Escape leaves at once.
     platform.SetKeyDown(scan::LeftShift, false);
@@ -287,14 +286,15 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
 }
 
 // A flipper table's scan: every floor cell beeps, so each position's pan
-// is heard.
+// is heard; or, with `bumpersOnly`, nothing but a bumper answers.
 class TestSideScan : public SideAimScan {
 public:
     using SideAimScan::SideAimScan;
-    bool waitingSeen = false;
+    bool waitingSeen = false, bumpersOnly = false;
 
 protected:
     ProbeAnswer Answer(const MapCell& cell) override {
+        if (bumpersOnly) return cell.Code == 36 ? ProbeAnswer{&sndScanTrig, true} : ProbeAnswer{};
         return cell.Code == 0 ? ProbeAnswer{&sndScanBeep, true} : ProbeAnswer{};
     }
     void Keys() override { waitingSeen = waitingSeen || Game.ScanWaiting; }
@@ -324,13 +324,7 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
     EXPECT_TRUE(scan.waitingSeen);
     EXPECT_FALSE(Game.ScanWaiting);
     EXPECT_EQ(shot, 41 + 2);
-    std::vector<int64_t> pans;
-    for (size_t i = from; i < platform.SoundLog().size(); ++i) {
-        const SoundEvent& e = platform.SoundLog()[i];
-        if (e.op == "pan" && e.label == "sounds/ScanBeep.wav" && (pans.empty() || pans.back() != e.value))
-            pans.push_back(e.value);
-    }
-    EXPECT_EQ(pans, (std::vector<int64_t>{3200, 3100, 3000}));
+    EXPECT_EQ(PansOf("sounds/ScanBeep.wav", from), (std::vector<int64_t>{3200, 3100, 3000}));
 
     // The right side turns the other way and wraps past 127 to the axis
     // rule; a sweep that reaches its end starts again from its heading.
@@ -361,20 +355,8 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
     EXPECT_FALSE(sndScanWait.IsPlaying());
 }
 
-// A side scan whose probes reach as far as its table asks: a bumper 45
-// cells up the field is out of reach of the usual 50 steps, within 60.
-class FarSideScan : public SideAimScan {
-public:
-    using SideAimScan::SideAimScan;
-
-protected:
-    ProbeAnswer Answer(const MapCell& cell) override {
-        return cell.Code == 36 ? ProbeAnswer{&sndScanTrig, true} : ProbeAnswer{};
-    }
-    void Keys() override {}
-    bool Escape() override { return true; }
-};
-
+// A bumper 45 cells up the field is out of reach of the usual 50 steps,
+// within 60.
 TEST_F(EngineTest, ASideScansProbesReachAsFarAsItsTableAsks) {
     UseArchive(StandardMembers());
     CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
@@ -388,7 +370,8 @@ TEST_F(EngineTest, ASideScansProbesReachAsFarAsItsTableAsks) {
         platform.TapAt(now + 100, scan::RightShift, 20);
         const size_t from = platform.SoundLog().size();
         float shot = -1;
-        FarSideScan scan(straightUp, straightUp, 125, probeSteps);
+        TestSideScan scan(straightUp, straightUp, 125, probeSteps);
+        scan.bumpersOnly = true;
         EXPECT_TRUE(scan.Aim(shot));
         EXPECT_EQ(shot, 16);
         int plays = 0;
@@ -472,11 +455,11 @@ TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
     SoundSlot music;
     CreateSoundBuffer(music, "sounds/PausedLp.wav");
     MusicVolume[kSafari] = -9900;
-    auto pass = [&](std::initializer_list<uint8_t> held) {
+    auto pass = [&](std::initializer_list<uint8_t> held, int table = kSafari, int16_t quietest = -10000) {
         for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
         for (uint8_t k : held) platform.SetKeyDown(k, true);
         PollKeyboard();
-        MusicVolumeKeys(kSafari, music);
+        MusicVolumeKeys(table, music, quietest);
         UpdateCommandKeysReleased();
     };
     pass({});
@@ -501,14 +484,8 @@ TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
     MusicVolume[kHeist] = -2400;
     pass({});
     for (int i = 0; i < 3; ++i) {
-        for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
-        PollKeyboard();
-        MusicVolumeKeys(kHeist, music, -2500);
-        UpdateCommandKeysReleased();
-        platform.SetKeyDown(scan::Delete, true);
-        PollKeyboard();
-        MusicVolumeKeys(kHeist, music, -2500);
-        UpdateCommandKeysReleased();
+        pass({}, kHeist, -2500);
+        pass({scan::Delete}, kHeist, -2500);
     }
     EXPECT_EQ(MusicVolume[kHeist], -2500);
 }
@@ -629,20 +606,15 @@ TEST_F(EngineTest, AHeldBallPassLeavesAPauseOutOfADuelsTimeAndEscapeEndsTheGame)
 TEST_F(EngineTest, HeadingsComeRoundIntoOneTurnAndLevelDwellsShortenToNone) {
     // A shot corrected past either end of the turn is the same heading,
     // and then the walls mirror it: 129 met by a floor is not left as it was.
-    EXPECT_EQ(WrappedHeading(129), 1);
-    EXPECT_EQ(WrappedHeading(128), 0);
-    EXPECT_EQ(WrappedHeading(-2), 126);
-    EXPECT_EQ(WrappedHeading(-128), 0);
-    EXPECT_EQ(WrappedHeading(64.5f), 64.5f);
+    for (auto [shot, heading] : {std::pair{129.0f, 1.0f}, {128.0f, 0.0f}, {-2.0f, 126.0f}, {-128.0f, 0.0f}, {64.5f, 64.5f}})
+        EXPECT_EQ(WrappedHeading(shot), heading) << shot;
     float direction = WrappedHeading(-1);
     Reflect(Side::Up, direction);
     EXPECT_EQ(direction, 97);
 
-    EXPECT_EQ(LevelDwellMs(0), 150u);
-    EXPECT_EQ(LevelDwellMs(10), 110u);
-    EXPECT_EQ(LevelDwellMs(37), 2u);
-    EXPECT_EQ(LevelDwellMs(38), 0u);   // not a wrap to four billion
-    EXPECT_EQ(LevelDwellMs(255), 0u);
+    // From 38 on none, not a wrap to four billion.
+    for (auto [level, dwell] : {std::pair{0, 150u}, {10, 110u}, {37, 2u}, {38, 0u}, {255, 0u}})
+        EXPECT_EQ(LevelDwellMs(level), dwell) << level;
 }
 
 // A fan of fixed rays: each position probes its own angle, and the heading

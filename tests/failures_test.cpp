@@ -1,12 +1,11 @@
 // Failures the player must hear about: a damaged archive, a missing voice
-// folder, every error report, a save that did not happen, and a second copy
-// of the game.
+// folder, every error report and a save that did not happen. (A second copy
+// of the game: installed_data_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "audio/archive.h"
 #include "audio/archive_format.h"
@@ -16,17 +15,13 @@
 #include "core/settings.h"
 #include "core/start_checks.h"
 #include "core/startup.h"
+#include "support/files.h"
 #include "support/game_fixture.h"
 
 namespace tamblor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class FailuresTest : public GameTest {
 protected:
@@ -56,7 +51,7 @@ TEST_F(FailuresTest, AnArchiveCutAfterFiveDirectoryEntriesEndsTheStartWithAMessa
     EXPECT_NE(text.find(kSupportAddress), std::string::npos);
     // Heard from the loose files (the archive is what failed), and kept.
     EXPECT_EQ(PlayedList(), "system/errors/error.wav,system/errors/archive.wav");
-    EXPECT_NE(Slurp(ReportFile()).find("it is cut short"), std::string::npos);
+    EXPECT_NE(ReadFile(ReportFile()).find("it is cut short"), std::string::npos);
     EXPECT_NE(text.find("This report is also saved in " + ReportFile()), std::string::npos);
     EXPECT_EQ(platform.FlushCount(), 0);  // nothing touched the settings
 }
@@ -115,7 +110,7 @@ TEST_F(FailuresTest, EveryErrorReportIsHeardAndKeptInTheFileItNames) {
     ASSERT_EQ(platform.Messages().size(), 2u);
     std::string first = StandardErrorText("ScoreMenu", 9, "Subscript out of range");
     EXPECT_EQ(platform.Messages()[0], first + "  This report is also saved in " + ReportFile() + ".");
-    std::string kept = Slurp(ReportFile());
+    std::string kept = ReadFile(ReportFile());
     EXPECT_NE(kept.find(first), std::string::npos);
     EXPECT_NE(kept.find(StandardErrorText("KillBuffer", 5, "Invalid procedure call")), std::string::npos);
 
@@ -162,19 +157,6 @@ TEST_F(FailuresTest, ASaveThatFailsIsHeard) {
     SaveSettings();
     EXPECT_EQ(DecodeScore(platform.Stored("Settings", "HSPacMan"), "1.0"), 250000);
     EXPECT_TRUE(platform.Played().empty());
-}
-
-TEST_F(FailuresTest, ASecondCopyRaisesTheFirstAndSaysItIsRunningWithoutTouchingTheSettings) {
-    UseArchive(StandardMembers(), false);
-    platform.SetOtherInstanceRunning(true);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Tamblor is already running"), std::string::npos);
-    EXPECT_TRUE(platform.ActivatedOtherInstance());
-    EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
-    EXPECT_EQ(platform.LiveBuffers(), 0);
-    EXPECT_EQ(platform.FlushCount(), 0);
-    EXPECT_TRUE(platform.StoredSettings().empty());
 }
 
 }  // namespace

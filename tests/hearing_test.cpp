@@ -37,16 +37,12 @@ constexpr uint64_t kMenuWalkFrames = 453833;
 constexpr uint64_t kPacManFingerprint = 0xaab5820bf0e4aa04;
 constexpr uint64_t kPacManFrames = 6914902;
 
-class MenuWalk : public GameTest {
+class MenuWalk : public MenuGameTest {
 protected:
     void SetUp() override {
-        GameTest::SetUp();
+        MenuGameTest::SetUp();
         mixer = std::make_unique<RenderingMixer>(platform);
-        UseArchive(MenuMembers(), false);
-        WriteMenuLooseFiles();
     }
-    void On(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 10, 50); }
-    void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
 
     // Through the main menu, every option the game always had (each
     // changed and changed back), the speaker test, the version, the help
@@ -86,7 +82,7 @@ protected:
         On("system/hss/scoresel.wav", scan::Return);
         On("system/hss/scoresel.wav", scan::Escape);
         On("sounds/menu/mnuHighS.wav", scan::Escape);
-        EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+        Run();
     }
 
     std::unique_ptr<RenderingMixer> mixer;
@@ -130,42 +126,6 @@ TEST_F(PacManWalk, WithEveryHearingOptionAtItsDefaultAGameSoundsAsBefore) {
                 (unsigned long long)frames);
     EXPECT_EQ(frames, kPacManFrames);
     EXPECT_EQ(print, kPacManFingerprint);
-}
-
-// Where the ball is heard: over seeded games, the share of the ball's steps
-// whose far ear hears it at least 20 dB (and 10 dB) below the near one,
-// under each pan law. The wide law must never leave an ear.
-TEST_F(PacManWalk, TheWidePanKeepsTheBallInBothEarsWhereClassicHasItInOne) {
-    mixer->WatchPans("sounds/ball.wav");
-    // The ball's holder was made at start-up, before the watch began.
-    CreateSoundBuffer(sndBall, "sounds/ball.wav");
-    platform.SetTimeLimitMs(24ull * 3600 * 1000);
-#if defined(__SANITIZE_ADDRESS__)
-    const uint64_t games = 2;  // the sanitizers slow every step
-#else
-    const uint64_t games = 5;
-#endif
-    for (uint64_t seed = 1; seed <= games; ++seed) PlayOneGame(9000 + seed, 240000);
-    const std::vector<int32_t>& pans = mixer->Pans();
-    ASSERT_GT(pans.size(), 5000u);
-    double oneEar[2][2] = {};  // [law][20 dB, 10 dB]
-    for (int32_t pan : pans) {
-        for (PanLaw law : {PanLaw::Classic, PanLaw::Wide}) {
-            float left = 0, right = 0;
-            SoftMixer::PanGains(law, pan, left, right);
-            const double ratio = std::min(left, right) / std::max(left, right);
-            oneEar[int(law)][0] += ratio <= 0.1;
-            oneEar[int(law)][1] += ratio <= std::pow(10.0, -0.5);
-        }
-    }
-    for (auto& law : oneEar)
-        for (double& share : law) share = 100.0 * share / double(pans.size());
-    std::printf("[ hearing ] %zu ball steps in %d games; heard in one ear (far ear 20 dB / 10 dB down): "
-                "classic %.1f%% / %.1f%%, wide %.1f%% / %.1f%%\n",
-                pans.size(), int(games), oneEar[0][0], oneEar[0][1], oneEar[1][0], oneEar[1][1]);
-    EXPECT_GT(oneEar[0][0], 30.0);
-    EXPECT_EQ(oneEar[1][0], 0.0);
-    EXPECT_LT(oneEar[1][1], oneEar[0][1] / 4);
 }
 
 // ------------------------------------------------------------ the mixer ---
@@ -272,35 +232,31 @@ TEST_F(HearingSettings, AnOldSettingsFileKeepsEveryKeyAndValueAndGainsTheDefault
 }
 
 TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
-    auto load = [&](const std::string& speech, const std::string& effects, const std::string& music,
-                    const std::string& ducking, const std::string& pan) {
-        Store("SpeechVolume", speech);
-        Store("EffectsVolume", effects);
-        Store("MusicVolume", music);
-        Store("Ducking", ducking);
-        Store("Pan", pan);
-        LoadSettings();
+    const char* const keys[] = {"SpeechVolume", "EffectsVolume", "MusicVolume", "Ducking", "Pan"};
+    const struct {
+        const char* what;
+        const char* stored[5];
+        int16_t speech, effects, music, ducking;
+        PanLaw pan;
+    } rows[] = {
+        {"on their steps", {"-900", "-300", "-10000", "2500", "1"}, -900, -300, kVolumeMin, 2500, PanLaw::Wide},
+        {"off them: the nearest; silence only for music",
+         {"-400", "-10000", "-5000", "1700", "7"}, -300, kQuietestLevel, kQuietestLevel, 1500, PanLaw::Classic},
+        {"garbage: the defaults", {"loud", "5", "-10001", "-3", ""}, 0, 0, 0, 1000, PanLaw::Classic},
     };
-    load("-900", "-300", "-10000", "2500", "1");
-    EXPECT_EQ(ClassVolume[0], -900);
-    EXPECT_EQ(ClassVolume[1], -300);
-    EXPECT_EQ(ClassVolume[2], kVolumeMin);
-    EXPECT_EQ(DuckingDepth, 2500);
-    EXPECT_EQ(PanMode, PanLaw::Wide);
-    // Off the steps: the nearest; silence only for music; garbage: the default.
-    load("-400", "-10000", "-5000", "1700", "7");
-    EXPECT_EQ(ClassVolume[0], -300);
-    EXPECT_EQ(ClassVolume[1], kQuietestLevel);
-    EXPECT_EQ(ClassVolume[2], kQuietestLevel);
-    EXPECT_EQ(DuckingDepth, 1500);
-    EXPECT_EQ(PanMode, PanLaw::Classic);
-    load("loud", "5", "-10001", "-3", "");
-    EXPECT_EQ(ClassVolume[0], 0);
-    EXPECT_EQ(ClassVolume[1], 0);
-    EXPECT_EQ(ClassVolume[2], 0);
-    EXPECT_EQ(DuckingDepth, 1000);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (int i = 0; i < 5; ++i) Store(keys[i], row.stored[i]);
+        LoadSettings();
+        EXPECT_EQ(ClassVolume[0], row.speech);
+        EXPECT_EQ(ClassVolume[1], row.effects);
+        EXPECT_EQ(ClassVolume[2], row.music);
+        EXPECT_EQ(DuckingDepth, row.ducking);
+        EXPECT_EQ(PanMode, row.pan);
+    }
     EXPECT_EQ(DuckedMusicVolume(), -1000);
-    load("0", "0", "0", "10000", "0");
+    Store("Ducking", "10000");
+    LoadSettings();
     EXPECT_EQ(DuckedMusicVolume(), kVolumeMin);
 }
 
@@ -308,15 +264,6 @@ TEST_F(HearingSettings, LevelsAreReadBackOnTheirStepsAndStrayValuesMended) {
 
 class HearingMenus : public MenuGameTest {
 protected:
-    void IntoOptions(int entry) {
-        On("sounds/menu/mnuInstr.wav", scan::Up);
-        On("sounds/menu/mnuExitP.wav", scan::Up);
-        On("sounds/menu/mnuOMenu.wav", scan::Return);
-        const char* names[] = {"sounds/menu/mnuOMI.wav",   "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
-                               "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
-                               "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
-        for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
-    }
     const SoundEvent* LastStart(const std::string& label) {
         const SoundEvent* found = nullptr;
         for (const SoundEvent& e : platform.SoundLog())

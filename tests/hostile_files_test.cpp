@@ -11,9 +11,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -23,6 +21,7 @@
 #include "core/settings.h"
 #include "core/startup.h"
 #include "platform/ini_store.h"
+#include "support/files.h"
 #include "support/game_fixture.h"
 #include "table/table_map.h"
 #include "tools/maptools/map_source.h"
@@ -32,13 +31,6 @@ namespace tamblor::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // Runs `body`; true when it ends within a few seconds. Otherwise `unblock`
 // frees it (so the test can fail instead of hanging) and the answer is false.
@@ -90,7 +82,7 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         target = root + "/precious.txt";
-        Put(target, "precious");
+        WriteFile(target, "precious");
     }
     void PlantLink(const std::string& path) { fs::create_symlink(target, path); }
     std::string settingsFolder() const { return root + "/config"; }
@@ -106,12 +98,12 @@ TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameAndLeaves
     for (const char* name : {"pacman.map", "PACMAN.MAP", "PacMan.Map"}) PlantLink(DataFolder + "/" + name);
 
     ExtractMember("pacman/pacman.map");
-    EXPECT_EQ(Slurp(target), "precious");
+    EXPECT_EQ(ReadFile(target), "precious");
     std::vector<std::string> names;
     for (const auto& item : fs::directory_iterator(DataFolder)) names.push_back(item.path().filename());
     ASSERT_EQ(names, std::vector<std::string>{"PACMAN.MAP"});
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(DataFolder + "/PACMAN.MAP")));
-    EXPECT_EQ(Slurp(ExtractedPath("pacman.map")), map);
+    EXPECT_EQ(ReadFile(ExtractedPath("pacman.map")), map);
     EXPECT_TRUE(platform.Messages().empty());
 }
 
@@ -138,9 +130,9 @@ TEST_F(HostileFilesTest, TheMapListingIsNeverWrittenThroughALinkOrIntoAFifo) {
     std::string listing = DataFolder + "/" + kMapListingFileName;
     PlantLink(listing);
     LoadMapMember("test/plain.map", "plain.map");
-    EXPECT_EQ(Slurp(target), "precious");
+    EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(listing)));
-    EXPECT_EQ(Slurp(listing), MapCodeListing());
+    EXPECT_EQ(ReadFile(listing), MapCodeListing());
 
     fs::remove(listing);
     ASSERT_EQ(::mkfifo(listing.c_str(), 0600), 0);
@@ -156,9 +148,9 @@ TEST_F(HostileFilesTest, ASettingsSaveReplacesALinkInsteadOfWritingThroughIt) {
     IniSettingsStore store(settingsFolder());
     store.Set("VKM222005", "Settings", "GameMode", "1");
     store.Flush();
-    EXPECT_EQ(Slurp(target), "precious");
+    EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(settingsFile())));
-    EXPECT_NE(Slurp(settingsFile()).find("GameMode=1"), std::string::npos);
+    EXPECT_NE(ReadFile(settingsFile()).find("GameMode=1"), std::string::npos);
 }
 
 TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIsLeftAlone) {
@@ -179,14 +171,14 @@ TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIs
 
     fs::remove(settingsFile());
     fs::create_directory(settingsFile());
-    Put(settingsFile() + "/inside", "kept");
+    WriteFile(settingsFile() + "/inside", "kept");
     ::testing::internal::CaptureStderr();
     IniSettingsStore store(settingsFolder());
     EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
     store.Set("VKM222005", "Settings", "GameMode", "1");
     store.Flush();
     ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(Slurp(settingsFile() + "/inside"), "kept");  // not moved, not replaced
+    EXPECT_EQ(ReadFile(settingsFile() + "/inside"), "kept");  // not moved, not replaced
 }
 
 TEST_F(HostileFilesTest, StaleSaveTemporariesAreRemovedAtTheFirstRead) {
@@ -194,7 +186,7 @@ TEST_F(HostileFilesTest, StaleSaveTemporariesAreRemovedAtTheFirstRead) {
     std::string stale = settingsFile() + ".tmp-Ab12Cd";
     std::string fresh = settingsFile() + ".tmp-Ef34Gh";
     std::string other = settingsFolder() + "/other.ini.tmp-Ij56Kl";
-    for (const std::string& p : {stale, fresh, other}) Put(p, "half a save");
+    for (const std::string& p : {stale, fresh, other}) WriteFile(p, "half a save");
     auto hourAgo = fs::file_time_type::clock::now() - std::chrono::hours(1);
     fs::last_write_time(stale, hourAgo);
     fs::last_write_time(other, hourAgo);
@@ -212,7 +204,7 @@ TEST_F(HostileFilesTest, OneBadLineCostsOnlyItselfAndThePlayerHearsAboutIt) {
     std::string text = "; Tamblor settings\n[Settings]\nVersion=1.0\nGameMode=1\nHSPacMan=" +
                        EncodeScore(120000, "1.0") + "\nthis line is not a setting\nHSWildWest=" +
                        EncodeScore(4500, "1.0") + "\n[Scores]\n0I=ABC\n";
-    Put(settingsFile(), text);
+    WriteFile(settingsFile(), text);
     IniSettingsStore store(settingsFolder());
     Platform services = platform.Services();
     services.settings = &store;
@@ -241,11 +233,11 @@ TEST_F(HostileFilesTest, OneBadLineCostsOnlyItselfAndThePlayerHearsAboutIt) {
     for (const auto& item : fs::directory_iterator(settingsFolder())) {
         if (item.path().filename().string().rfind("VKM222005.ini.bad-", 0) != 0) continue;
         ++copies;
-        EXPECT_EQ(Slurp(item.path()), text);
+        EXPECT_EQ(ReadFile(item.path()), text);
     }
     EXPECT_EQ(copies, 1);
     IniData saved;
-    EXPECT_TRUE(ParseIni(Slurp(settingsFile()), saved));
+    EXPECT_TRUE(ParseIni(ReadFile(settingsFile()), saved));
     EXPECT_EQ(saved["Settings"]["HSPacMan"], EncodeScore(120000, "1.0"));
 }
 

@@ -1,49 +1,34 @@
 #include "platform/ini_store.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "support/files.h"
+
 namespace tamblor {
 namespace {
 
 namespace fs = std::filesystem;
 
+using test::ReadFile;
+using test::WriteFile;
+
 class IniStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("ini_store_test_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
-    std::string Folder() const { return folder_.string(); }
-    fs::path File() const { return folder_ / "VKM222005.ini"; }
-
-    static std::string Slurp(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static void Write(const fs::path& path, const std::string& bytes) {
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    std::string Folder() const { return folder_.path.string(); }
+    fs::path File() const { return folder_.path / "VKM222005.ini"; }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename());
+        for (const auto& entry : fs::directory_iterator(folder_.path)) names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    fs::path folder_;
+    test::TestFolder folder_{"ini_store_test_"};
 };
 
 // Values the file syntax would otherwise eat: separators, quotes, comment
@@ -90,19 +75,19 @@ TEST_F(IniStoreTest, SaveReplacesTheFileInOneStepAndLeavesNoTemporaryFile) {
     // contents arrive under the same name as a different file, never by
     // rewriting the old one in place.
     std::ifstream before(File(), std::ios::binary);
-    const std::string old = Slurp(File());
+    const std::string old = ReadFile(File());
     store.Set("VKM222005", "Settings", "GameMode", "1");
     store.Flush();
     std::stringstream seen;
     seen << before.rdbuf();
     EXPECT_EQ(seen.str(), old);
-    EXPECT_NE(Slurp(File()), old);
+    EXPECT_NE(ReadFile(File()), old);
     EXPECT_EQ(Names(), (std::vector<std::string>{"VKM222005.ini"}));
 }
 
 TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
     const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR binary", 24);
-    Write(File(), garbage);
+    WriteFile(File(), garbage);
     ::testing::internal::CaptureStderr();
     {
         IniSettingsStore store(Folder());
@@ -113,7 +98,7 @@ TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("VKM222005.ini"), std::string::npos);
 
     // A second bad file within the same second must not replace the first.
-    Write(File(), "this line is not a setting\n");
+    WriteFile(File(), "this line is not a setting\n");
     ::testing::internal::CaptureStderr();
     IniSettingsStore again(Folder());
     EXPECT_EQ(again.Get("VKM222005", "Settings", "GameMode", "0"), "0");
@@ -125,7 +110,7 @@ TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
     for (const auto& name : names) {
         if (name == "VKM222005.ini") continue;
         ASSERT_EQ(name.rfind("VKM222005.ini.bad-", 0), 0u) << name;
-        kept.push_back(Slurp(folder_ / name));
+        kept.push_back(ReadFile(folder_.path / name));
     }
     std::sort(kept.begin(), kept.end());
     std::vector<std::string> expected = {garbage, "this line is not a setting\n"};
@@ -154,7 +139,7 @@ TEST_F(IniStoreTest, ParserReadsHandEditedFilesAndRejectsWhatIsNotIni) {
 
 TEST_F(IniStoreTest, RefusesLineBreaksAndSurvivesAnUnwritableFolder) {
     IniSettingsStore store(Folder() + "/file-not-folder");
-    Write(folder_ / "file-not-folder", "x");
+    WriteFile(folder_.path / "file-not-folder", "x");
     EXPECT_THROW(store.Set("VKM222005", "Settings", "Key", "two\nlines"), RuntimeError);
     store.Set("VKM222005", "Settings", "Key", "kept");
     ::testing::internal::CaptureStderr();

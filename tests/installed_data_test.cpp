@@ -69,15 +69,21 @@ TEST_F(InstalledDataTest, AnInstalledGameSpeaksFromItsDataFolderAndPrintsTheVers
     EXPECT_EQ(version.error, "");
 }
 
-TEST_F(InstalledDataTest, ASecondCopyOfAnInstalledGameSaysItIsRunningFromTheInstalledArchive) {
-    Install();
+TEST_F(InstalledDataTest, ASecondCopyRaisesTheFirstAndSaysItIsRunningFromBesideItOrTheInstalledArchive) {
     platform.SetOtherInstanceRunning(true);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunUntilExit(RunGame), 0);
-    ::testing::internal::GetCapturedStderr();
-    EXPECT_TRUE(platform.ActivatedOtherInstance());
-    EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
-    EXPECT_EQ(platform.FlushCount(), 0);
+    for (bool installedCopy : {false, true}) {
+        SCOPED_TRACE(installedCopy ? "installed" : "beside the program");
+        if (installedCopy) Install();
+        platform.ClearSoundLog();
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(RunUntilExit(RunGame), 0);
+        EXPECT_NE(::testing::internal::GetCapturedStderr().find("Tamblor is already running"), std::string::npos);
+        EXPECT_TRUE(platform.ActivatedOtherInstance());
+        EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
+        EXPECT_EQ(platform.LiveBuffers(), 0);
+        EXPECT_EQ(platform.FlushCount(), 0);  // the settings are not touched
+        EXPECT_TRUE(platform.StoredSettings().empty());
+    }
 }
 
 TEST_F(InstalledDataTest, DataBesideTheProgramWinsOverAnInstalledCopy) {

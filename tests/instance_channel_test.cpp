@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "platform/instance_channel.h"
+#include "support/files.h"
 
 namespace tamblor {
 namespace {
@@ -18,14 +19,9 @@ namespace fs = std::filesystem;
 
 class InstanceChannelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = (fs::temp_directory_path() / ("tamblor-instance-" + std::to_string(::getpid()))).string();
-        fs::remove_all(folder_);
-        fs::create_directory(folder_);
-        fs::permissions(folder_, fs::perms::owner_all);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    std::string folder_;
+    void SetUp() override { fs::permissions(folder_, fs::perms::owner_all); }
+    test::TestFolder dir_{"tamblor-instance-"};
+    const std::string folder_ = dir_.path.string();
 };
 
 TEST_F(InstanceChannelTest, ASecondClaimIsRefusedAndItsRaiseRequestArrives) {

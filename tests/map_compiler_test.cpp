@@ -1,14 +1,13 @@
 // The map compiler: source syntax, the validation rules, the written map
 // format and the PNG picture.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
+#include "support/files.h"
 #include "tools/maptools/compile.h"
 #include "tools/maptools/map_source.h"
 #include "tools/maptools/map_writer.h"
@@ -18,11 +17,7 @@ namespace tamblor::maptools {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
 
 // Sources built by Source(): the legend takes lines 1 to 5, "grid" line 6,
 // row y line 7 + y, and the rules start at line 57.
@@ -63,16 +58,14 @@ TEST(MapSource, ExampleParsesWithItsOverridesAndPassesItsRules) {
     MapSource source = ParseMapSource(ReadFile(path), path, errors);
     ASSERT_TRUE(errors.empty()) << errors.front().Text();
     EXPECT_TRUE(CheckMapRules(source).empty());
-    const MapGrid& g = source.grid;
-    EXPECT_EQ(g.Code(0, 0), 1);
-    EXPECT_EQ(g.Code(1, 1), 31);
-    EXPECT_EQ(g.Code(24, 43), 0);
-    EXPECT_EQ(g.Code(10, 6), 35);  // legend "P = 35 1"
-    EXPECT_EQ(g.Number(10, 6), 1);
-    EXPECT_EQ(g.Code(40, 43), 35);  // "at 40 43 number 2" keeps the code
-    EXPECT_EQ(g.Number(40, 43), 2);
-    EXPECT_EQ(g.Code(37, 12), 4);  // "at 37 12 code 4 2"
-    EXPECT_EQ(g.Number(37, 12), 2);
+    // The legend "P = 35 1" at (10, 6); "at 40 43 number 2" keeps the code; "at 37 12 code 4 2".
+    const struct {
+        int x, y, code, number;
+    } cells[] = {{0, 0, 1, 0}, {1, 1, 31, 0}, {24, 43, 0, 0}, {10, 6, 35, 1}, {40, 43, 35, 2}, {37, 12, 4, 2}};
+    for (const auto& c : cells) {
+        EXPECT_EQ(source.grid.Code(c.x, c.y), c.code) << c.x << "," << c.y;
+        EXPECT_EQ(source.grid.Number(c.x, c.y), c.number) << c.x << "," << c.y;
+    }
 }
 
 TEST(MapSource, QuotedLegendCharactersAndCommentsInRules) {
@@ -287,18 +280,8 @@ TEST(MapPicture, IsAWellFormedPngOfTheMap) {
 
 class MapCompileFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tamblor_mapc_" + std::to_string(getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string PathOf(const std::string& name) { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string PathOf(const std::string& name) { return dir_ / name; }
+    test::TestFolder dir_{"tamblor_mapc_"};
 };
 
 TEST_F(MapCompileFile, WritesMapAndPictureTheSameEachTime) {
@@ -310,7 +293,7 @@ TEST_F(MapCompileFile, WritesMapAndPictureTheSameEachTime) {
     EXPECT_EQ(ReadFile(PathOf("a.map")), ReadFile(PathOf("b.map")));
     EXPECT_EQ(ReadFile(PathOf("a.png")).substr(1, 3), "PNG");
     EXPECT_FALSE(fs::exists(PathOf("b.png")));
-    for (const auto& item : fs::directory_iterator(dir_))
+    for (const auto& item : fs::directory_iterator(dir_.path))
         EXPECT_NE(item.path().extension(), ".tmp") << "temporary files are renamed into place";
 }
 

@@ -82,9 +82,7 @@ TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
 
 TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    IntoOptions();
     On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 10 (leave, always last)
     On("sounds/menu/mnuEOM.wav", scan::Up);       // 10 -> 9 (speech rate)
     for (const char* name : {"sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav", "sounds/menu/mnuMuVol.wav",
@@ -109,10 +107,7 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     GameMode = GameSpeed = 0;
     SpeedFactor = 3.0f;
     platform.ClearSoundLog();
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Down);
+    IntoOptions(1);
     On("sounds/menu/mnuGMode.wav", scan::Return);
     After("sounds/menu/mnuAccs.wav", scan::Escape);
     platform.TapAt(platform.NowMs() + 60000, scan::Escape);
@@ -124,11 +119,7 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
 
 TEST_F(MenuTest, RelaxedSpeedAndInstructionsOnlyTheFirstTimeAreStoredAndKept) {
     // Speed: insane, relaxed, then (leaving) kept; instructions: first time only.
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Down);     // 0 -> 1
-    On("sounds/menu/mnuGMode.wav", scan::Down);   // 1 -> 2
+    IntoOptions(2);
     On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
     After("sounds/menu/mnuInsan.wav", scan::Return);  // relaxed
     After("sounds/menu/mnuRelax.wav", scan::Down);    // 2 -> 3
@@ -215,9 +206,7 @@ TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {
 TEST_F(MenuTest, AThousandTripsThroughTheOptionsKeepStackAndMemoryFlat) {
     const int kTrips = 1000;
     for (int i = 0; i < kTrips; ++i) {
-        On("sounds/menu/mnuInstr.wav", scan::Up);
-        On("sounds/menu/mnuExitP.wav", scan::Up);
-        On("sounds/menu/mnuOMenu.wav", scan::Return);
+        IntoOptions();
         On("sounds/menu/mnuOMI.wav", scan::Escape);
     }
     // Each fresh main menu begins with its instructions: count them, and

@@ -24,28 +24,16 @@ std::string Words(double n) {
 }
 
 TEST(NumberWordsTest, SaysGroupsTeensAndTensAsRecorded) {
-    EXPECT_EQ(Words(0), "zero");
-    EXPECT_EQ(Words(10), "10");
-    EXPECT_EQ(Words(15), "15");
-    EXPECT_EQ(Words(40), "40");
-    EXPECT_EQ(Words(42), "40 2");
-    EXPECT_EQ(Words(305), "3 hundred 5");
-    EXPECT_EQ(Words(1000), "1 thousand");
-    EXPECT_EQ(Words(1001), "1 thousand 1");
-    EXPECT_EQ(Words(12019), "12 thousand 19");
-    EXPECT_EQ(Words(342000), "3 hundred 40 2 thousand");
-    EXPECT_EQ(Words(1000000), "1 million");
-    EXPECT_EQ(Words(2000000), "2 million");
-    EXPECT_EQ(Words(100000300), "1 hundred million 3 hundred");
-    EXPECT_EQ(Words(999999999), "9 hundred 90 9 million 9 hundred 90 9 thousand 9 hundred 90 9");
-    EXPECT_EQ(Words(17000010), "17 million 10");
-    // Beyond the millions nothing is dropped: "thousand million".
-    EXPECT_EQ(Words(2000000000), "2 thousand million");
-    EXPECT_EQ(Words(1234000005), "1 thousand 2 hundred 30 4 million 5");
-    // Scores are whole; anything else is said sensibly.
-    EXPECT_EQ(Words(-5), "zero");
-    EXPECT_EQ(Words(7.9), "7");
-    EXPECT_EQ(Words(NAN), "zero");
+    const std::pair<double, const char*> cases[] = {
+        {0, "zero"}, {10, "10"}, {15, "15"}, {40, "40"}, {42, "40 2"}, {305, "3 hundred 5"}, {1000, "1 thousand"},
+        {1001, "1 thousand 1"}, {12019, "12 thousand 19"}, {342000, "3 hundred 40 2 thousand"},
+        {1000000, "1 million"}, {2000000, "2 million"}, {100000300, "1 hundred million 3 hundred"},
+        {999999999, "9 hundred 90 9 million 9 hundred 90 9 thousand 9 hundred 90 9"}, {17000010, "17 million 10"},
+        // Beyond the millions nothing is dropped: "thousand million".
+        {2000000000, "2 thousand million"}, {1234000005, "1 thousand 2 hundred 30 4 million 5"},
+        // Scores are whole; anything else is said sensibly.
+        {-5, "zero"}, {7.9, "7"}, {NAN, "zero"}};
+    for (const auto& [n, words] : cases) EXPECT_EQ(Words(n), words) << n;
 }
 
 using SpeechTest = GameTest;
@@ -105,14 +93,10 @@ TEST(PositionalTest, TransformPointTurnsTheStepWithTheAngle) {
 }
 
 TEST(PositionalTest, PanFollowsTheColumnAndRoundsHalvesToEven) {
-    EXPECT_EQ(PanFor(26), 0);
-    EXPECT_EQ(PanFor(1), -10000);
-    EXPECT_EQ(PanFor(51), 10000);
-    EXPECT_EQ(PanFor(26.5f), 200);
-    EXPECT_EQ(PanFor(25.5f), -200);
-    EXPECT_EQ(PanFor(0), -10000);   // beyond the edge: kept within range
-    EXPECT_EQ(PanFor(52.4f), 10000);
-    EXPECT_EQ(PanFor(26.00125f), 0);  // 0.5 rounds to the even neighbour
+    // Beyond the edges: kept within range; 26.00125 is 0.5 of a step, rounded to the even neighbour.
+    const std::pair<float, int32_t> cases[] = {{26, 0},     {1, -10000},     {51, 10000}, {26.5f, 200}, {25.5f, -200},
+                                               {0, -10000}, {52.4f, 10000}, {26.00125f, 0}};
+    for (const auto& [column, pan] : cases) EXPECT_EQ(PanFor(column), pan) << column;
     EXPECT_EQ(PanFor(30, 25, 200), 1000);
 }
 

@@ -52,6 +52,7 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
     EXPECT_GE(TimeOf("play", "sounds/menu/mnuExit.wav"), 6100u);
     EXPECT_EQ(platform.Caption(), "Tamblor v1.0.0");
     EXPECT_EQ(platform.FlushCount(), 2);  // at start-up and by the exit
+    EXPECT_EQ(platform.StoredSettings().size(), 40u);  // every key, at its default
     EXPECT_TRUE(platform.Messages().empty());
 }
 
@@ -62,17 +63,6 @@ TEST_F(StartupTest, AKeySkipsTheLogoJingle) {
     // Return cuts the logo at 200 ms; the title waits for its release.
     EXPECT_NEAR(double(TimeOf("stop", "sounds/vrenn.wav")), 200, 3);
     EXPECT_NEAR(double(TimeOf("play", "sounds/tamblor.wav")), 250, 3);
-}
-
-TEST_F(StartupTest, FirstRunStoresEveryDefaultAndSetsTheSpeed) {
-    platform.StoredSettings()[{kSettingsApp, "Settings", "GameSpeed"}] = "1";
-    platform.TapAt(5000, scan::Escape);
-    RunUntilExit(RunGame);
-    EXPECT_EQ(SpeedFactor, 3.5f);
-    EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
-    EXPECT_EQ(platform.Stored("Settings", "HSWildWest"), "0");
-    EXPECT_EQ(platform.Stored("Scores", "5P"), "None");
-    EXPECT_EQ(platform.StoredSettings().size(), 40u);  // with the hearing options
 }
 
 TEST_F(StartupTest, ACloseRequestEndsAtOnceWithoutSaving) {

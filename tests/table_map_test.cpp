@@ -1,19 +1,16 @@
 // The map loader: the text field format, the shared TableMap, the error
 // reports for bad maps, the code listing and LoadMapMember's clean-up.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
-#include "audio/archive.h"
-#include "audio/archive_writer.h"
 #include "core/errors.h"
 #include "core/startup.h"
-#include "platform/platform.h"
+#include "support/files.h"
+#include "support/game_fixture.h"
 #include "table/table_map.h"
 #include "tools/maptools/compile.h"
 #include "tools/maptools/map_source.h"
@@ -25,30 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using maptools::MapGrid;
 using maptools::WriteGameMap;
-
-class CapturingWindow : public Window {
-public:
-    std::vector<std::string> messages;
-    std::vector<std::string> clipboard;
-    void SetCaption(const std::string&) override {}
-    void Show() override {}
-    void MessageBox(const std::string& text) override { messages.push_back(text); }
-    void SetClipboard(const std::string& text) override { clipboard.push_back(text); }
-    bool ClaimSingleInstance() override { return true; }
-    void ActivateRunningInstance() override {}
-};
-
-class FolderPaths : public Paths {
-public:
-    std::string folder;
-    std::string AppFolder() override { return folder; }
-    std::string UserDataFolder() override { return folder; }
-};
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::ReadFile;
 
 // The compiler's output split into lines: [0] header, [1 + y * 50 + x] the
 // cell (x, y), [2501] footer. Tests edit single lines and join them again.
@@ -78,37 +52,20 @@ std::string WithField(std::string line, int field, const std::string& value) {
     return line.replace(begin, end == std::string::npos ? std::string::npos : end - begin, value);
 }
 
-class TableMapTest : public ::testing::Test {
+class TableMapTest : public test::GameTest {
 protected:
     void SetUp() override {
-        savedPlatform_ = CurrentPlatform();
-        savedDataFolder_ = DataFolder;
-        root_ = fs::temp_directory_path() /
-                ("tamblor_map_" + std::to_string(getpid()) + "_" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(root_);
-        fs::create_directories(root_ / "data");
-        fs::create_directories(root_ / "app");
-        paths_.folder = (root_ / "app").string();
-        Platform platform;
-        platform.window = &window_;
-        platform.paths = &paths_;
-        InstallPlatform(platform);
-        DataFolder = (root_ / "data").string();
+        GameTest::SetUp();
+        UseArchive(test::StandardMembers());  // the sounds of the error reports
         unsetenv(kMapToClipboardVariable);
     }
-
     void TearDown() override {
-        CloseArchive();
         unsetenv(kMapToClipboardVariable);
-        InstallPlatform(savedPlatform_);
-        DataFolder = savedDataFolder_;
-        std::error_code ec;
-        fs::remove_all(root_, ec);
+        GameTest::TearDown();
     }
 
     void WriteData(const std::string& name, const std::string& text) {
-        std::ofstream(root_ / "data" / name, std::ios::binary) << text;
+        std::ofstream(fs::path(DataFolder) / name, std::ios::binary) << text;
     }
 
     void Load(const std::string& text) {
@@ -120,19 +77,13 @@ protected:
     // report, and leave an empty map. Returns the report.
     std::string LoadBad(const std::string& text) {
         WriteData("bad.map", text);
-        window_.messages.clear();
+        const size_t before = platform.Messages().size();
         EXPECT_THROW(LoadTableMap("bad.map"), ReturnToMainMenu);
-        EXPECT_EQ(window_.messages.size(), 1u);
+        EXPECT_EQ(platform.Messages().size(), before + 1);
         EXPECT_EQ(TableMap.DotCount, 0);
         EXPECT_EQ(TableMap.Cells[0][0].Code, 0);
-        return window_.messages.empty() ? "" : window_.messages.front();
+        return platform.Messages().size() > before ? platform.Messages().back() : "";
     }
-
-    fs::path root_;
-    CapturingWindow window_;
-    FolderPaths paths_;
-    Platform savedPlatform_;
-    std::string savedDataFolder_;
 };
 
 MapGrid Walled(uint8_t inside) {
@@ -163,10 +114,10 @@ TEST_F(TableMapTest, CompiledSourceLoadsBackToItsCodesAndSecondBytes) {
     EXPECT_EQ(TableMap.DotCount, dots);
     EXPECT_EQ(TableMap.Cells[37][12].Code, 4);  // an override in the source
     EXPECT_EQ(TableMap.Cells[37][12].Number, 2);
-    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_TRUE(platform.Messages().empty());
 }
 
-TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPosition) {
+TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPositionAndASecondLoadReplacesThemAll) {
     MapGrid grid;
     for (int y = 0; y < 50; ++y) {
         for (int x = 0; x < 50; ++x) {
@@ -181,13 +132,8 @@ TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPosition) {
             ASSERT_EQ(TableMap.Cells[x][y].Number, grid.Number(x, y));
         }
     }
-}
 
-TEST_F(TableMapTest, SecondLoadReplacesEveryCodeAndLeavesTheRingEmpty) {
-    Load(WriteGameMap(Walled(kDotCode)));
-    EXPECT_EQ(TableMap.DotCount, 48 * 48);
-
-    Load(WriteGameMap(MapGrid{}));  // all cells 0: an empty field
+    Load(WriteGameMap(MapGrid{}));  // all cells 0: an empty field, and the ring around it too
     EXPECT_EQ(TableMap.DotCount, 0);
     for (int x = 0; x < kMapArraySize; ++x) {
         for (int y = 0; y < kMapArraySize; ++y) {
@@ -311,9 +257,9 @@ TEST_F(TableMapTest, MalformedMapsAreReportedAndLeadBackToTheMenu) {
 
 TEST_F(TableMapTest, MissingFileIsReported) {
     EXPECT_THROW(LoadTableMap("nowhere.map"), ReturnToMainMenu);
-    ASSERT_EQ(window_.messages.size(), 1u);
+    ASSERT_EQ(platform.Messages().size(), 1u);
     // The report names the file that keeps a copy of it.
-    EXPECT_EQ(window_.messages[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
+    EXPECT_EQ(platform.Messages()[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
                                                      "Map file 'nowhere.map' not found in " + DataFolder) +
                                        "  This report is also saved in " + DataFolder + "/" + kErrorReportFile + ".");
 }
@@ -335,17 +281,16 @@ TEST_F(TableMapTest, CodeListingGoesToAFileAndToTheClipboardOnlyWhenAsked) {
 
     EXPECT_EQ(ReadFile(fs::path(DataFolder) / "lastmap.txt"), expected);
     EXPECT_EQ(MapCodeListing(), expected);
-    EXPECT_TRUE(window_.clipboard.empty()) << "the player's clipboard must be left alone";
+    EXPECT_TRUE(platform.Clipboard().empty()) << "the player's clipboard must be left alone";
 
     setenv(kMapToClipboardVariable, "0", 1);
     Load(WriteGameMap(grid));
-    EXPECT_TRUE(window_.clipboard.empty());
+    EXPECT_TRUE(platform.Clipboard().empty());
 
     setenv(kMapToClipboardVariable, "1", 1);
     Load(WriteGameMap(MapGrid{}));
-    ASSERT_EQ(window_.clipboard.size(), 1u);
-    EXPECT_EQ(window_.clipboard[0], ReadFile(fs::path(DataFolder) / "lastmap.txt"));
-    EXPECT_EQ(window_.clipboard[0].substr(0, 8), "0,0,0,0,");
+    EXPECT_EQ(platform.Clipboard(), ReadFile(fs::path(DataFolder) / "lastmap.txt"));
+    EXPECT_EQ(platform.Clipboard().substr(0, 8), "0,0,0,0,");
 }
 
 class MapMemberTest : public TableMapTest {
@@ -354,9 +299,10 @@ protected:
         TableMapTest::SetUp();
         std::string good = WriteGameMap(Walled(kDotCode));
         std::string bad = good.substr(0, good.size() / 2);
-        WriteArchiveFile(paths_.folder + "/maps.tmb",
-                         {{"test/good.map", {good.begin(), good.end()}}, {"test/bad.map", {bad.begin(), bad.end()}}});
-        ASSERT_EQ(OpenArchive("maps.tmb"), 2);
+        std::vector<ArchiveMember> members = test::StandardMembers();
+        members.push_back({"test/good.map", {good.begin(), good.end()}});
+        members.push_back({"test/bad.map", {bad.begin(), bad.end()}});
+        UseArchive(members);
     }
 
     bool DataFolderEmpty() {
@@ -370,14 +316,14 @@ protected:
 TEST_F(MapMemberTest, LoadsAndDeletesTheExtractedFile) {
     LoadMapMember("test/good.map", "good.map");
     EXPECT_EQ(TableMap.DotCount, 48 * 48);
-    EXPECT_TRUE(window_.messages.empty());
+    EXPECT_TRUE(platform.Messages().empty());
     EXPECT_TRUE(DataFolderEmpty());
 }
 
 TEST_F(MapMemberTest, DeletesTheExtractedFileWhenLoadingFails) {
     EXPECT_THROW(LoadMapMember("test/bad.map", "bad.map"), ReturnToMainMenu);
-    ASSERT_EQ(window_.messages.size(), 1u);
-    EXPECT_NE(window_.messages[0].find("Procedure: LoadTableMap."), std::string::npos);
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_NE(platform.Messages()[0].find("Procedure: LoadTableMap."), std::string::npos);
     EXPECT_TRUE(DataFolderEmpty());
 }
 
@@ -385,8 +331,8 @@ TEST_F(MapMemberTest, MissingMemberIsReportedInsteadOfLoadingAStaleFile) {
     LoadMapMember("test/good.map", "good.map");
     WriteData("GONE.MAP", WriteGameMap(Walled(kDotCode)));  // left over from an earlier run
     EXPECT_THROW(LoadMapMember("test/gone.map", "gone.map"), ReturnToMainMenu);
-    ASSERT_EQ(window_.messages.size(), 1u);
-    EXPECT_EQ(window_.messages[0].rfind(StandardErrorText("LoadTableMap", kMapErrFileNotFound,
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0].rfind(StandardErrorText("LoadTableMap", kMapErrFileNotFound,
                                                           "Map 'test/gone.map' is not in the archive"),
                                         0),
               0u);

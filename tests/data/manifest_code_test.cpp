@@ -89,6 +89,30 @@ TEST(ManifestAndCode, EveryManifestEntryIsRequestedByTheCode) {
         EXPECT_GT(unrequested_under[p], 0) << "every member under " << p << " is requested now: drop it from kNotBuiltYet";
 }
 
+// Where `player` is called in `text`: the index of each call's opening
+// parenthesis and of its matching closing one.
+std::vector<std::pair<size_t, size_t>> Calls(const std::string& text, const std::string& player) {
+    std::vector<std::pair<size_t, size_t>> calls;
+    for (size_t at = text.find(player); at != std::string::npos; at = text.find(player, at + 1)) {
+        bool word_start = at == 0 || !(std::isalnum((unsigned char)text[at - 1]) || text[at - 1] == '_');
+        size_t open = text.find_first_not_of(" \t", at + player.size());
+        if (!word_start || open == std::string::npos || text[open] != '(') continue;
+        int depth = 0;
+        size_t close = open;
+        for (; close < text.size(); ++close) {
+            if (text[close] == '"') {
+                for (++close; close < text.size() && text[close] != '"'; ++close)
+                    if (text[close] == '\\') ++close;
+                continue;
+            }
+            if (text[close] == '(') ++depth;
+            if (text[close] == ')' && --depth == 0) break;
+        }
+        calls.push_back({open, close});
+    }
+    return calls;
+}
+
 // The players and loaders, and the channel count each takes a member in.
 // PlaySound("x.wav", ...) and CreateSoundBuffer(slot, "x.wav") play mono;
 // PlayStereo, PlayAndWait and CreateStereoSoundBuffer play stereo.
@@ -104,23 +128,8 @@ TEST(ManifestAndCode, MembersHaveTheChannelsOfThePlayerTheCodeUses) {
     for (const SourceFile& f : GameSources()) {
         std::vector<Literal> lits = StringLiterals(f.text);
         for (const auto& [player, want] : kPlayers) {
-            std::string fn = player;
-            for (size_t at = f.text.find(fn); at != std::string::npos; at = f.text.find(fn, at + 1)) {
-                bool word_start = at == 0 || !(std::isalnum((unsigned char)f.text[at - 1]) || f.text[at - 1] == '_');
-                size_t open = f.text.find_first_not_of(" \t", at + fn.size());
-                if (!word_start || open == std::string::npos || f.text[open] != '(') continue;
+            for (const auto& [open, close] : Calls(f.text, player)) {
                 // The first ".wav" literal inside the call's own parentheses.
-                int depth = 0;
-                size_t close = open;
-                for (; close < f.text.size(); ++close) {
-                    if (f.text[close] == '"') {
-                        for (++close; close < f.text.size() && f.text[close] != '"'; ++close)
-                            if (f.text[close] == '\\') ++close;
-                        continue;
-                    }
-                    if (f.text[close] == '(') ++depth;
-                    if (f.text[close] == ')' && --depth == 0) break;
-                }
                 for (const Literal& lit : lits) {
                     if (lit.pos <= open || lit.pos >= close || !EndsWithCi(lit.text, ".wav")) continue;
                     std::string name = Upper(Normalise(lit.text));
@@ -145,12 +154,7 @@ TEST(ManifestAndCode, VoicePlayersTakeSpeechAsSpeechAndSoundsAsEffectsOrMusic) {
     int calls_checked = 0;
     for (const SourceFile& f : GameSources()) {
         for (const char* player : {"PlaySound", "PlayStereo", "PlayAndWait"}) {
-            const std::string fn = player;
-            for (size_t at = f.text.find(fn); at != std::string::npos; at = f.text.find(fn, at + 1)) {
-                bool word_start = at == 0 || !(std::isalnum((unsigned char)f.text[at - 1]) || f.text[at - 1] == '_');
-                size_t open = f.text.find_first_not_of(" \t", at + fn.size());
-                if (!word_start || open == std::string::npos || f.text[open] != '(') continue;
-                size_t close = f.text.find(';', open);
+            for (const auto& [open, close] : Calls(f.text, player)) {
                 const std::string call = f.text.substr(open, close - open);
                 const bool notSpeech = call.find("SoundClass::Effects") != std::string::npos ||
                                        call.find("SoundClass::Music") != std::string::npos;

@@ -173,6 +173,16 @@ void MenuGameTest::SetUp() {
     WriteMenuLooseFiles();
 }
 
+void MenuGameTest::IntoOptions(int entry) {
+    On("sounds/menu/mnuInstr.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    const char* names[] = {"sounds/menu/mnuOMI.wav",   "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
+                           "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
+                           "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav"};
+    for (int i = 0; i < entry; ++i) On(names[i], scan::Down);
+}
+
 void MenuGameTest::Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); }
 
 std::string MenuGameTest::Heard() const {

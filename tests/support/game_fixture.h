@@ -61,6 +61,9 @@ protected:
     }
     // Taps `key` once `label` (a voice no key can cut) has ended.
     void After(const std::string& label, uint8_t key) { platform.TapWhenSoundStarts(label, key, 700, 50); }
+    // From the main menu's first words into the options menu, then down to
+    // its entry `entry` (0 is the options menu's instructions).
+    void IntoOptions(int entry = 0);
     // Runs the whole program until it ends; the script must end it.
     void Run();
     // The started sounds after the start-up jingles, short names only.

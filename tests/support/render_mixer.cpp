@@ -22,7 +22,6 @@ void RenderingMixer::RenderToNow() {
             hash_ = (hash_ ^ (v & 0xFF)) * 0x100000001b3ull;
             hash_ = (hash_ ^ (v >> 8)) * 0x100000001b3ull;
         }
-        if (keep_) samples_.insert(samples_.end(), chunk, chunk + 2 * n);
         rendered_ += n;
     }
 }
@@ -49,7 +48,6 @@ BufferId RenderingMixer::CreateBuffer(const WaveFormat& format, uint32_t flags, 
     RenderToNow();
     BufferId id = recording_.CreateBuffer(format, flags, data, bytes, label);
     ids_[id] = soft_.CreateBuffer(format, flags, data, bytes, label);
-    if (!watched_.empty() && label == watched_) watchedIds_[id] = true;
     return id;
 }
 
@@ -65,44 +63,24 @@ void RenderingMixer::Release(BufferId id) {
     recording_.Release(id);
     soft_.Release(Soft(id));
     ids_.erase(id);
-    watchedIds_.erase(id);
 }
 
-void RenderingMixer::Play(BufferId id, bool loop) {
+// Every change goes to both mixers, the software one rendered up to now first.
+template <typename... Args, typename... Values>
+void RenderingMixer::Both(void (Mixer::*change)(BufferId, Args...), BufferId id, Values... values) {
     RenderToNow();
-    recording_.Play(id, loop);
-    soft_.Play(Soft(id), loop);
+    (recording_.*change)(id, values...);
+    (soft_.*change)(Soft(id), values...);
 }
 
-void RenderingMixer::Stop(BufferId id) {
-    RenderToNow();
-    recording_.Stop(id);
-    soft_.Stop(Soft(id));
-}
-
-void RenderingMixer::SetCurrentPosition(BufferId id, uint32_t bytePosition) {
-    RenderToNow();
-    recording_.SetCurrentPosition(id, bytePosition);
-    soft_.SetCurrentPosition(Soft(id), bytePosition);
-}
-
-void RenderingMixer::SetVolume(BufferId id, int32_t volume) {
-    RenderToNow();
-    recording_.SetVolume(id, volume);
-    soft_.SetVolume(Soft(id), volume);
-}
-
-void RenderingMixer::SetPan(BufferId id, int32_t pan) {
-    RenderToNow();
-    recording_.SetPan(id, pan);
-    soft_.SetPan(Soft(id), pan);
-    if (watchedIds_.count(id)) pans_.push_back(pan);
-}
-
-void RenderingMixer::SetFrequency(BufferId id, uint32_t hz) {
-    RenderToNow();
-    recording_.SetFrequency(id, hz);
-    soft_.SetFrequency(Soft(id), hz);
+void RenderingMixer::Play(BufferId id, bool loop) { Both(&Mixer::Play, id, loop); }
+void RenderingMixer::Stop(BufferId id) { Both(&Mixer::Stop, id); }
+void RenderingMixer::SetCurrentPosition(BufferId id, uint32_t position) { Both(&Mixer::SetCurrentPosition, id, position); }
+void RenderingMixer::SetVolume(BufferId id, int32_t volume) { Both(&Mixer::SetVolume, id, volume); }
+void RenderingMixer::SetPan(BufferId id, int32_t pan) { Both(&Mixer::SetPan, id, pan); }
+void RenderingMixer::SetFrequency(BufferId id, uint32_t hz) { Both(&Mixer::SetFrequency, id, hz); }
+void RenderingMixer::SetBufferClass(BufferId id, SoundClass soundClass) {
+    Both(&Mixer::SetBufferClass, id, soundClass);
 }
 
 // The game's questions are answered in its virtual time.
@@ -117,12 +95,6 @@ void RenderingMixer::SetClassVolume(SoundClass soundClass, int32_t volume) {
     RenderToNow();
     recording_.SetClassVolume(soundClass, volume);
     soft_.SetClassVolume(soundClass, volume);
-}
-
-void RenderingMixer::SetBufferClass(BufferId id, SoundClass soundClass) {
-    RenderToNow();
-    recording_.SetBufferClass(id, soundClass);
-    soft_.SetBufferClass(Soft(id), soundClass);
 }
 
 void RenderingMixer::SetPanLaw(PanLaw law) {

@@ -26,12 +26,6 @@ public:
     // samples) and the number of stereo frames it covers.
     uint64_t Fingerprint();
     uint64_t Frames();
-    // Keeps the rendered samples (for measurements) from now on.
-    void KeepSamples(bool keep) { keep_ = keep; }
-    const std::vector<int16_t>& Samples() const { return samples_; }
-    // Every pan set on the buffers made from `label`, in order.
-    void WatchPans(const std::string& label) { watched_ = label; }
-    const std::vector<int32_t>& Pans() const { return pans_; }
 
     bool OpenDevice() override;
     BufferId CreateBuffer(const WaveFormat& format, uint32_t flags, const void* data, size_t bytes,
@@ -53,6 +47,8 @@ public:
 private:
     void RenderToNow();
     BufferId Soft(BufferId id) const;
+    template <typename... Args, typename... Values>
+    void Both(void (Mixer::*change)(BufferId, Args...), BufferId id, Values... values);
 
     ScriptedPlatform& platform_;
     Mixer& recording_;
@@ -60,11 +56,6 @@ private:
     std::map<BufferId, BufferId> ids_;  // recording id -> software id
     uint64_t rendered_ = 0;
     uint64_t hash_ = 0xcbf29ce484222325ull;
-    bool keep_ = false;
-    std::vector<int16_t> samples_;
-    std::string watched_;
-    std::map<BufferId, bool> watchedIds_;
-    std::vector<int32_t> pans_;
 };
 
 }  // namespace tamblor::test

@@ -172,25 +172,29 @@ std::vector<std::string> TableTest::StartedSince(size_t from) const {
     return out;
 }
 
-bool TableTest::RunUntilMainMenu(const std::function<void()>& body) {
+namespace {
+// True when `body` left by throwing `Leave`.
+template <typename Leave>
+bool LeavesBy(const std::function<void()>& body) {
     try {
         body();
-    } catch (const ReturnToMainMenu&) {
+    } catch (const Leave&) {
         return true;
+    }
+    return false;
+}
+}  // namespace
+
+bool TableTest::RunUntilMainMenu(const std::function<void()>& body) {
+    try {
+        return LeavesBy<ReturnToMainMenu>(body);
     } catch (const ScriptTimeout& timeout) {
         ADD_FAILURE() << "the script ran out of time at " << timeout.atMs << " ms";
     }
     return false;
 }
 
-bool TableTest::Restarts(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const RestartPlay&) {
-        return true;
-    }
-    return false;
-}
+bool TableTest::Restarts(const std::function<void()>& body) { return LeavesBy<RestartPlay>(body); }
 
 void TableTest::Wait(uint32_t ms) {
     uint32_t from = GetTick();
