@@ -217,7 +217,7 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayAndWait(const std::string& member, SoundClass soundClass) {
+void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwhile)()) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
     // The key that chose this voice must not cut it short.
@@ -227,6 +227,7 @@ void PlayAndWait(const std::string& member, SoundClass soundClass) {
     }
     if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
     StartVoice(member, index, 2, 0, soundClass);
+    if (meanwhile != nullptr) meanwhile();
     for (;;) {
         if (!VoiceBuffer.IsPlaying()) return;
         YieldToSystem();

@@ -65,7 +65,10 @@ void CreateStereoSoundBuffer(SoundSlot& slot, const std::string& member);
 void PlaySound(const std::string& member, int32_t pan, bool wait, SoundClass soundClass = SoundClass::Speech);
 void PlayStereo(const std::string& member, bool wait, SoundClass soundClass = SoundClass::Speech);
 // Waits for the voice-start keys to be released, then plays; any key cuts it.
-void PlayAndWait(const std::string& member, SoundClass soundClass = SoundClass::Speech);
+// `meanwhile`, when given, runs once as soon as the voice has started (not
+// when it cannot start).
+void PlayAndWait(const std::string& member, SoundClass soundClass = SoundClass::Speech,
+                 void (*meanwhile)() = nullptr);
 // A loose WAV file under the program's folder ("system\hss\x.wav" style
 // names are accepted).
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait);

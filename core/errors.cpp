@@ -59,6 +59,9 @@ void ReportError(const std::string& procedure, const RuntimeError& error) {
 }
 
 void ShowErrorReport(const std::string& text, const std::string& voice) {
+    // A report can stop the start before the window is up; the box belongs
+    // over it, and the keys that close the box come to it.
+    ShowGameWindow();
     std::string file = FileReport(text);
     bool loose = IsLoose(voice);
     bool speaking = false;

@@ -47,8 +47,7 @@ void CheckGameFiles(const std::string& archiveName) {
     EndProgram(1);
 }
 
-void TellSettingsProblems() {
-    std::string problem = Settings().TakeReadProblem();
+void TellSettingsProblems(const std::string& problem) {
     if (!problem.empty()) HearNotice(problem, "sounds/errors/settings.wav");
 }
 

@@ -17,9 +17,9 @@ extern const int kRequiredMemberCount;
 // voice and a message box) and ends the program with status 1.
 void CheckGameFiles(const std::string& archiveName);
 
-// Tells the player, after the settings were loaded, when some of them
-// could not be read.
-void TellSettingsProblems();
+// Tells the player what went wrong reading the settings (the store's
+// TakeReadProblem after they were loaded); nothing when `problem` is "".
+void TellSettingsProblems(const std::string& problem);
 
 // For a second copy of the game: the first one's window was raised; says on
 // stderr and by voice that the game is already running. Touches no setting.

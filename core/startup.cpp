@@ -60,7 +60,29 @@ void SetSpeedFactor() {
     SpeedFactor = GameSpeed == 0 ? 3.0f : GameSpeed == 2 ? 2.0f : 3.5f;
 }
 
+namespace {
+bool windowShown = false;
+bool startUpFinished = false;
+
+// What the logo jingle does not need, done while it plays: the window takes
+// tens of milliseconds to come up, the save a disk write.
+void FinishStartUp() {
+    if (startUpFinished) return;
+    startUpFinished = true;
+    ShowGameWindow();
+    SaveSettings();
+}
+}  // namespace
+
+void ShowGameWindow() {
+    if (windowShown) return;
+    windowShown = true;
+    MainWindow().SetCaption(WindowCaption());
+    MainWindow().Show();
+}
+
 void InitGame() {
+    startUpFinished = false;
     // The data beside the program wins, so a build folder plays its own data
     // even when another copy of the game is installed.
     AppPath = FindGameData(ProgramFolder());
@@ -85,9 +107,14 @@ void InitGame() {
         else CreateSoundBuffer(*s.slot, s.member);
     }
     SetSpeedFactor();
-    SaveSettings();
-    TellSettingsProblems();
-    PlayAndWait("sounds/vrenn.wav", SoundClass::Music);
+    const std::string problem = Settings().TakeReadProblem();
+    if (!problem.empty()) {
+        // Said before the jingles, with the window up and the settings saved.
+        FinishStartUp();
+        TellSettingsProblems(problem);
+    }
+    PlayAndWait("sounds/vrenn.wav", SoundClass::Music, FinishStartUp);
+    FinishStartUp();  // the jingle could not start
     PlayAndWait("sounds/tamblor.wav", SoundClass::Music);
 }
 
@@ -107,8 +134,9 @@ void RunGame() {
         SayAlreadyRunning();
         EndProgram(0);
     }
-    MainWindow().SetCaption(WindowCaption());
-    MainWindow().Show();
+    // The window comes up as the logo jingle starts (or before a report
+    // that stops the start), so the first sound is not kept waiting for it.
+    windowShown = false;
     InitGame();
     MainMenu();
 }

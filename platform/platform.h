@@ -49,7 +49,8 @@ public:
     virtual ~Clock() = default;
     virtual uint32_t Tick() = 0;  // milliseconds, wraps at 2^32
     // Pumps window events (a close request throws ProcessExit), then waits
-    // at most 1 ms for the next one.
+    // for the next one, at most until the tick can next have moved on: a
+    // key, or a sound that ran out, ends the wait at once.
     virtual void Yield() = 0;
 };
 

@@ -36,8 +36,9 @@ SdlMixer::~SdlMixer() {
 }
 
 void SdlMixer::Callback(void* self, Uint8* stream, int bytes) {
-    static_cast<SdlMixer*>(self)->Render(reinterpret_cast<int16_t*>(stream),
-                                         static_cast<size_t>(bytes) / (2 * sizeof(int16_t)));
+    if (static_cast<SdlMixer*>(self)->Render(reinterpret_cast<int16_t*>(stream),
+                                             static_cast<size_t>(bytes) / (2 * sizeof(int16_t))))
+        WakeGameThread();
 }
 
 bool SdlMixer::TryOpen(std::string& why) {

@@ -16,6 +16,10 @@ namespace tamblor {
 // DirectInput scan code of an SDL key (0 for keys a PC keyboard lacks).
 uint8_t DirectInputScanCode(SDL_Scancode scancode);
 
+// Ends the game thread's wait in Yield at once: a sound ran out, and the
+// game may be waiting for just that. Safe from the audio thread.
+void WakeGameThread();
+
 // The SoftMixer fed by an SDL audio callback.
 class SdlMixer final : public SoftMixer {
 public:
@@ -65,6 +69,7 @@ private:
     void Raise();
     void Handle(const SDL_Event& event);
     void ReleaseAllKeys();
+    int MillisecondsToNextTick();
 
     std::chrono::steady_clock::time_point start_;
     std::string caption_ = "Tamblor";
@@ -74,6 +79,11 @@ private:
     bool videoFailed_ = false;
     uint8_t keys_[256] = {};
     bool inputLost_ = false;
+    // Counts changes of the key state; a change the game has read but not
+    // yet acted on keeps the next Yield from waiting.
+    uint32_t keyChanges_ = 0;
+    uint32_t keyChangesRead_ = 0;
+    bool keysJustRead_ = false;
     InstanceChannel instance_;
 };
 

@@ -41,6 +41,18 @@ uint32_t SdlWindowSystem::Tick() {
     return static_cast<uint32_t>(quantised / 1000);
 }
 
+// Time only moves on in whole steps, so until the next step nothing can
+// change but what an event brings: a key, the window, or a sound running
+// out (WakeGameThread). A pass therefore waits for whichever comes first.
+int SdlWindowSystem::MillisecondsToNextTick() {
+    auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+                       std::chrono::steady_clock::now() - start_)
+                       .count();
+    uint64_t next = (static_cast<uint64_t>(elapsed) / kTickQuantumMicros + 1) * kTickQuantumMicros;
+    // Rounded up: waking before the step would only cost an idle pass.
+    return static_cast<int>((next - static_cast<uint64_t>(elapsed) + 999) / 1000);
+}
+
 void SdlWindowSystem::Yield() {
     if (int signal = PendingEndSignal()) throw ProcessExit{EndSignalStatus(signal)};
     if (instance_.TakeActivation()) Raise();
@@ -49,9 +61,30 @@ void SdlWindowSystem::Yield() {
         ::nanosleep(&pause, nullptr);
         return;
     }
+    const uint32_t changesBefore = keyChanges_;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Handle(event);
-    if (SDL_WaitEventTimeout(&event, 1) != 0) Handle(event);
+    // A key change that arrived now, or that the game read just before this
+    // call, is acted on by the pass after it: that pass runs at once.
+    const bool keysFresh = keyChanges_ != changesBefore || keysJustRead_;
+    keysJustRead_ = false;
+    if (keysFresh) return;
+    if (SDL_WaitEventTimeout(&event, MillisecondsToNextTick()) != 0) Handle(event);
+}
+
+namespace {
+Uint32 WakeEventType() {
+    static const Uint32 type = SDL_RegisterEvents(1);
+    return type;
+}
+}  // namespace
+
+void WakeGameThread() {
+    // Before the window's event queue is up there is no wait to end.
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0 || WakeEventType() == Uint32(-1)) return;
+    SDL_Event event{};
+    event.type = WakeEventType();
+    SDL_PushEvent(&event);
 }
 
 void SdlWindowSystem::Handle(const SDL_Event& event) {
@@ -79,7 +112,11 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
         case SDL_KEYUP:
             if (window_ != nullptr && event.key.windowID == windowId_) {
                 uint8_t code = DirectInputScanCode(event.key.keysym.scancode);
-                if (code != 0) keys_[code] = event.type == SDL_KEYDOWN ? 0x80 : 0;
+                uint8_t value = event.type == SDL_KEYDOWN ? 0x80 : 0;
+                if (code != 0 && keys_[code] != value) {
+                    keys_[code] = value;
+                    ++keyChanges_;
+                }
             }
             break;
         default:
@@ -89,9 +126,16 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
 
 // ------------------------------------------------------------- keyboard ---
 
-void SdlWindowSystem::ReleaseAllKeys() { std::memset(keys_, 0, sizeof keys_); }
+void SdlWindowSystem::ReleaseAllKeys() {
+    std::memset(keys_, 0, sizeof keys_);
+    ++keyChanges_;
+}
 
 int32_t SdlWindowSystem::ReadState(uint8_t state[256]) {
+    if (keyChangesRead_ != keyChanges_) {
+        keyChangesRead_ = keyChanges_;
+        keysJustRead_ = true;
+    }
     if (inputLost_) return kErrInputLost;
     std::memcpy(state, keys_, sizeof keys_);
     return 0;
@@ -107,6 +151,11 @@ bool SdlWindowSystem::Acquire() {
 bool SdlWindowSystem::EnsureVideo() {
     if (videoUp_) return true;
     if (videoFailed_) return false;
+    // The window is a plain filled surface. Without this SDL backs it with
+    // an OpenGL texture, which loads Mesa and LLVM: tens of megabytes and a
+    // slow first frame for nothing the player hears.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    WakeEventType();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         // No display at all: the game is played by ear, so a window nobody
         // can see is enough.

@@ -352,8 +352,9 @@ void SoftMixer::MixBuffer(Buffer& b, float* mix, size_t frames) {
     }
 }
 
-void SoftMixer::Render(int16_t* out, size_t frames) {
+bool SoftMixer::Render(int16_t* out, size_t frames) {
     float mix[2 * kChunkFrames];
+    bool ranOut = false;
     while (frames > 0) {
         const size_t n = std::min(frames, kChunkFrames);
         std::fill(mix, mix + 2 * n, 0.0f);
@@ -367,6 +368,7 @@ void SoftMixer::Render(int16_t* out, size_t frames) {
                 } else {
                     playing_[i] = playing_.back();
                     playing_.pop_back();
+                    ranOut = true;
                 }
             }
         }
@@ -383,6 +385,7 @@ void SoftMixer::Render(int16_t* out, size_t frames) {
         out += 2 * n;
         frames -= n;
     }
+    return ranOut;
 }
 
 }  // namespace tamblor

@@ -55,11 +55,12 @@ public:
     // is taken down by kMasterHeadroom and then limited: a frame that would
     // pass kLimiterCeiling pulls the gain down at once, and the gain comes
     // back over about kLimiterReleaseSeconds, so many loud sounds at once
-    // get quieter together instead of hard-clipping.
+    // get quieter together instead of hard-clipping. True when a one-shot
+    // buffer ran out (its status changed without a call from the game).
     static constexpr float kMasterHeadroom = 0.5f;         // -6 dB
     static constexpr float kLimiterCeiling = 29204.0f;     // -1 dBFS
     static constexpr float kLimiterReleaseSeconds = 0.15f;
-    void Render(int16_t* interleavedStereo, size_t frames);
+    bool Render(int16_t* interleavedStereo, size_t frames);
 
     // The device may settle on another rate than the one asked for.
     void SetDeviceRate(uint32_t deviceRate);

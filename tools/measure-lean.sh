@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# How lean the real program runs (Xvfb, SDL's disk audio driver): CPU in the
+# idle main menu and in a Pac Man game, peak memory in play and whether any
+# GL library got mapped, key press to the answering voice, and start to the
+# logo jingle's first sample. One figure a line, with its unit.
+# Usage: tools/measure-lean.sh [--quick] BUILD_DIR
+#   --quick averages CPU over 10 s instead of 60 and takes fewer samples.
+set -euo pipefail
+quick=0
+if [ "${1:-}" = --quick ]; then quick=1; shift; fi
+here=$(cd "$(dirname "$0")/.." && pwd)
+probe="$here/tools/lean_probe.py"
+# shellcheck source=../tests/e2e/lib/common.bash
+source "$here/tests/e2e/lib/common.bash" "${1:?usage: $0 [--quick] BUILD_DIR}"
+if [ "$quick" = 1 ]; then seconds=10 starts=5 presses=5; else seconds=60 starts=10 presses=15; fi
+
+# CPU time (user + system) of the game so far, in clock ticks.
+cpu_ticks() {
+    awk '{ print $14 + $15 }' "/proc/$GAME_PID/stat"
+}
+
+# cpu_percent SECONDS [COMMAND...]: the game's CPU over SECONDS of wall
+# time, as a percentage of one core; COMMAND runs meanwhile (in the
+# foreground, repeatedly, until the time is up).
+cpu_percent() {
+    local span=$1 before after t0 t1 hz
+    shift
+    hz=$(getconf CLK_TCK)
+    before=$(cpu_ticks) t0=$(date +%s.%N)
+    local until=$(( SECONDS + span ))
+    while [ "$SECONDS" -lt "$until" ]; do
+        if [ $# -gt 0 ]; then "$@"; else sleep 0.5; fi
+    done
+    after=$(cpu_ticks) t1=$(date +%s.%N)
+    awk -v a="$before" -v b="$after" -v t0="$t0" -v t1="$t1" -v hz="$hz" \
+        'BEGIN { printf "%.2f", 100 * (b - a) / hz / (t1 - t0) }'
+}
+
+# One round of play as the Pac Man run plays it: Shift fires from a launch
+# hole, Space launches again after a lost ball.
+play_round() {
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
+    sleep 0.5; press Shift_L 0.2
+    sleep 0.5; press Shift_R 0.2
+    [ "$(state)" = launch ] && press space 0.3
+    return 0
+}
+
+into_pacman() {
+    rm -f "$TAMBLOR_STATE_FILE"  # the last game's state is not this one's
+    start_game
+    until_state "menu 0" space
+    press Return
+    until_state "launch" space 30
+    until_state "play" space 30
+}
+
+start_display
+
+# Start to the logo jingle's first sample, each from a fresh start.
+starts_ms=()
+for _ in $(seq "$starts"); do
+    starts_ms+=("$(cd "$BUILD" && python3 "$probe" start "$SDL_DISKAUDIOFILE" -- ./tamblor)")
+done
+
+# The idle main menu with its music looping, then a game in play.
+rm -f "$TAMBLOR_STATE_FILE"
+start_game
+until_state "menu 0" space
+sleep 2  # the instructions cut, the music alone
+idle=$(cpu_percent "$seconds")
+press Return
+until_state "launch" space 30
+until_state "play" space 30
+play=$(cpu_percent "$seconds" play_round)
+hwm=$(awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$GAME_PID/status")
+gl=$(awk '{ print $6 }' "/proc/$GAME_PID/maps" | grep -E 'lib(GL|EGL|LLVM)|/dri/' | sort -u | xargs -r -n1 basename | paste -sd, - || true)
+kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
+
+# Key to voice in play: S says the score. The effects sink to their
+# quietest and the music to silence, so the voice stands out from the ball.
+sed -i -e 's/^EffectsVolume=.*/EffectsVolume=-3000/' -e 's/^MusicVolume=.*/MusicVolume=-10000/' "$SETTINGS"
+"$BUILD/tmbtool" extract "$BUILD/tamblor.tmb" sounds/v_UHave.wav "$WORK/v_UHave.wav" >/dev/null
+into_pacman
+latency=$(python3 "$probe" key "$SDL_DISKAUDIOFILE" "$TAMBLOR_STATE_FILE" s Control_L "$WORK/v_UHave.wav" "$presses" |
+          tee "$WORK/latency.txt" | sed -n 's/^median //p')
+kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "idle main menu CPU: $idle % of a core (${seconds} s)"
+echo "in play CPU: $play % of a core (${seconds} s, Pac Man)"
+echo "peak resident memory in play: $hwm MiB"
+echo "GL libraries mapped: ${gl:-none}"
+echo "key to voice in play: ${latency:-?} ms median of $(grep -c -v median "$WORK/latency.txt") ($(grep -v median "$WORK/latency.txt" | paste -sd' ' -))"
+echo "start to first jingle sample: $(median "${starts_ms[@]}") ms median of $starts (${starts_ms[*]})"
