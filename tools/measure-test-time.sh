@@ -3,7 +3,8 @@
 # committed HEAD into a temporary folder, `CI=true make test` there, and the
 # wall seconds it took. Packages already installed are not installed again.
 # Usage: tools/measure-test-time.sh [LOG]   (the full output goes to LOG,
-# default /tmp/tamblor-measure.log; the clone is removed afterwards)
+# default /tmp/tamblor-measure.log, each line led by the seconds since the
+# start, so the stages can be told apart; the clone is removed afterwards)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 log=${1:-/tmp/tamblor-measure.log}
@@ -13,11 +14,13 @@ git clone -q "$repo" "$dir/tamblor"
 echo "measure: $(git -C "$dir/tamblor" log -1 --format='%h %s')"
 start=${EPOCHREALTIME/[.,]/}
 set +e
-(cd "$dir/tamblor" && CI=true make test) >"$log" 2>&1
-status=$?
+SECONDS=0
+(cd "$dir/tamblor" && CI=true make test) 2>&1 </dev/null |
+    while IFS= read -r line; do printf '%4d %s\n' "$SECONDS" "$line"; done >"$log"
+status=${PIPESTATUS[0]}
 set -e
 end=${EPOCHREALTIME/[.,]/}
 seconds=$(( (end - start) / 1000000 ))
-grep -E '^(Total Test time|[0-9]+% tests passed)' "$log" | sed 's/^/measure: /' || true
+grep -E '^ *[0-9]+ (Total Test time|[0-9]+% tests passed)' "$log" | sed 's/^/measure: /' || true
 echo "measure: CI=true make test exited $status after $seconds s wall (log: $log)"
 exit $status
