@@ -4,6 +4,8 @@
 
 #include "audio/archive.h"
 #include "audio/sound.h"
+#include "audio/system_speech.h"
+#include "audio/voice_text.h"
 #include "core/data_paths.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
@@ -71,6 +73,7 @@ void InitGame() {
         EndProgram(1);
     }
     OpenArchive(AppPath + "/" + kArchiveName);
+    LoadVoiceTexts();
     CheckGameFiles(kArchiveName);
     if (!SoundMixer().OpenDevice()) {
         ShowErrorReport(SoundDriverMessage(), "");  // no device: nothing can be heard
@@ -87,6 +90,7 @@ void InitGame() {
     SetSpeedFactor();
     SaveSettings();
     TellSettingsProblems();
+    StartChosenSpeech();
     PlayAndWait("sounds/vrenn.wav", SoundClass::Music);
     PlayAndWait("sounds/tamblor.wav", SoundClass::Music);
 }
