@@ -72,7 +72,7 @@ TEST_F(StartupTest, FirstRunStoresEveryDefaultAndSetsTheSpeed) {
     EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "1");
     EXPECT_EQ(platform.Stored("Settings", "HSWildWest"), "0");
     EXPECT_EQ(platform.Stored("Scores", "5P"), "None");
-    EXPECT_EQ(platform.StoredSettings().size(), 40u);  // with the hearing options
+    EXPECT_EQ(platform.StoredSettings().size(), 41u);  // with the hearing options and the voice
 }
 
 TEST_F(StartupTest, ACloseRequestEndsAtOnceWithoutSaving) {
