@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "audio/speech_keys.h"
 #include "audio/speech_rate.h"
+#include "audio/system_speech.h"
 #include "platform/wav.h"
 
 namespace tamblor {
@@ -53,6 +54,13 @@ BufferId CreateFromMember(int index, uint16_t channels, uint32_t flags, bool spe
     size_t length = size_t(entry.size) - 200;
     return SoundMixer().CreateBuffer(PcmFormat(channels), flags, bytes.data() + kSamplesStart, length,
                                      entry.name);
+}
+
+// The shared voice, or a text said in its place.
+bool VoicePlaying() { return VoiceBuffer.IsPlaying() || TextSpeaking(); }
+void StopVoice() {
+    VoiceBuffer.Stop();
+    CutSpeechText();
 }
 
 // The keyboard is not polled here, but a silence key still cuts speech.
@@ -108,6 +116,7 @@ bool VoiceStartKeyDown() {
 
 // Loads and starts a voice; the sound error path on any failure.
 void StartVoice(const std::string& member, int index, uint16_t channels, int32_t pan, SoundClass soundClass) {
+    FlushSpeechText();  // words held for their message come before this sound
     try {
         uint32_t flags = channels == 1 ? kVoiceFlags : kStereoVoiceFlags;
         VoiceBuffer.Assign(CreateFromMember(index, channels, flags, soundClass == SoundClass::Speech), member,
@@ -205,6 +214,7 @@ void PlaySound(const std::string& member, int32_t pan, bool wait, SoundClass sou
     int index = FindMember(member);
     if (Absent(index, member)) return;
     if (!MaySpeak(soundClass, VoicePlayer::Mono, member, pan)) return;
+    if (soundClass == SoundClass::Speech && SayVoiceText(member, wait)) return;
     StartVoice(member, index, 1, pan, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
@@ -213,6 +223,7 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
     if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
+    if (soundClass == SoundClass::Speech && SayVoiceText(member, wait)) return;
     StartVoice(member, index, 2, 0, soundClass);
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
@@ -220,20 +231,21 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
 void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwhile)()) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
+    FlushSpeechText();
     // The key that chose this voice must not cut it short.
     while (VoiceStartKeyDown()) {
         YieldToSystem();
         PollKeyboard();
     }
     if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
-    StartVoice(member, index, 2, 0, soundClass);
+    if (soundClass != SoundClass::Speech || !SayVoiceText(member, false)) StartVoice(member, index, 2, 0, soundClass);
     if (meanwhile != nullptr) meanwhile();
     for (;;) {
-        if (!VoiceBuffer.IsPlaying()) return;
+        if (!VoicePlaying()) return;
         YieldToSystem();
         PollKeyboard();
         if (AnyKeyDown()) {
-            VoiceBuffer.Stop();
+            StopVoice();
             return;
         }
     }
@@ -247,6 +259,8 @@ std::string LooseFilePath(const std::string& fileName) {
 
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait) {
     if (!MaySpeak(SoundClass::Speech, VoicePlayer::Loose, fileName, pan)) return;
+    if (SayVoiceText(fileName, wait)) return;
+    FlushSpeechText();
     try {
         VoiceBuffer.Assign(CreateLooseSpeech(fileName, kVoiceFlags), fileName, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
@@ -292,6 +306,7 @@ void SoundErrorPath(const std::string& message) {
 bool PlayQuietly(const std::string& member, bool wait) {
     int index = FindMember(member);
     if (index == kMemberNotFound) return false;
+    if (SayVoiceText(member, wait)) return true;
     try {
         VoiceBuffer.Assign(CreateFromMember(index, 1, kVoiceFlags), member, SoundClass::Speech);
         VoiceBuffer.SetVolume(0);
@@ -304,6 +319,7 @@ bool PlayQuietly(const std::string& member, bool wait) {
 }
 
 bool PlayLooseQuietly(const std::string& fileName, bool wait) {
+    if (SayVoiceText(fileName, wait)) return true;
     try {
         VoiceBuffer.Assign(SoundMixer().CreateBufferFromFile(LooseFilePath(fileName), kVoiceFlags, fileName),
                            fileName, SoundClass::Speech);
@@ -317,6 +333,7 @@ bool PlayLooseQuietly(const std::string& fileName, bool wait) {
 }
 
 void StopVoiceQuietly() {
+    CutSpeechText();
     try {
         VoiceBuffer.Stop();
     } catch (const RuntimeError&) {

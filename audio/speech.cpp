@@ -4,6 +4,7 @@
 
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
+#include "audio/system_speech.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
@@ -37,12 +38,21 @@ void SayGroup(std::vector<std::string>& out, int hundreds, int tens, int units) 
 }  // namespace
 
 void Announcement(const std::string& fileName) {
+    FlushSpeechText();
     while (AnnouncementKeyDown()) {
         YieldToSystem();
         PollKeyboard();
     }
     RememberSpeech(VoicePlayer::Loose, fileName, 0);
     if (SpeechSilenced()) return;
+    if (SayVoiceText(fileName, false)) {
+        while (TextSpeaking()) {
+            YieldToSystem();
+            PollKeyboard();
+            if (AnnouncementKeyDown()) CutSpeechText();
+        }
+        return;
+    }
     BufferId id = kNoBuffer;
     try {
         id = CreateLooseSpeech(fileName, kAnnouncementFlags);
@@ -97,6 +107,12 @@ std::vector<std::string> NumberWords(double number) {
 }
 
 void SpeakNumber(double number) {
+    if (SystemSpeechActive()) {
+        // Kept word by word as well, so the recorded voices can repeat it
+        // should the service go.
+        for (const std::string& word : NumberWords(number)) RememberSpeech(VoicePlayer::Mono, word, 0);
+        if (SpeechSilenced() || SayNumberText(number, true)) return;
+    }
     for (const std::string& word : NumberWords(number)) PlaySound(word, 0, true);
 }
 

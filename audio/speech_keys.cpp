@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "audio/system_speech.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
 
@@ -50,6 +51,9 @@ void RememberSpeech(VoicePlayer player, const std::string& name, int32_t pan) {
     if (lastMessage.size() < kLongestMessage) lastMessage.push_back({player, name, pan});
 }
 
+bool RememberingSpeech() { return unremembered == 0; }
+uint32_t LastMessagePoll() { return messagePoll; }
+
 bool SilenceKeyHeld() {
     uint8_t keys[256];
     return KeyboardDevice().ReadState(keys) == 0 && ControlDown(keys);
@@ -63,11 +67,13 @@ bool SpeechSilenced() {
 
 void SilenceSpeech() {
     if (VoiceBuffer.Class() == SoundClass::Speech && VoiceBuffer.IsPlaying()) VoiceBuffer.Stop();
+    CutSpeechText();
     silenced = true;
     silencedPoll = KeyboardPolls;
 }
 
 bool RepeatLastSpeech() {
+    if (RepeatSpeechText()) return true;
     if (lastMessage.empty()) return false;
     // A copy: the voices below may not add to what they repeat.
     const std::vector<Said> message = lastMessage;
@@ -80,6 +86,8 @@ bool RepeatLastSpeech() {
 }
 
 bool SpeechKeys() {
+    // The keyboard was polled: words held for a message are all there is.
+    FlushSpeechText();
     if (KeyDown(scan::LeftControl) || KeyDown(scan::RightControl)) SilenceSpeech();
     return TakeLatchedPress(scan::R) && RepeatLastSpeech();
 }
@@ -91,6 +99,7 @@ void ForgetSpeech() {
     lastMessage.clear();
     unremembered = 0;
     silenced = false;
+    ForgetSystemSpeech();
 }
 
 }  // namespace tamblor

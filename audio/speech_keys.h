@@ -14,6 +14,11 @@ namespace tamblor {
 // Called by the voice players as a voice of speech is asked for.
 void RememberSpeech(VoicePlayer player, const std::string& name, int32_t pan);
 
+// False inside an UnrememberedSpeech scope (and a repeat).
+bool RememberingSpeech();
+// KeyboardPolls when the last message kept began.
+uint32_t LastMessagePoll();
+
 // True when a voice of speech must not start: a silence key is held, or the
 // message it belongs to was silenced.
 bool SpeechSilenced();

@@ -19,6 +19,7 @@ int16_t ClassVolume[kSoundClassCount] = {};
 int16_t DuckingDepth = kDuckingDepths[0];
 PanLaw PanMode = PanLaw::Classic;
 uint16_t SpeechRate = kNormalSpeechRate;
+uint8_t SystemVoice = 0;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -226,6 +227,7 @@ void LoadSettings() {
     DuckingDepth = StoredDucking();
     PanMode = GetWhole("Settings", "Pan", 0, 1) == 1 ? PanLaw::Wide : PanLaw::Classic;
     SpeechRate = StoredSpeechRate();
+    SystemVoice = GetWhole("Settings", "Voice", 0, 1) == 1 ? 1 : 0;
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -258,6 +260,7 @@ void SaveSettings() {
     Put("Settings", "Ducking", std::to_string(DuckingDepth));
     Put("Settings", "Pan", std::to_string(int(PanMode)));
     Put("Settings", "SpeechRate", std::to_string(SpeechRate));
+    Put("Settings", "Voice", std::to_string(int(SystemVoice)));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

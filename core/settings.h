@@ -59,6 +59,9 @@ constexpr uint16_t kNormalSpeechRate = 100;
 // One rate faster (false at the fastest) or slower (false at the slowest).
 bool StepSpeechFaster();
 bool StepSpeechSlower();
+// 0: the recorded voices; 1: every voice's words go to the desktop's speech
+// service (the recorded voices stand in while it cannot be had).
+extern uint8_t SystemVoice;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

@@ -4,6 +4,8 @@
 
 #include "audio/archive.h"
 #include "audio/sound.h"
+#include "audio/system_speech.h"
+#include "audio/voice_text.h"
 #include "core/data_paths.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
@@ -93,6 +95,7 @@ void InitGame() {
         EndProgram(1);
     }
     OpenArchive(AppPath + "/" + kArchiveName);
+    LoadVoiceTexts();
     CheckGameFiles(kArchiveName);
     if (!SoundMixer().OpenDevice()) {
         ShowErrorReport(SoundDriverMessage(), "");  // no device: nothing can be heard
@@ -113,6 +116,7 @@ void InitGame() {
         FinishStartUp();
         TellSettingsProblems(problem);
     }
+    StartChosenSpeech();
     PlayAndWait("sounds/vrenn.wav", SoundClass::Music, FinishStartUp);
     FinishStartUp();  // the jingle could not start
     PlayAndWait("sounds/tamblor.wav", SoundClass::Music);

@@ -2,6 +2,7 @@
 
 #include "audio/sound.h"
 #include "audio/speech.h"
+#include "audio/system_speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -18,10 +19,11 @@ namespace {
 const char* const kOptionNames[] = {
     "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
     "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
-    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuEOM.wav"};
+    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuVoice.wav",
+    "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
 enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
-             kDucking, kPan, kSpeechRate, kLeave };
+             kDucking, kPan, kSpeechRate, kVoice, kLeave };
 static_assert(kLeave == kOptionCount - 1);
 
 // Enter changes an option the way it always has (a volume: one step
@@ -112,13 +114,37 @@ void TurnSpeechRate(Turn turn) {
         SpeechRate = kSpeechRates[0];
         changed = true;
     }
-    if (changed) SaveSettings();
+    if (changed) {
+        SaveSettings();
+        ApplySpeechRateToText();
+    }
     // Said at the new rate.
     SpeakNumber(SpeechRate);
     PlaySound("sounds/menu/mnuPcent.wav", 0, true);
 }
 
-bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kSpeechRate; }
+// Recorded voices, or the desktop's speech service; one that does not
+// answer is said so in the recorded voice, and the recorded voices stay.
+void TurnVoice(Turn turn) {
+    const uint8_t wanted = turn == Turn::Enter ? (SystemSpeechActive() ? 0 : 1) : turn == Turn::Up ? 1 : 0;
+    if (wanted == 1 && !OpenSystemSpeech()) {
+        PlaySound("sounds/menu/mnuVNA.wav", 0, true);
+        if (SystemVoice != 0) {
+            SystemVoice = 0;
+            SaveSettings();
+        }
+        return;
+    }
+    if (wanted == 0) CloseSystemSpeech();
+    if (SystemVoice != wanted) {
+        SystemVoice = wanted;
+        SaveSettings();
+    }
+    // Said by the voice now chosen.
+    PlaySound(wanted == 1 ? "sounds/menu/mnuVSys.wav" : "sounds/menu/mnuVRec.wav", 0, true);
+}
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kVoice; }
 
 void Act(int entry, Turn turn) {
     switch (entry) {
@@ -159,6 +185,9 @@ void Act(int entry, Turn turn) {
         break;
     case kSpeechRate:
         TurnSpeechRate(turn);
+        break;
+    case kVoice:
+        TurnVoice(turn);
         break;
     default:
         SubMenuActive = false;

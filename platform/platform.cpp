@@ -38,6 +38,7 @@ std::string ProgramFolder() { return Need(g_platform.paths, "paths").AppFolder()
 std::string UserDataRoot() { return Need(g_platform.paths, "paths").UserDataFolder(); }
 float Rnd() { return Need(g_platform.random, "random").Next(); }
 void Randomize() { Need(g_platform.random, "random").Reseed(); }
+SpeechService* TextSpeech() { return g_platform.speech; }
 
 void NoteState(const char* place, int number) {
     static const char* const path = std::getenv("TAMBLOR_STATE_FILE");

@@ -201,6 +201,28 @@ public:
     virtual void Reseed() = 0;
 };
 
+// ------------------------------------------------------- speech service ---
+
+// The desktop's speech service, which says texts in the player's own voice,
+// rate and language. Nothing is connected before Connect, and no call waits
+// on the service: its answers are looked at, never waited for.
+class SpeechService {
+public:
+    virtual ~SpeechService() = default;
+    // False when no service answers.
+    virtual bool Connect() = 0;
+    virtual void Disconnect() = 0;
+    // Starts saying `text` (UTF-8), cutting whatever it was saying.
+    virtual void Say(const char* text) = 0;
+    virtual void Cancel() = 0;  // cuts what it is saying
+    // True until the end (or the cut) of the last text is heard back.
+    virtual bool Speaking() = 0;
+    // True once a connection that was made has gone (the service stopped).
+    virtual bool Lost() = 0;
+    // -100..100 from the player's own rate (0: as the player has it).
+    virtual void SetRelativeRate(int rate) = 0;
+};
+
 // ------------------------------------------------------------- platform ---
 
 struct Platform {
@@ -211,6 +233,7 @@ struct Platform {
     SettingsStore* settings = nullptr;
     Paths* paths = nullptr;
     Random* random = nullptr;
+    SpeechService* speech = nullptr;  // none: voices are always recorded
 };
 
 void InstallPlatform(const Platform& platform);
@@ -227,6 +250,7 @@ std::string ProgramFolder();
 std::string UserDataRoot();
 float Rnd();
 void Randomize();
+SpeechService* TextSpeech();  // nullptr when the platform has none
 
 // Where the player is (a menu entry, the launch prompt, play, game over):
 // written to the file named by TAMBLOR_STATE_FILE, when it is set, so a

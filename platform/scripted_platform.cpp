@@ -78,14 +78,7 @@ public:
         b.playing = true;
         b.looping = loop;
         p_.Log(loop ? "loop" : "play", id, 0);
-        for (auto it = p_.triggers_.begin(); it != p_.triggers_.end(); ++it) {
-            if (!SameLabel(it->label, b.label)) continue;
-            uint64_t at = p_.NowMs() + it->delayMs;
-            p_.keyEvents_.push_back({at, it->scanCode, true});
-            p_.keyEvents_.push_back({at + it->holdMs, it->scanCode, false});
-            p_.triggers_.erase(it);
-            break;
-        }
+        p_.FireTrigger(b.label);
     }
     void Stop(BufferId id) override {
         Buffer& b = p_.Get(id);
@@ -252,6 +245,38 @@ private:
     ScriptedPlatform& p_;
 };
 
+class ScriptedPlatform::SpeechImpl : public SpeechService {
+public:
+    explicit SpeechImpl(ScriptedPlatform& p) : p_(p) {}
+    bool Connect() override {
+        p_.speechConnected_ = p_.speechAnswers_;
+        p_.speechLost_ = false;
+        return p_.speechConnected_;
+    }
+    void Disconnect() override { p_.speechConnected_ = p_.speechSpeaking_ = false; }
+    void Say(const char* text) override {
+        if (!p_.speechConnected_ || p_.speechLost_) return;
+        p_.saidTexts_.push_back(text);
+        p_.speechSpeaking_ = true;
+        p_.speechEndMs_ = p_.speechLengthMs_ ? p_.NowMs() + p_.speechLengthMs_ : UINT64_MAX;
+        p_.FireTrigger(text);
+    }
+    void Cancel() override {
+        if (!p_.speechConnected_ || p_.speechLost_) return;
+        ++p_.speechCancels_;
+        p_.speechSpeaking_ = false;
+    }
+    bool Speaking() override {
+        if (p_.NowMs() >= p_.speechEndMs_) p_.speechSpeaking_ = false;
+        return p_.speechConnected_ && !p_.speechLost_ && p_.speechSpeaking_;
+    }
+    bool Lost() override { return p_.speechConnected_ && p_.speechLost_; }
+    void SetRelativeRate(int rate) override { p_.speechRate_ = rate; }
+
+private:
+    ScriptedPlatform& p_;
+};
+
 // ------------------------------------------------------------- platform ---
 
 ScriptedPlatform::ScriptedPlatform()
@@ -261,7 +286,8 @@ ScriptedPlatform::ScriptedPlatform()
       window_(new WindowImpl(*this)),
       settings_(new SettingsImpl(*this)),
       paths_(new PathsImpl(*this)),
-      random_(new RandomImpl(*this)) {}
+      random_(new RandomImpl(*this)),
+      speech_(new SpeechImpl(*this)) {}
 
 ScriptedPlatform::~ScriptedPlatform() = default;
 
@@ -274,6 +300,7 @@ Platform ScriptedPlatform::Services() {
     p.settings = settings_.get();
     p.paths = paths_.get();
     p.random = random_.get();
+    p.speech = speech_.get();
     return p;
 }
 
@@ -291,6 +318,17 @@ void ScriptedPlatform::Step() {
     }
     ApplyKeyEvents();
     if (onYield_) onYield_();
+}
+
+void ScriptedPlatform::FireTrigger(const std::string& label) {
+    for (auto it = triggers_.begin(); it != triggers_.end(); ++it) {
+        if (!SameLabel(it->label, label)) continue;
+        uint64_t at = NowMs() + it->delayMs;
+        keyEvents_.push_back({at, it->scanCode, true});
+        keyEvents_.push_back({at + it->holdMs, it->scanCode, false});
+        triggers_.erase(it);
+        break;
+    }
 }
 
 void ScriptedPlatform::AdvanceMs(uint64_t ms) {

@@ -100,6 +100,19 @@ public:
     // What the store tells the game about reading the stored settings.
     void SetReadProblem(const std::string& problem) { readProblem_ = problem; }
 
+    // ---- speech service: a stand-in that records texts instead of saying
+    // them. TapWhenSoundStarts also fires on a text said, by its words.
+    void SetSpeechAnswers(bool answers) { speechAnswers_ = answers; }  // Connect fails while false
+    // Each text ends this long after it was said; 0: only EndSpeech ends it.
+    void SetSpeechLengthMs(uint64_t ms) { speechLengthMs_ = ms; }
+    void EndSpeech() { speechSpeaking_ = false; }  // the end event of the text being said
+    void LoseSpeech() { speechLost_ = true; }      // the service stops
+    const std::vector<std::string>& SaidTexts() const { return saidTexts_; }
+    void ClearSaidTexts() { saidTexts_.clear(); }
+    int SpeechCancels() const { return speechCancels_; }
+    bool SpeechConnected() const { return speechConnected_; }
+    int SpeechRelativeRate() const { return speechRate_; }
+
     // ---- paths and randomness
     void SetFolders(const std::string& appFolder, const std::string& userDataFolder);
     void Seed(uint64_t seed) { rng_ = seed ? seed : 1; }
@@ -112,6 +125,7 @@ private:
     class SettingsImpl;
     class PathsImpl;
     class RandomImpl;
+    class SpeechImpl;
 
     struct KeyEvent {
         uint64_t ms;
@@ -141,6 +155,7 @@ private:
     };
 
     void Step();
+    void FireTrigger(const std::string& label);
     void ApplyKeyEvents();
     void Log(const std::string& op, BufferId id, int64_t value);
     Buffer& Get(BufferId id);
@@ -182,6 +197,16 @@ private:
     bool failFlushes_ = false;
     std::string readProblem_;
 
+    bool speechAnswers_ = true;
+    bool speechConnected_ = false;
+    bool speechSpeaking_ = false;
+    bool speechLost_ = false;
+    uint64_t speechLengthMs_ = 500;
+    uint64_t speechEndMs_ = 0;
+    std::vector<std::string> saidTexts_;
+    int speechCancels_ = 0;
+    int speechRate_ = 0;
+
     std::string appFolder_ = ".";
     std::string userDataFolder_ = ".";
     uint64_t rng_ = 0x9E3779B97F4A7C15ull;
@@ -193,6 +218,7 @@ private:
     std::unique_ptr<SettingsImpl> settings_;
     std::unique_ptr<PathsImpl> paths_;
     std::unique_ptr<RandomImpl> random_;
+    std::unique_ptr<SpeechImpl> speech_;
 };
 
 }  // namespace tamblor

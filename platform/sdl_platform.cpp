@@ -3,6 +3,7 @@
 #include "platform/end_signals.h"
 #include "platform/ini_store.h"
 #include "platform/sdl_parts.h"
+#include "platform/speechd_service.h"
 
 namespace tamblor {
 
@@ -12,6 +13,7 @@ struct SdlPlatform::Parts {
     IniSettingsStore settings{IniSettingsStore::DefaultFolder()};
     PosixPaths paths;
     PcgRandom random;
+    SpeechdService speech;  // connects only when the player asks for system speech
 };
 
 SdlPlatform::SdlPlatform() {
@@ -37,6 +39,7 @@ Platform SdlPlatform::Services() {
     p.settings = &parts_->settings;
     p.paths = &parts_->paths;
     p.random = &parts_->random;
+    p.speech = &parts_->speech;
     return p;
 }
 

@@ -157,7 +157,29 @@ TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
         if (m.kind == "loop") CheckSeam(m.name, pcm);
         if (m.kind == "word") CheckTight(m.name, pcm);
     }
-    for (const auto& e : dir) EXPECT_TRUE(in_manifest.count(e.name)) << "member not in the manifest: " << e.name;
+    for (const auto& e : dir)
+        EXPECT_TRUE(in_manifest.count(e.name) || e.name == "texts/voices.tsv") << "member not in the manifest: " << e.name;
+}
+
+// The words of every voice travel with it: loose voices too, each once.
+TEST_F(BuiltData, EveryVoiceHasItsWordsInTheData) {
+    std::string problem;
+    std::string table;
+    for (const auto& e : ReadDirectory(*archive_, problem))
+        if (e.name == "texts/voices.tsv") table.assign(archive_->begin() + e.offset, archive_->begin() + e.offset + e.size);
+    ASSERT_FALSE(table.empty()) << "no voice texts in the archive";
+    std::map<std::string, std::string> text;
+    std::istringstream lines(table);
+    for (std::string line; std::getline(lines, line);) {
+        size_t a = line.find('\t'), b = line.find('\t', a + 1);
+        ASSERT_NE(b, std::string::npos) << line;
+        EXPECT_TRUE(text.emplace(line.substr(0, a), line.substr(b + 1)).second) << "twice: " << line;
+    }
+    for (const ManifestEntry& m : *manifest_) {
+        if (m.kind != "say" && m.kind != "word") continue;
+        EXPECT_FALSE(text[m.name].empty()) << "no words for " << m.name;
+        EXPECT_EQ(text[m.name].find(" | "), std::string::npos) << m.name;
+    }
 }
 
 TEST_F(BuiltData, VersionDigitsCoverTheProgramsVersion) {

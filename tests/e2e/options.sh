@@ -42,9 +42,9 @@ until_state "options 0" space    # into the options menu, its instructions cut
 
 # Every entry is spoken: Up from the first reaches "leave", Down walks on.
 mark
-step Up "entry 10"
+step Up "entry 11"
 heard menu/mnuEOM
-names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate)
+names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice)
 for i in "${!names[@]}"; do
     mark
     step Down "entry $i"
@@ -67,6 +67,7 @@ for i in "${!names[@]}"; do
         8) change Return "options 8"; heard menu/mnuPanWd; stored Pan 1 ;;
         9) change Right "options 9"; heard numbers/1 numbers/hundred numbers/20 numbers/5 menu/mnuPcent
            stored SpeechRate 125 ;;
+        10) change Left "options 10"; heard menu/mnuVRec; stored Voice 0 ;;
     esac
 done
 

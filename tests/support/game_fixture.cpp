@@ -71,7 +71,8 @@ std::vector<ArchiveMember> MenuMembers() {
         "sounds/menu/mnuWWSD.wav",  "sounds/menu/mnuEHM.wav",   "pacman/v_SDPM.wav",        "soccer/v_SDSS.wav",
         "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
         "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
-        "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav"};
+        "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",
+        "sounds/menu/mnuVoice.wav"};
     for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
     const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
                           "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
@@ -79,7 +80,9 @@ std::vector<ArchiveMember> MenuMembers() {
                           "sounds/v_PAKTC.wav",      "sounds/menu/mnuRelax.wav", "sounds/menu/mnuAlwys.wav",
                           "sounds/menu/mnuFirst.wav", "sounds/menu/mnuFull.wav",  "sounds/menu/mnuSilnt.wav",
                           "sounds/menu/mnuDbDn.wav",  "sounds/menu/mnuDbUnd.wav", "sounds/menu/mnuDkSil.wav",
-                          "sounds/menu/mnuPanCl.wav", "sounds/menu/mnuPanWd.wav", "sounds/menu/mnuPcent.wav"};
+                          "sounds/menu/mnuPanCl.wav", "sounds/menu/mnuPanWd.wav", "sounds/menu/mnuPcent.wav",
+                          "sounds/menu/mnuVRec.wav",  "sounds/menu/mnuVSys.wav",  "sounds/menu/mnuVNA.wav",
+                          "sounds/menu/mnuVLost.wav"};
     for (const char* name : mono) m.push_back({name, SoundMember(600)});
     for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
     return m;
@@ -125,6 +128,7 @@ void GameTest::SetUp() {
     DuckingDepth = kDuckingDepths[0];
     PanMode = PanLaw::Classic;
     SpeechRate = kNormalSpeechRate;
+    SystemVoice = 0;
     ForgetStretchedVoices();
     ForgetSpeech();
 }

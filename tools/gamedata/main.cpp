@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "audio/archive_writer.h"
+#include "audio/voice_text.h"
 #include "tools/gamedata/manifest.h"
 #include "tools/gamedata/pcm.h"
 #include "tools/gamedata/speech.h"
@@ -315,6 +316,21 @@ private:
     std::set<std::string> used_;
 };
 
+// The words of every voice, archive members and loose files alike, one line
+// each in manifest order: name, kind, text. A stereo voice split into a left
+// and a right part is one text.
+std::vector<uint8_t> VoiceTextTable(const std::vector<Entry>& entries) {
+    std::string table;
+    for (const Entry& e : entries) {
+        if (!e.Spoken()) continue;
+        std::string text;
+        for (const auto& part : SpokenParts(e))
+            for (const std::string& sentence : part) text += (text.empty() ? "" : " ") + sentence;
+        table += e.name + "\t" + e.kind + "\t" + text + "\n";
+    }
+    return {table.begin(), table.end()};
+}
+
 // An unchanged loose file keeps its bytes but is marked as new, so the build
 // tool sees the step's outputs as up to date.
 void WriteIfChanged(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -364,6 +380,7 @@ int Build(const std::vector<std::string>& args) {
         std::cerr << "gamedata: map " << name << " is not in the manifest; stored anyway\n";
         members.push_back({name, ReadBytes(file)});
     }
+    members.push_back({tamblor::kVoiceTextMember, VoiceTextTable(builder.Entries())});
     tamblor::WriteArchiveFile(args[1] + "/tamblor.tmb", members);
     builder.Prune();
     return 0;
