@@ -157,35 +157,33 @@ int Multiplier() { return House.Multiplier; }
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kHauntedHouse;
-    t.mapMember = "haunted/haunted.map";
-    t.mapFile = "haunted.map";
-    t.intro = "haunted/intro.wav";
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Music;
-    t.extraBallVoice = "Haunted/xtraball.wav";
-    t.bounce = kHauntedBounce;
-    t.hasFlippers = true;
-    t.escapeForfeitsScore = true;
-    t.turnsBackBelowField = true;
-    t.speedDecays = true;
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.afterTick = DrainWarningBox;
-    t.timers = Timers;
-    t.statusReport = StatusReport;
-    t.onTilt = SilenceTheWind;
-    t.onBallLost = BallLost;
-    t.beforeGameOver = SilenceTheWind;
-    t.unload = SilenceTheWind;
-    t.scoreMultiplier = Multiplier;
-    t.statusWaitsForCommandKeys = true;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kHauntedHouse,
+    .mapMember = "haunted/haunted.map",
+    .mapFile = "haunted.map",
+    .intro = "haunted/intro.wav",
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Music,
+    .extraBallVoice = "Haunted/xtraball.wav",
+    .bounce = kHauntedBounce,
+    .hasFlippers = true,
+    .escapeForfeitsScore = true,
+    .turnsBackBelowField = true,
+    .speedDecays = true,
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .afterTick = DrainWarningBox,
+    .timers = Timers,
+    .statusReport = StatusReport,
+    .onTilt = SilenceTheWind,
+    .onBallLost = BallLost,
+    .beforeGameOver = SilenceTheWind,
+    .unload = SilenceTheWind,
+    .scoreMultiplier = Multiplier,
+    .statusWaitsForCommandKeys = true,
+};
 
 void Score(double points) { Game.Score += points * House.Multiplier; }
 

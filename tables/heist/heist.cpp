@@ -168,33 +168,31 @@ int Multiplier() { return Heist.Multiplier; }
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kHeist;
-    t.mapMember = "heist/heist.map";
-    t.mapFile = "heist.map";
-    t.intro = "heist/intro.wav";
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Music;
-    t.quietestMusic = kQuietestMusic;
-    t.extraBallVoice = "heist/xtraball.wav";
-    t.extraBallEvery = kExtraBallEvery;
-    t.scoreMultiplier = Multiplier;  // what an extra ball pays, 100000 times this
-    t.bounce = kHeistBounce;
-    t.flipperPanLeft = -kShiftPan;
-    t.flipperPanRight = kShiftPan;
-    t.escapeForfeitsScore = true;
-    t.turnsBackBelowField = true;
-    t.speedDecays = true;
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.timers = Timers;
-    t.statusReport = StatusReport;
-    t.onBallLost = BallLost;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kHeist,
+    .mapMember = "heist/heist.map",
+    .mapFile = "heist.map",
+    .intro = "heist/intro.wav",
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Music,
+    .quietestMusic = kQuietestMusic,
+    .extraBallVoice = "heist/xtraball.wav",
+    .extraBallEvery = kExtraBallEvery,
+    .bounce = kHeistBounce,
+    .flipperPanLeft = -kShiftPan,
+    .flipperPanRight = kShiftPan,
+    .escapeForfeitsScore = true,
+    .turnsBackBelowField = true,
+    .speedDecays = true,
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .timers = Timers,
+    .statusReport = StatusReport,
+    .onBallLost = BallLost,
+    .scoreMultiplier = Multiplier,  // what an extra ball pays, 100000 times this
+};
 
 void StartOfPlay() {
     ResetJobState();

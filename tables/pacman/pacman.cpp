@@ -158,31 +158,29 @@ void Reset() {
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kPacMan;
-    t.mapMember = "pacman/pacman.map";
-    t.mapFile = "pacman.map";
-    t.intro = "pacman/strtmuse.wav";
-    t.introClass = SoundClass::Music;
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Siren;
-    t.extraBallVoice = "pacman/BonusLif.wav";
-    t.bounce = kPacManBounce;
-    t.lostBallReentersPlay = false;  // a ghost's victim is relaunched and play goes on
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.keys = Keys;
-    t.timers = Timers;
-    t.statusReport = StatusReport;
-    t.onTilt = EndPower;
-    t.onBallLost = BallLost;
-    t.afterRelaunch = PlayOnAfterLostBall;
-    t.finalWords = TablesCompletedWords;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kPacMan,
+    .mapMember = "pacman/pacman.map",
+    .mapFile = "pacman.map",
+    .intro = "pacman/strtmuse.wav",
+    .introClass = SoundClass::Music,
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Siren,
+    .extraBallVoice = "pacman/BonusLif.wav",
+    .bounce = kPacManBounce,
+    .lostBallReentersPlay = false,  // a ghost's victim is relaunched and play goes on
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .keys = Keys,
+    .timers = Timers,
+    .statusReport = StatusReport,
+    .onTilt = EndPower,
+    .onBallLost = BallLost,
+    .afterRelaunch = PlayOnAfterLostBall,
+    .finalWords = TablesCompletedWords,
+};
 
 void SetSirenPitch(uint32_t hz) {
     Sounds.Siren.SetFrequency(hz);

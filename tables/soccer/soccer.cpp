@@ -202,30 +202,28 @@ void Reset() {
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kSoccerStar;
-    t.mapMember = "soccer/soccer.map";
-    t.mapFile = "soccer.map";
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Crowd;
-    t.extraBallVoice = "soccer/extraball.wav";
-    t.bounce = kSoccerBounce;
-    t.escapeForfeitsScore = true;
-    t.turnsBackBelowField = true;
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.afterTick = BlockWarning;
-    t.keys = Keys;
-    t.timers = Timers;
-    t.statusReport = StatusReport;
-    t.onTilt = PlaceAfterTilt;
-    t.beforeGameOver = Horn;
-    t.finalWords = MatchResult;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kSoccerStar,
+    .mapMember = "soccer/soccer.map",
+    .mapFile = "soccer.map",
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Crowd,
+    .extraBallVoice = "soccer/extraball.wav",
+    .bounce = kSoccerBounce,
+    .escapeForfeitsScore = true,
+    .turnsBackBelowField = true,
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .afterTick = BlockWarning,
+    .keys = Keys,
+    .timers = Timers,
+    .statusReport = StatusReport,
+    .onTilt = PlaceAfterTilt,
+    .beforeGameOver = Horn,
+    .finalWords = MatchResult,
+};
 
 void StartOfPlay() {
     Sounds.Crowd.Play(true);

@@ -358,30 +358,28 @@ void Reset() {
 
 }  // namespace
 
-const TableDesc kTable = [] {
-    TableDesc t{};
-    t.id = kWildWest;
-    t.mapMember = "wildwest/wildwest.map";
-    t.mapFile = "wildwest.map";
-    t.intro = "wildwest/intro.wav";
-    t.sounds = kSounds;
-    t.loops = kLoops;
-    t.music = &Sounds.Ambience;
-    t.extraBallVoice = "wildwest/XBall.wav";
-    t.scoreMultiplier = [] { return int(Town.Multiplier); };
-    t.hasFlippers = true;
-    t.escapeForfeitsScore = true;
-    t.turnsBackBelowField = true;
-    t.ballPanScale = 200;  // the rolling ball on the half-width scale
-    t.reset = Reset;
-    t.startOfPlay = StartOfPlay;
-    t.handleCell = HandleCell;
-    t.afterTick = DrainWarningBox;
-    t.timers = Timers;
-    t.statusReport = StatusReport;
-    t.onTilt = OnTilt;
-    return t;
-}();
+const TableDesc kTable{
+    .id = kWildWest,
+    .mapMember = "wildwest/wildwest.map",
+    .mapFile = "wildwest.map",
+    .intro = "wildwest/intro.wav",
+    .sounds = kSounds,
+    .loops = kLoops,
+    .music = &Sounds.Ambience,
+    .extraBallVoice = "wildwest/XBall.wav",
+    .hasFlippers = true,
+    .escapeForfeitsScore = true,
+    .turnsBackBelowField = true,
+    .ballPanScale = 200,  // the rolling ball on the half-width scale
+    .reset = Reset,
+    .startOfPlay = StartOfPlay,
+    .handleCell = HandleCell,
+    .afterTick = DrainWarningBox,
+    .timers = Timers,
+    .statusReport = StatusReport,
+    .onTilt = OnTilt,
+    .scoreMultiplier = [] { return int(Town.Multiplier); },
+};
 
 void StopTownForLostBall() {
     Sounds.Ambience.Stop();
