@@ -28,7 +28,7 @@ int BotGames(int games, int sanitized) {
     return asked && std::atoi(asked) > 0 ? std::atoi(asked) : kSanitized ? sanitized : games;
 }
 
-void ExpectReached(std::initializer_list<const BotFigures*> figures, const std::vector<std::string>& events,
+void ExpectReached(const std::vector<const BotFigures*>& figures, const std::vector<std::string>& events,
                    const std::string& where) {
     for (const std::string& event : events) {
         int reached = 0;

@@ -72,7 +72,7 @@ int BotGames(int games, int sanitized);
 void ReportBotFigures(const std::string& label, const BotFigures& figures, double wallSeconds);
 
 // Fails for each of `events` that none of `figures` reached.
-void ExpectReached(std::initializer_list<const BotFigures*> figures, const std::vector<std::string>& events,
+void ExpectReached(const std::vector<const BotFigures*>& figures, const std::vector<std::string>& events,
                    const std::string& where = "");
 
 class TableBot {
