@@ -227,7 +227,6 @@ TEST_F(EngineTest, NeighboursAreFoundByRoundingTheShiftedCoordinateHalvesToEven)
     EXPECT_TRUE(BallOutsideField(1, 48));
     Ball = {1, 48, 0, 0};
     EXPECT_FALSE(BallOutsideField(1, 48));
-    EXPECT_EQ(FieldGuardResets >= 2, true);
 }
 
 // A sweep over an empty field: floor beeps, a bumper answers and ends its
@@ -529,15 +528,9 @@ SoundSlot gMusic, gLoop;
 const TableSound kStereoAndMono[] = {{&gMusic, "test/music.wav", true}, {&gLoop, "test/loop.wav"}};
 SoundSlot* const kBothLoops[] = {&gMusic, &gLoop};
 
-TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndItsMultiplierAndMusicLevelSurviveTheExtraBall) {
-    TableDesc t{};
-    t.id = kSafari;
-    t.mapMember = "test/test.map";
-    t.mapFile = "test.map";
-    t.sounds = kStereoAndMono;
-    t.loops = kBothLoops;
-    t.music = &gMusic;
-    t.scoreMultiplier = [] { return 3; };
+TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndAHardWallKnocksAtTheBall) {
+    const TableDesc t{.id = kSafari, .mapMember = "test/test.map", .mapFile = "test.map", .sounds = kStereoAndMono,
+                      .loops = kBothLoops, .music = &gMusic};
     UseArchive(TableMembers(t, {{{"test/music.wav", 1000}, {"test/loop.wav", 1000}}, {"test/music.wav"}},
                             "pacman/pacman.mapsrc"),
                false);
@@ -550,18 +543,6 @@ TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndItsMultiplierAndMusicLevelSurviv
             EXPECT_NEAR(double(e.value), 22050, 200) << e.label;
         }
     }
-
-    // The extra ball pays times the multiplier; every loop comes back at
-    // the level it had, the ball at full volume.
-    gMusic.Play(true);
-    gMusic.SetVolume(-1200);
-    gLoop.Play(true);
-    Game.Score = 10000001;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.Score, 10000001 + 300000);
-    EXPECT_EQ(gMusic.Volume(), -1200);
-    EXPECT_EQ(gLoop.Volume(), 0);
-    EXPECT_EQ(sndBall.Volume(), 0);
 
     // A hard wall: base speed and the second bumper's knock at the ball.
     Ball = {36, 20, 0, 1.0f};
@@ -653,16 +634,6 @@ TEST_F(EngineTest, AFanSweepsItsAnglesAndShootsAlongTheRayItSounded) {
     TestFanScan scan(up, 150);
     EXPECT_EQ(scan.Run(), 1);
     EXPECT_EQ(scan.angles, (std::vector<float>{40.0f, 42.8125f, 45.625f, 40.0f, 42.8125f}));
-}
-
-TEST_F(EngineTest, AnExtraBallThresholdOfTheTablesOwn) {
-    Game.Score = 20000000;
-    EXPECT_TRUE(ExtraBallDue());
-    EXPECT_FALSE(ExtraBallDue(20000000));
-    Game.Score = 20000001;
-    EXPECT_TRUE(ExtraBallDue(20000000));
-    Game.ExtraBallLevel = 2;
-    EXPECT_FALSE(ExtraBallDue(20000000));
 }
 
 }  // namespace

@@ -389,25 +389,6 @@ TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) 
     EXPECT_FALSE(PacMan.FruitPresent);
 }
 
-TEST_F(PacManRules, TheBallStepsOnTheTickInTheTableLoop) {
-    auto steps = [&](float speed, uint32_t ms) {
-        Put(12, 9, heading::Right, speed);
-        platform.ClearSoundLog();
-        uint32_t from = GetTick();
-        Game.LastStepTick = int32_t(from);
-        while (GetTick() - from < ms) {
-            PollKeyboard();
-            YieldToSystem();
-            PlayPass();
-        }
-        int pans = 0;
-        for (const SoundEvent& e : platform.SoundLog()) pans += e.op == "pan" && e.label == "sounds/ball.wav";
-        return pans;
-    };
-    EXPECT_EQ(steps(3.0f, 250), 16);
-    EXPECT_EQ(steps(1.0f, 250), 4);
-}
-
 TEST_F(PacManRules, TheKeyThatEndsAPauseDoesNothingMoreInTheTable) {
     // Each key resumes a pause; none of them may then also tilt, click the
     // flipper or start the status report on the same press.
