@@ -113,7 +113,7 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
     EXPECT_GT(Ball.Direction, 100);
     EXPECT_EQ(House.LabSide, 2);
     StepAt(31.4f, 6, heading::Right);
-    EXPECT_TRUE(House.MonsterAwake);
+    ASSERT_TRUE(House.MonsterAwake);  // the op list below is not empty
     EXPECT_EQ(Ops("Haunted/franken.wav").back(), "loop:0");
     EXPECT_TRUE(HasOp("Haunted/franken.wav", "pan:10000"));
 }
