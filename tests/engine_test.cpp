@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <set>
+#include <tuple>
 
 #include "audio/sound.h"
 #include "core/app.h"
@@ -200,20 +201,12 @@ TEST_F(EngineTest, ANudgeEitherWayTurnsTheBallBothWaysAndKeepsItInOneTurn) {
 }
 
 TEST_F(EngineTest, NeighboursAreFoundByRoundingTheShiftedCoordinateHalvesToEven) {
-    TableMap.Cells[10][10].Code = 7;
-    TableMap.Cells[10][9].Code = 8;
-    TableMap.Cells[10][11].Code = 9;
-    TableMap.Cells[9][10].Code = 10;
-    TableMap.Cells[11][10].Code = 11;
-    TableMap.Cells[10][12].Code = 12;
+    // Codes 7..12 at the centre, above, below, left, right and two below.
+    const int cells[][2] = {{10, 10}, {10, 9}, {10, 11}, {9, 10}, {11, 10}, {10, 12}};
+    for (int i = 0; i < 6; ++i) TableMap.Cells[cells[i][0]][cells[i][1]].Code = uint8_t(7 + i);
     CellsAround a = ReadCellsAround(10.2f, 9.7f);
-    EXPECT_EQ(a.x, 10);
-    EXPECT_EQ(a.y, 10);
-    EXPECT_EQ(a.C.code, 7);
-    EXPECT_EQ(a.U.code, 8);
-    EXPECT_EQ(a.D.code, 9);
-    EXPECT_EQ(a.L.code, 10);
-    EXPECT_EQ(a.R.code, 11);
+    EXPECT_EQ(std::make_pair(a.x, a.y), std::make_pair(10, 10));
+    EXPECT_EQ((std::vector<int>{a.C.code, a.U.code, a.D.code, a.L.code, a.R.code}), (std::vector<int>{7, 8, 9, 10, 11}));
     // y = 10.5 rounds to 10, but 11.5 (below) rounds to 12 and 9.5 (above) to 10.
     a = ReadCellsAround(10, 10.5f);
     EXPECT_EQ(a.y, 10);
@@ -327,14 +320,8 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
 
     // The right side turns the other way and wraps past 127 to the axis
     // rule; a sweep that reaches its end starts again from its heading.
-    float h = 44;
-    EXPECT_EQ(NextSideHeading(1, h), 43);
-    h = 0;
-    EXPECT_EQ(NextSideHeading(1, h), 127);
-    h = 4;
-    EXPECT_EQ(NextSideHeading(2, h), 117);
-    h = 63;
-    EXPECT_EQ(NextSideHeading(2, h), 48);
+    for (auto [side, from, next] : {std::tuple{1, 44.0f, 43.0f}, {1, 0.0f, 127.0f}, {2, 4.0f, 117.0f}, {2, 63.0f, 48.0f}})
+        EXPECT_EQ(NextSideHeading(side, from), next) << side << " from " << from;
     platform.ReleaseAt(platform.NowMs() + 10, scan::LeftShift);
     for (uint64_t until = platform.NowMs() + 20; platform.NowMs() < until;) YieldToSystem();
     platform.PressAt(platform.NowMs() + 20, scan::RightShift);
@@ -453,7 +440,7 @@ TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
     UseArchive(StandardMembers());
     SoundSlot music;
     CreateSoundBuffer(music, "sounds/PausedLp.wav");
-    MusicVolume[kSafari] = -9900;
+    MusicVolume[kSafari] = -9800;
     auto pass = [&](std::initializer_list<uint8_t> held, int table = kSafari, int16_t quietest = -10000) {
         for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
         for (uint8_t k : held) platform.SetKeyDown(k, true);
@@ -461,23 +448,17 @@ TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
         MusicVolumeKeys(table, music, quietest);
         UpdateCommandKeysReleased();
     };
-    pass({});
-    pass({scan::Delete});
-    pass({scan::Delete});  // held: no repeat
-    EXPECT_EQ(MusicVolume[kSafari], -10000);
-    pass({});
-    pass({scan::Delete});  // already silent
-    EXPECT_EQ(MusicVolume[kSafari], -10000);
-    pass({});
-    pass({scan::PageDown});
-    EXPECT_EQ(MusicVolume[kSafari], -9900);
-    EXPECT_EQ(music.Volume(), -9900);
-    pass({});
-    pass({scan::End});
-    EXPECT_EQ(MusicVolume[kSafari], 0);
-    pass({});
-    pass({scan::PageDown});  // already full
-    EXPECT_EQ(MusicVolume[kSafari], 0);
+    // Each key released and pressed anew; Delete held on does not repeat,
+    // and neither end is passed.
+    for (auto [key, held, volume] : {std::tuple{scan::Delete, true, -9900}, {scan::Delete, false, -10000},
+                                     {scan::Delete, false, -10000}, {scan::PageDown, false, -9900},
+                                     {scan::End, false, 0}, {scan::PageDown, false, 0}}) {
+        pass({});
+        pass({key});
+        if (held) pass({key});
+        EXPECT_EQ(MusicVolume[kSafari], volume) << int(key);
+        EXPECT_EQ(music.Volume(), volume) << int(key);
+    }
 
     // A quieter floor for tables whose music may only go so low.
     MusicVolume[kHeist] = -2400;
@@ -619,12 +600,10 @@ protected:
 
 TEST_F(EngineTest, AFanSweepsItsAnglesAndShootsAlongTheRayItSounded) {
     const FanSweep up{40.0f, 2.8125f, 3, 10}, down{45.0f - 2.8125f, -2.8125f, 29, 10};
-    EXPECT_NEAR(FanHeading(up, 0), 14.2222f, 1e-4);
-    EXPECT_NEAR(FanHeading(up, 2), 16.2222f, 1e-4);
-    EXPECT_EQ(FanHeading(down, 0), 15);
-    EXPECT_EQ(FanHeading(down, 15), 0);
-    EXPECT_EQ(FanHeading(down, 16), 127);  // below zero wraps round the turn
-    EXPECT_EQ(FanHeading(down, 28), 115);
+    // Below zero wraps round the turn.
+    for (auto [fan, position, heading] : {std::tuple{&up, 0, 14.2222f}, {&up, 2, 16.2222f}, {&down, 0, 15.0f},
+                                          {&down, 15, 0.0f}, {&down, 16, 127.0f}, {&down, 28, 115.0f}})
+        EXPECT_NEAR(FanHeading(*fan, position), heading, 1e-4) << position;
 
     UseArchive(StandardMembers());
     CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "core/app.h"
 #include "core/keyboard.h"
@@ -86,14 +87,10 @@ TEST_F(SoccerRules, WallsBumpersAndMidfieldTargetsAsTheBallMeetsThem) {
 
 TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
     // round(draw x b) must be exactly 1: at b = 1 the draw 0.5 rounds to 0.
-    EXPECT_FALSE(ShotScores(1, 0.5f));
-    EXPECT_TRUE(ShotScores(1, 0.5001f));
-    EXPECT_FALSE(ShotScores(1, 0.4999f));
-    EXPECT_FALSE(ShotScores(2, 0.125f));
-    EXPECT_TRUE(ShotScores(2, 0.74f));
-    EXPECT_FALSE(ShotScores(4, 0.375f));
-    EXPECT_TRUE(ShotScores(4, 0.13f));
-    EXPECT_FALSE(ShotScores(0, 0.99f));
+    for (auto [difficulty, draw, scores] : {std::tuple{1, 0.5f, false}, {1, 0.5001f, true}, {1, 0.4999f, false},
+                                            {2, 0.125f, false}, {2, 0.74f, true}, {4, 0.375f, false},
+                                            {4, 0.13f, true}, {0, 0.99f, false}})
+        EXPECT_EQ(ShotScores(uint8_t(difficulty), draw), scores) << difficulty << " " << draw;
 
     // The ball under the net: a shot; either way the visitors kick off,
     // their defenders stand again and the midfield closes.
@@ -300,7 +297,6 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
 }
 
 TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
-    int cards = 0;
     for (int i = 0; i < 200; ++i) {
         StepAt(27, 9, heading::Down);
         StepAt(46, 20, heading::Down);
@@ -308,10 +304,9 @@ TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
     }
     const int yellow = Count("soccer/v_YCard.wav");
     const int red = Count("soccer/v_RCard1.wav") + Count("soccer/v_RCard2.wav");
-    cards = yellow + red;
     EXPECT_GT(yellow, 25);
     EXPECT_GT(red, 25);
-    EXPECT_LT(cards, 200);
+    EXPECT_LT(yellow + red, 200);
 }
 
 TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfterTwenty) {
