@@ -509,7 +509,7 @@ SoundSlot gMusic, gLoop;
 const TableSound kStereoAndMono[] = {{&gMusic, "test/music.wav", true}, {&gLoop, "test/loop.wav"}};
 SoundSlot* const kBothLoops[] = {&gMusic, &gLoop};
 
-TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndAHardWallKnocksAtTheBall) {
+TEST_F(EngineTest, ATableLoadsItsStereoSoundsItsLoopsSurviveTheExtraBallAndAHardWallKnocks) {
     const TableDesc t{.id = kSafari, .mapMember = "test/test.map", .mapFile = "test.map", .sounds = kStereoAndMono,
                       .loops = kBothLoops, .music = &gMusic};
     UseArchive(TableMembers(t, {{{"test/music.wav", 1000}, {"test/loop.wav", 1000}}, {"test/music.wav"}},
@@ -524,6 +524,15 @@ TEST_F(EngineTest, ATableLoadsItsStereoSoundsAndAHardWallKnocksAtTheBall) {
             EXPECT_NEAR(double(e.value), 22050, 200) << e.label;
         }
     }
+
+    // Every loop comes back from the extra ball at the level it had.
+    gMusic.Play(true);
+    gMusic.SetVolume(-1200);
+    gLoop.Play(true);
+    Game.Score = 10000001;
+    ExtraBallCheck();
+    EXPECT_EQ(gMusic.Volume(), -1200);
+    EXPECT_EQ(gLoop.Volume(), 0);
 
     // A hard wall: base speed and the second bumper's knock at the ball.
     Ball = {36, 20, 0, 1.0f};
