@@ -113,9 +113,10 @@ void PresentScreen() {
     if (g_frame.mode == ScreenMode::Off && g_drawn && g_drawnMode == ScreenMode::Off) return;
     const uint32_t now = GetTick();
     if (g_drawn && now == g_drawnTick) return;
-    if (g_frame.caption[0] != 0 && now - g_captionTick > kCaptionHoldMs) {
+    // A caption stays while its voice speaks, and a while after.
+    if (g_frame.caption[0] != 0) {
         if (Speaking()) g_captionTick = now;
-        else g_frame.caption[0] = 0, g_changed = true;
+        else if (now - g_captionTick >= kCaptionHoldMs) g_frame.caption[0] = 0, g_changed = true;
     }
     if (g_frame.scene == Scene::Table) TakeTable();
     if (!g_changed) return;

@@ -182,7 +182,7 @@ public:
     void ActivateRunningInstance() override { p_.activatedOther_ = true; }
     void Draw(const Frame& frame) override {
         p_.frame_ = frame;
-        p_.frameDraws_.push_back(p_.NowMs());
+        p_.frameDraws_.push_back(p_.Tick());
     }
 
 private:

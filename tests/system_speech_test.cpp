@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "audio/archive.h"
 #include "audio/system_speech.h"
@@ -20,21 +18,7 @@
 namespace tamblor::test {
 namespace {
 
-// The words the game data carries, straight from the manifest.
-ArchiveMember VoiceTexts() {
-    std::ifstream in(std::string(TAMBLOR_SOURCE_DIR) + "/assets/manifest.tsv");
-    std::string table;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string x; std::getline(fields, x, '\t');)
-            if (!x.empty()) f.push_back(x);
-        if (line.empty() || line[0] == '#' || f.size() < 4 || (f[2] != "say" && f[2] != "word")) continue;
-        for (size_t bar; (bar = f[3].find(" | ")) != std::string::npos;) f[3].replace(bar, 3, " ");
-        table += f[0] + "\t" + f[2] + "\t" + f[3] + "\n";
-    }
-    return {kVoiceTextMember, {table.begin(), table.end()}};
-}
+ArchiveMember VoiceTexts() { return ManifestVoiceTexts(); }
 
 std::string Text(const std::string& member) {
     static std::vector<uint8_t> bytes = VoiceTexts().bytes;
