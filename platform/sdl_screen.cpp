@@ -72,6 +72,10 @@ void SdlScreen::CloseFonts() {
         if (k.surface != nullptr) SDL_FreeSurface(k.surface);
         k = Kept{};
     }
+    for (SDL_Surface*& glyph : digits_) {
+        if (glyph != nullptr) SDL_FreeSurface(glyph);
+        glyph = nullptr;
+    }
     for (TTF_Font*& font : fonts_) {
         if (font != nullptr) TTF_CloseFont(font);
         font = nullptr;
@@ -102,8 +106,27 @@ bool SdlScreen::FontsFor(int height) {
             return false;
         }
     }
+    for (int d = 0; d < 11; ++d) {
+        const char glyph[2] = {d < 10 ? char('0' + d) : ',', 0};
+        digits_[d] = TTF_RenderUTF8_Blended(fonts_[kSmall], glyph, kWhite);
+    }
     fontHeight_ = height;
     return true;
+}
+
+void SdlScreen::PutNumber(SDL_Surface* target, double number, int x, int y) {
+    char digits[32];
+    const int n = std::snprintf(digits, sizeof digits, "%.0f", number < 0 ? 0.0 : number);
+    for (int i = 0; i < n; ++i) {
+        // Thousands marked, as the spoken score is.
+        const bool comma = i > 0 && (n - i) % 3 == 0;
+        for (SDL_Surface* glyph : {comma ? digits_[10] : nullptr, digits_[digits[i] - '0']}) {
+            if (glyph == nullptr) continue;
+            SDL_Rect at{x, y, glyph->w, glyph->h};
+            SDL_BlitSurface(glyph, nullptr, target, &at);
+            x += glyph->w;
+        }
+    }
 }
 
 SDL_Surface* SdlScreen::Text(const char* text, Face face, SDL_Color colour, int wrap) {
@@ -179,17 +202,9 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
     int y = margin;
     y += Put(target, frame.title, kSmall, kYellow, x, y, wrap) + margin;
     char line[64];
-    char digits[32];
-    // Thousands marked, as the spoken score is.
-    const int n = std::snprintf(digits, sizeof digits, "%.0f", frame.score < 0 ? 0.0 : frame.score);
-    int at = 0;
-    for (int i = 0; i < n && at + 2 < int(sizeof line); ++i) {
-        if (i > 0 && (n - i) % 3 == 0) line[at++] = ',';
-        line[at++] = digits[i];
-    }
-    line[at] = 0;
     y += Put(target, "Score", kSmall, kWhite, x, y);
-    y += Put(target, line, kSmall, kWhite, x, y) + margin;
+    PutNumber(target, frame.score, x, y);
+    y += TTF_FontLineSkip(fonts_[kSmall]) + margin;
     std::snprintf(line, sizeof line, "Balls left: %d", frame.ballsLeft);
     y += Put(target, line, kSmall, kWhite, x, y, wrap);
     if (frame.multiplier > 1) {
