@@ -69,7 +69,7 @@ void LoadTable(const TableDesc& table) {
     LoadMapMember(table.mapMember, table.mapFile);
     Game = SharedGameState{};
     if (table.reset) table.reset();
-    ScreenTable(FactsOfTable(int(table.id)).menuName);
+    ScreenTable(FactsOfTable(int(table.id)).helpName);
 }
 
 void UnloadTable(const TableDesc& table) {
