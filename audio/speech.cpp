@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "audio/captions.h"
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
 #include "audio/system_speech.h"
@@ -107,6 +108,8 @@ std::vector<std::string> NumberWords(double number) {
 }
 
 void SpeakNumber(double number) {
+    CaptionNumber(number);
+    NumberWordsScope digitsShown;
     if (SystemSpeechActive()) {
         // Kept word by word as well, so the recorded voices can repeat it
         // should the service go.

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "audio/captions.h"
 #include "audio/system_speech.h"
 #include "core/keyboard.h"
 #include "platform/platform.h"
@@ -42,6 +43,7 @@ bool WaitForRepeatedVoice() {
 }  // namespace
 
 void RememberSpeech(VoicePlayer player, const std::string& name, int32_t pan) {
+    CaptionVoice(name);
     if (unremembered > 0) return;
     if (lastMessage.empty() || messagePoll != KeyboardPolls) {
         lastMessage.clear();
@@ -73,6 +75,7 @@ void SilenceSpeech() {
 }
 
 bool RepeatLastSpeech() {
+    if (!lastMessage.empty()) CaptionAgain();
     if (RepeatSpeechText()) return true;
     if (lastMessage.empty()) return false;
     // A copy: the voices below may not add to what they repeat.

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "audio/message_text.h"
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
 #include "audio/voice_text.h"
@@ -20,23 +21,11 @@ constexpr const char* kStopped = "sounds/menu/mnuVLost.wav";
 SpeechService* g_service = nullptr;  // connected, and not lost
 bool g_toldLost = false;
 
-// Fixed buffers: a message is made up in the ball loop too.
-struct Text {
-    char chars[2048];
-    size_t length = 0;
-    void Clear() { chars[length = 0] = 0; }
-    void Add(const char* piece) {
-        if (length > 0 && length + 1 < sizeof chars) chars[length++] = ' ';
-        const size_t n = std::min(std::strlen(piece), sizeof chars - 1 - length);
-        std::memcpy(chars + length, piece, n);
-        chars[length += n] = 0;
-    }
-};
+using Text = MessageText;
 Text g_held;                  // joined words waiting for the rest of their message
 bool g_heldWait = false;      // a word held was to be waited for
 bool g_heldNumber = false;    // a number is among them
 Text g_message;               // the last message as said, for the repeat key
-uint32_t g_messagePoll = 0;
 
 bool EndsSentence(const std::string& text) {
     const char last = text.empty() ? 0 : text.back();
@@ -74,9 +63,7 @@ void Send(const char* text, bool wait) {
     if (VoiceBuffer.Class() == SoundClass::Speech && VoiceBuffer.IsPlaying()) VoiceBuffer.Stop();
     g_service->Say(text);
     if (RememberingSpeech()) {
-        if (g_messagePoll != LastMessagePoll()) g_message.Clear();
-        g_messagePoll = LastMessagePoll();
-        g_message.Add(text);
+        g_message.AddTo(LastMessagePoll(), text);
     }
     if (wait) WaitForText();
     StillConnected();
@@ -158,7 +145,7 @@ void CutSpeechText() {
 
 bool RepeatSpeechText() {
     FlushSpeechText();
-    if (!StillConnected() || g_message.length == 0 || g_messagePoll != LastMessagePoll()) return false;
+    if (!StillConnected() || g_message.length == 0 || g_message.poll != LastMessagePoll()) return false;
     static Text again;
     again = g_message;
     UnrememberedSpeech repeating;

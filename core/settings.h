@@ -62,6 +62,9 @@ bool StepSpeechSlower();
 // 0: the recorded voices; 1: every voice's words go to the desktop's speech
 // service (the recorded voices stand in while it cannot be had).
 extern uint8_t SystemVoice;
+// What the window shows: 0 the table (or menu) and captions, 1 captions
+// only, 2 nothing (a plain colour).
+extern uint8_t ScreenChoice;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

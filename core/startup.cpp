@@ -9,6 +9,7 @@
 #include "core/data_paths.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "core/settings.h"
 #include "core/start_checks.h"
 #include "menus/main_menu.h"
@@ -105,6 +106,7 @@ void InitGame() {
     AcquireKeyboard();
     LoadSettings();
     ApplyHearingOptions();
+    SetScreenMode(ScreenChoice);
     for (const SharedSound& s : kSharedSounds) {
         if (s.stereo) CreateStereoSoundBuffer(*s.slot, s.member);
         else CreateSoundBuffer(*s.slot, s.member);

@@ -1,5 +1,6 @@
 #include "audio/sound.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "core/table_registry.h"
 #include "menus/main_menu.h"
 #include "menus/submenus.h"
@@ -11,6 +12,10 @@ namespace tamblor {
 void HelpMenu() {
     SubMenuActive = true;
     int entry = 0;
+    const char* names[kTableCount + 1];
+    for (int i = 0; i < kTableCount; ++i) names[i] = FactsOfTable(i).helpName;
+    names[kTableCount] = kLeaveHelpName;
+    ScreenMenu("Help", names, kTableCount + 1);
     {
         MusicDip dip;
         PlayAndWait("sounds/menu/mnuHMI.wav");

@@ -6,6 +6,7 @@
 #include "audio/speech_keys.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "core/settings.h"
 #include "core/startup.h"
 #include "menus/submenus.h"
@@ -50,11 +51,18 @@ void StartTable(int entry) {
 bool InstructionsHeardThisRun = false;
 
 namespace {
+void ShowMainMenu(int entry) {
+    const char* names[kEntryCount];
+    for (int i = 0; i < kEntryCount; ++i) names[i] = EntryName(i);
+    ScreenMenu("Main menu", names, kEntryCount);
+    ScreenEntry(entry);
+}
 
 // One visit of the menu, from its instructions until the options menu
 // ends (the caller then starts a fresh visit). Tables leave by throwing.
 void RunMainMenu() {
     int entry = 0;
+    ShowMainMenu(entry);
     sndMenuMusic.Play(true);
     {
         MusicDip dip;
@@ -74,10 +82,12 @@ void RunMainMenu() {
                 StartTable(entry);
             } else if (entry == 6) {
                 ScoreMenu();
+                ShowMainMenu(entry);
                 SpeakMainMenu(6);
                 NoteState("menu", entry);
             } else if (entry == 7) {
                 HelpMenu();
+                ShowMainMenu(entry);
                 SpeakMainMenu(7);
                 NoteState("menu", entry);
             } else if (entry == 8) {
@@ -108,11 +118,13 @@ MusicDip::~MusicDip() {
 void MoveWithArrows(int& entry, int count, void (*speak)(int)) {
     if (KeyDown(scan::Up)) {
         entry = entry == 0 ? count - 1 : entry - 1;
+        ScreenEntry(entry);
         speak(entry);
         NoteState("entry", entry);
     }
     if (KeyDown(scan::Down)) {
         entry = entry == count - 1 ? 0 : entry + 1;
+        ScreenEntry(entry);
         speak(entry);
         NoteState("entry", entry);
     }

@@ -5,6 +5,7 @@
 #include "audio/system_speech.h"
 #include "core/app.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "core/settings.h"
 #include "menus/main_menu.h"
 #include "menus/submenus.h"
@@ -19,11 +20,11 @@ namespace {
 const char* const kOptionNames[] = {
     "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
     "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
-    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuVoice.wav",
+    "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav",
     "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
 enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
-             kDucking, kPan, kSpeechRate, kVoice, kLeave };
+             kDucking, kPan, kSpeechRate, kVoice, kScreen, kLeave };
 static_assert(kLeave == kOptionCount - 1);
 
 // Enter changes an option the way it always has (a volume: one step
@@ -144,7 +145,24 @@ void TurnVoice(Turn turn) {
     PlaySound(wanted == 1 ? "sounds/menu/mnuVSys.wav" : "sounds/menu/mnuVRec.wav", 0, true);
 }
 
-bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kVoice; }
+// What the window shows: Enter goes round table and captions, captions
+// only, off; Left and Right step along them. Nothing heard changes.
+void TurnScreen(Turn turn) {
+    const uint8_t before = ScreenChoice;
+    if (turn == Turn::Enter) ScreenChoice = uint8_t((ScreenChoice + 1) % 3);
+    if (turn == Turn::Up && ScreenChoice > 0) --ScreenChoice;
+    if (turn == Turn::Down && ScreenChoice < 2) ++ScreenChoice;
+    if (ScreenChoice != before) {
+        SetScreenMode(ScreenChoice);
+        SaveSettings();
+    }
+    PlaySound(ScreenChoice == 0   ? "sounds/menu/mnuScTC.wav"
+              : ScreenChoice == 1 ? "sounds/menu/mnuScCO.wav"
+                                  : "sounds/menu/mnuScOff.wav",
+              0, true);
+}
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kScreen; }
 
 void Act(int entry, Turn turn) {
     switch (entry) {
@@ -189,6 +207,9 @@ void Act(int entry, Turn turn) {
     case kVoice:
         TurnVoice(turn);
         break;
+    case kScreen:
+        TurnScreen(turn);
+        break;
     default:
         SubMenuActive = false;
         break;
@@ -206,6 +227,7 @@ void OptionsMenu() {
     SubMenuActive = true;
     int entry = 0;
     int32_t noted = sndMenuMusic.Volume();
+    ScreenMenu("Options", kOptionNames, kOptionCount);
     {
         MusicDip dip;
         PlayAndWait("sounds/menu/mnuOMI.wav");

@@ -2,6 +2,7 @@
 #include "audio/speech.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "core/settings.h"
 #include "menus/main_menu.h"
 #include "menus/submenus.h"
@@ -18,6 +19,7 @@ void ScoreMenuLoop() {
     int entry = 0;
     auto prompt = [&] {
         entry = 0;
+        ScreenMenu("High scores", kScoreEntries, 6);
         MusicDip dip;
         Announcement("system/hss/scoresel.wav");
     };
@@ -34,7 +36,10 @@ void ScoreMenuLoop() {
             entry = entry == 5 ? 0 : entry + 1;
             moved = true;
         }
-        if (moved) SpeakScoreMenu(entry);
+        if (moved) {
+            ScreenEntry(entry);
+            SpeakScoreMenu(entry);
+        }
         if (TakeLatchedPress(scan::Return)) {
             switch (entry) {
             case 0:

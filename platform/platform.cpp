@@ -8,6 +8,7 @@ namespace tamblor {
 
 namespace {
 Platform g_platform;
+void (*g_beforeYield)() = nullptr;
 
 template <typename T>
 T& Need(T* service, const char* what) {
@@ -29,7 +30,11 @@ void InstallPlatform(const Platform& platform) { g_platform = platform; }
 const Platform& CurrentPlatform() { return g_platform; }
 
 uint32_t GetTick() { return Need(g_platform.clock, "clock").Tick(); }
-void YieldToSystem() { Need(g_platform.clock, "clock").Yield(); }
+void YieldToSystem() {
+    if (g_beforeYield != nullptr) g_beforeYield();
+    Need(g_platform.clock, "clock").Yield();
+}
+void SetBeforeYield(void (*hook)()) { g_beforeYield = hook; }
 Mixer& SoundMixer() { return Need(g_platform.mixer, "mixer"); }
 Keyboard& KeyboardDevice() { return Need(g_platform.keyboard, "keyboard"); }
 Window& MainWindow() { return Need(g_platform.window, "window"); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/frame.h"
+
 namespace tamblor {
 
 // A failure inside a platform call, carrying the error number and
@@ -162,6 +164,9 @@ public:
     virtual bool ClaimSingleInstance() = 0;
     // Asks the running instance to raise its window.
     virtual void ActivateRunningInstance() = 0;
+    // Shows `frame` (kept, so the window can be drawn again when it is
+    // uncovered or resized). Called only when something in it changed.
+    virtual void Draw(const Frame& frame) { (void)frame; }
 };
 
 // ------------------------------------------------------------- settings ---
@@ -242,6 +247,9 @@ const Platform& CurrentPlatform();
 // The calls game code makes.
 uint32_t GetTick();
 void YieldToSystem();
+// Runs at the start of every YieldToSystem: the game hands the window its
+// picture there, never from inside a pass.
+void SetBeforeYield(void (*hook)());
 Mixer& SoundMixer();
 Keyboard& KeyboardDevice();
 Window& MainWindow();

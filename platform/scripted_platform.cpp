@@ -180,6 +180,10 @@ public:
         return true;
     }
     void ActivateRunningInstance() override { p_.activatedOther_ = true; }
+    void Draw(const Frame& frame) override {
+        p_.frame_ = frame;
+        p_.frameDraws_.push_back(p_.Tick());
+    }
 
 private:
     ScriptedPlatform& p_;

@@ -75,6 +75,9 @@ public:
     const std::vector<std::string>& Messages() const { return messages_; }
     const std::string& Clipboard() const { return clipboard_; }
     const std::string& Caption() const { return caption_; }
+    // The frame last handed to the window, and the tick of each one handed.
+    const Frame& DrawnFrame() const { return frame_; }
+    const std::vector<uint32_t>& FrameDraws() const { return frameDraws_; }
 
     // ---- mixer
     const std::vector<SoundEvent>& SoundLog() const { return log_; }
@@ -182,6 +185,8 @@ private:
     std::vector<std::string> messages_;
     std::string clipboard_;
     std::string caption_;
+    Frame frame_;
+    std::vector<uint32_t> frameDraws_;
 
     std::map<BufferId, Buffer> buffers_;
     BufferId nextId_ = 1;

@@ -9,6 +9,7 @@
 
 #include "platform/instance_channel.h"
 #include "platform/platform.h"
+#include "platform/sdl_screen.h"
 #include "platform/soft_mixer.h"
 
 namespace tamblor {
@@ -58,6 +59,7 @@ public:
     void SetClipboard(const std::string& text) override;
     bool ClaimSingleInstance() override;
     void ActivateRunningInstance() override;
+    void Draw(const Frame& frame) override;
 
 private:
     // Shows the box in a helper process and waits for it, listening to the
@@ -67,6 +69,7 @@ private:
     bool EnsureWindow();
     void Paint();
     void Raise();
+    void ToggleFullScreen();
     void Handle(const SDL_Event& event);
     void ReleaseAllKeys();
     int MillisecondsToNextTick();
@@ -85,6 +88,9 @@ private:
     uint32_t keyChangesRead_ = 0;
     bool keysJustRead_ = false;
     InstanceChannel instance_;
+    SdlScreen screen_;
+    Frame frame_;  // the last one handed over, for redrawing
+    bool framed_ = false;
 };
 
 }  // namespace tamblor

@@ -20,8 +20,8 @@
 namespace tamblor {
 
 namespace {
-constexpr int kWindowWidth = 400;
-constexpr int kWindowHeight = 300;
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 480;
 }  // namespace
 
 SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) {}
@@ -102,6 +102,7 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
                     inputLost_ = true;
                     break;
                 case SDL_WINDOWEVENT_EXPOSED:
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
                     Paint();
                     break;
                 default:
@@ -110,6 +111,9 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
             break;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
+            // F11 is no key of the game's, in any menu or table.
+            if (event.type == SDL_KEYDOWN && event.key.keysym.scancode == SDL_SCANCODE_F11 && event.key.repeat == 0)
+                ToggleFullScreen();
             if (window_ != nullptr && event.key.windowID == windowId_) {
                 uint8_t code = DirectInputScanCode(event.key.keysym.scancode);
                 uint8_t value = event.type == SDL_KEYDOWN ? 0x80 : 0;
@@ -184,7 +188,7 @@ bool SdlWindowSystem::EnsureWindow() {
     if (window_ != nullptr) return true;
     if (!EnsureVideo()) return false;
     window_ = SDL_CreateWindow(caption_.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               kWindowWidth, kWindowHeight, SDL_WINDOW_HIDDEN);
+                               kWindowWidth, kWindowHeight, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
     if (window_ == nullptr) {
         std::fprintf(stderr, "Tamblor: cannot create the window (%s).\n", SDL_GetError());
         return false;
@@ -193,8 +197,24 @@ bool SdlWindowSystem::EnsureWindow() {
     return true;
 }
 
+void SdlWindowSystem::Draw(const Frame& frame) {
+    frame_ = frame;
+    framed_ = true;
+    Paint();
+}
+
+void SdlWindowSystem::ToggleFullScreen() {
+    if (window_ == nullptr) return;
+    const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
 void SdlWindowSystem::Paint() {
     if (window_ == nullptr) return;
+    if (framed_) {
+        screen_.Paint(window_, frame_);
+        return;
+    }
     SDL_Surface* surface = SDL_GetWindowSurface(window_);
     if (surface == nullptr) return;
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 16, 40, 72));

@@ -4,6 +4,7 @@
 
 #include "audio/sound.h"
 #include "core/keyboard.h"
+#include "core/screen.h"
 #include "platform/platform.h"
 #include "table/ball.h"
 
@@ -20,6 +21,7 @@ void AimScan::Probe(int position) {
     StepVector step = StepForAngle(ProbeAngle(position));
     const int32_t pan = CuePan(position);
     float x = Ball.X, y = Ball.Y;
+    int reach = shape_.probeSteps;
     for (int i = 0; i < shape_.probeSteps; ++i) {
         x -= step.dx;
         y -= step.dy;
@@ -29,11 +31,19 @@ void AimScan::Probe(int position) {
             answer.cue->SetPan(pan);
             if (!answer.cue->IsPlaying()) answer.cue->Play(false);
         }
-        if (answer.endsProbe) break;
+        if (answer.endsProbe) {
+            reach = i + 1;
+            break;
+        }
     }
+    ScreenRay(Ball.X, Ball.Y, step.dx, step.dy, reach);
 }
 
 int AimScan::Run() {
+    // However the scan ends, its ray goes from the window.
+    struct RayOff {
+        ~RayOff() { ScreenNoRay(); }
+    } rayOff;
     for (;;) {
         StartSweep();
         const int stride = shape_.last >= shape_.first ? 1 : -1;

@@ -19,7 +19,6 @@ uint32_t LastTauntTime = 0;
 namespace {
 constexpr uint32_t kTauntIntervalMs = 30000;
 constexpr int32_t kLaunchReadyPan = 3200;
-const char* const kLeaveHelpName = "sounds/menu/mnuEHM.wav";
 }  // namespace
 
 void LaunchBall() {

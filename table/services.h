@@ -21,5 +21,7 @@ void PressAnyKey();
 // The help text of table 0..5, or 6 for leaving the help menu, with the
 // menu music dipped beneath it and restored to its exact volume.
 void SpeakTableDescription(int index);
+// The help menu's last entry, after the tables.
+constexpr const char* kLeaveHelpName = "sounds/menu/mnuEHM.wav";
 
 }  // namespace tamblor

@@ -8,6 +8,7 @@
 #include "audio/speech_keys.h"
 #include "core/app.h"
 #include "core/errors.h"
+#include "core/screen.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "platform/platform.h"
@@ -68,6 +69,7 @@ void LoadTable(const TableDesc& table) {
     LoadMapMember(table.mapMember, table.mapFile);
     Game = SharedGameState{};
     if (table.reset) table.reset();
+    ScreenTable(FactsOfTable(int(table.id)).helpName);
 }
 
 void UnloadTable(const TableDesc& table) {

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "audio/archive.h"
 #include "audio/system_speech.h"
@@ -20,21 +18,7 @@
 namespace tamblor::test {
 namespace {
 
-// The words the game data carries, straight from the manifest.
-ArchiveMember VoiceTexts() {
-    std::ifstream in(std::string(TAMBLOR_SOURCE_DIR) + "/assets/manifest.tsv");
-    std::string table;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> f;
-        std::stringstream fields(line);
-        for (std::string x; std::getline(fields, x, '\t');)
-            if (!x.empty()) f.push_back(x);
-        if (line.empty() || line[0] == '#' || f.size() < 4 || (f[2] != "say" && f[2] != "word")) continue;
-        for (size_t bar; (bar = f[3].find(" | ")) != std::string::npos;) f[3].replace(bar, 3, " ");
-        table += f[0] + "\t" + f[2] + "\t" + f[3] + "\n";
-    }
-    return {kVoiceTextMember, {table.begin(), table.end()}};
-}
+ArchiveMember VoiceTexts() { return ManifestVoiceTexts(); }
 
 std::string Text(const std::string& member) {
     static std::vector<uint8_t> bytes = VoiceTexts().bytes;
@@ -90,6 +74,7 @@ TEST_F(SystemSpeech, AMenuWalkSendsEveryVoicesWordsInOrder) {
     On("Options menu.", scan::Return);
     On(Text("sounds/menu/mnuOMI.wav"), scan::Up);
     On("Leave the options menu.", scan::Up);
+    On("Screen.", scan::Up);
     On("Voice.", scan::Left);                        // recorded: said by its recording
     After("sounds/menu/mnuVRec.wav", scan::Right);   // system again: said as text
     After(Text("sounds/menu/mnuVSys.wav"), scan::Up);
@@ -100,7 +85,7 @@ TEST_F(SystemSpeech, AMenuWalkSendsEveryVoicesWordsInOrder) {
     Run();
     EXPECT_EQ(Said(), kInstructions + " / Soccer Star. / Pac Man. / " + Text("sounds/menu/mnuExitP.wav") +
                           " / Options menu. / " + Text("sounds/menu/mnuOMI.wav") +
-                          " / Leave the options menu. / Voice. / " + Text("sounds/menu/mnuVSys.wav") +
+                          " / Leave the options menu. / Screen. / Voice. / " + Text("sounds/menu/mnuVSys.wav") +
                           " / Speech rate. / 125 percent / 125 percent / " + kInstructions + " / " + kGoodbye)
         << PlayedList();
     EXPECT_EQ(platform.SpeechRelativeRate(), 16);
@@ -159,6 +144,7 @@ TEST_F(SystemSpeech, WithNoServiceTheRecordedVoicesSayItIsNotThere) {
     On("sounds/menu/mnuOMenu.wav", scan::Return);
     On("sounds/menu/mnuOMI.wav", scan::Up);
     On("sounds/menu/mnuEOM.wav", scan::Up);
+    On("sounds/menu/mnuScrn.wav", scan::Up);
     On("sounds/menu/mnuVoice.wav", scan::Right);
     platform.TapWhenSoundStarts("sounds/menu/mnuVNA.wav", scan::Escape, 700);
     On("sounds/menu/mnuInstr.wav", scan::Escape);

@@ -3,11 +3,14 @@
 # idle main menu and in a Pac Man game, peak memory in play and whether any
 # GL library got mapped, key press to the answering voice, and start to the
 # logo jingle's first sample. One figure a line, with its unit.
-# Usage: tools/measure-lean.sh [--quick] BUILD_DIR
+# Usage: tools/measure-lean.sh [--quick] [--screen N] BUILD_DIR
 #   --quick averages CPU over 10 s instead of 60 and takes fewer samples.
+#   --screen N measures with the Screen option at N (0 table and captions,
+#   the default; 1 captions only; 2 off).
 set -euo pipefail
-quick=0
+quick=0 screen=0
 if [ "${1:-}" = --quick ]; then quick=1; shift; fi
+if [ "${1:-}" = --screen ]; then screen=$2; shift 2; fi
 here=$(cd "$(dirname "$0")/.." && pwd)
 probe="$here/tools/lean_probe.py"
 # shellcheck source=../tests/e2e/lib/common.bash
@@ -64,6 +67,7 @@ for _ in $(seq "$starts"); do
 done
 
 # The idle main menu with its music looping, then a game in play.
+sed -i "s/^Screen=.*/Screen=$screen/" "$SETTINGS"
 rm -f "$TAMBLOR_STATE_FILE"
 start_game
 until_state "menu 0" space
@@ -88,6 +92,7 @@ kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
+echo "screen option: $screen"
 echo "idle main menu CPU: $idle % of a core (${seconds} s)"
 echo "in play CPU: $play % of a core (${seconds} s, Pac Man)"
 echo "peak resident memory in play: $hwm MiB"

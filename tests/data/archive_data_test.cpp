@@ -8,6 +8,11 @@
 #include <map>
 #include <set>
 
+#include "audio/archive.h"
+#include "audio/captions.h"
+#include "audio/voice_text.h"
+#include "core/keyboard.h"
+#include "core/screen.h"
 #include "data/data_support.h"
 
 using namespace datatest;
@@ -162,7 +167,7 @@ TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
 }
 
 // The words of every voice travel with it: loose voices too, each once.
-TEST_F(BuiltData, EveryVoiceHasItsWordsInTheData) {
+TEST_F(BuiltData, EveryVoiceHasItsWordsAndCaptionInTheData) {
     std::string problem;
     std::string table;
     for (const auto& e : ReadDirectory(*archive_, problem))
@@ -175,11 +180,18 @@ TEST_F(BuiltData, EveryVoiceHasItsWordsInTheData) {
         ASSERT_NE(b, std::string::npos) << line;
         EXPECT_TRUE(text.emplace(line.substr(0, a), line.substr(b + 1)).second) << "twice: " << line;
     }
+    // The caption of each voice, as the game finds and shows it, is those words.
+    ASSERT_GE(tamblor::OpenArchive(kBuild + "/tamblor.tmb"), 0);
+    ASSERT_TRUE(tamblor::LoadVoiceTexts());
     for (const ManifestEntry& m : *manifest_) {
         if (m.kind != "say" && m.kind != "word") continue;
         EXPECT_FALSE(text[m.name].empty()) << "no words for " << m.name;
         EXPECT_EQ(text[m.name].find(" | "), std::string::npos) << m.name;
+        ++tamblor::KeyboardPolls;  // each its own message
+        tamblor::CaptionVoice(m.name);
+        EXPECT_EQ(tamblor::ScreenFrame().caption, text[m.name]) << m.name;
     }
+    tamblor::CloseArchive();
 }
 
 TEST_F(BuiltData, VersionDigitsCoverTheProgramsVersion) {

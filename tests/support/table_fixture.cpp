@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 
+#include "audio/voice_text.h"
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
@@ -36,6 +38,21 @@ uint32_t LengthOf(const StandInSounds& sounds, const std::string& member) {
     return shared != kSharedLengths.end() ? shared->second : 200;
 }
 }  // namespace
+
+ArchiveMember ManifestVoiceTexts() {
+    std::ifstream in(std::string(TAMBLOR_SOURCE_DIR) + "/assets/manifest.tsv");
+    std::string table;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> f;
+        std::stringstream fields(line);
+        for (std::string x; std::getline(fields, x, '\t');)
+            if (!x.empty()) f.push_back(x);
+        if (line.empty() || line[0] == '#' || f.size() < 4 || (f[2] != "say" && f[2] != "word")) continue;
+        for (size_t bar; (bar = f[3].find(" | ")) != std::string::npos;) f[3].replace(bar, 3, " ");
+        table += f[0] + "\t" + f[2] + "\t" + f[3] + "\n";
+    }
+    return {kVoiceTextMember, {table.begin(), table.end()}};
+}
 
 std::string CompiledMap(const std::string& source) {
     fs::path path = fs::path(TAMBLOR_SOURCE_DIR) / "assets/maps" / source;

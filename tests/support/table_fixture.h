@@ -25,6 +25,10 @@ namespace tamblor::test {
 // rules.
 std::string CompiledMap(const std::string& source);
 
+// The words of every voice, as the game data carries them, straight from
+// assets/manifest.tsv.
+ArchiveMember ManifestVoiceTexts();
+
 // Lengths of stand-in sounds: the shared prompts' and the table's. Lengths
 // shape the game's timing as the player hears it, so give the table's
 // voices and loops lengths like the real ones.

@@ -1,0 +1,140 @@
+#include "core/screen.h"
+
+#include <cstring>
+
+#include "audio/sound.h"
+#include "audio/system_speech.h"
+#include "audio/voice_text.h"
+#include "platform/platform.h"
+#include "table/ball.h"
+#include "table/table.h"
+#include "table/table_map.h"
+
+namespace tamblor {
+
+namespace {
+Frame g_frame;
+bool g_changed = false;
+bool g_hooked = false;
+bool g_drawn = false;         // a frame went to the window
+ScreenMode g_drawnMode = ScreenMode::TableAndCaptions;
+uint32_t g_drawnTick = 0;
+uint32_t g_captionTick = 0;   // when the caption was last heard going on
+
+void Changed() {
+    g_changed = true;
+    if (!g_hooked) {
+        SetBeforeYield(PresentScreen);
+        g_hooked = true;
+    }
+}
+
+template <typename T>
+void Update(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    g_changed = true;
+}
+
+// The table's state as it is now; the ball loop only moves the ball and
+// counts the score, this reads them.
+void TakeTable() {
+    for (int x = 0; x < kFrameMapSize; ++x)
+        for (int y = 0; y < kFrameMapSize; ++y) Update(g_frame.cells[x][y], TableMap.Cells[x][y].Code);
+    Update(g_frame.ballShown, Game.GameRunning);
+    Update(g_frame.ballX, Ball.X);
+    Update(g_frame.ballY, Ball.Y);
+    Update(g_frame.score, Game.Score);
+    Update(g_frame.ballsLeft, int(Game.BallsLeft));
+    const TableDesc* table = CurrentTable;
+    Update(g_frame.multiplier, table != nullptr && table->scoreMultiplier != nullptr ? table->scoreMultiplier() : 1);
+}
+
+bool Speaking() { return VoiceBuffer.IsPlaying() || TextSpeaking(); }
+}  // namespace
+
+void ScreenMenu(const char* title, const char* const* entryVoices, int count) {
+    g_frame.scene = Scene::Menu;
+    g_frame.title = title;
+    g_frame.entryCount = count < kFrameEntries ? count : kFrameEntries;
+    for (int i = 0; i < g_frame.entryCount; ++i) g_frame.entries[i] = VoiceText(entryVoices[i]).c_str();
+    g_frame.current = 0;
+    g_frame.rayShown = false;
+    Changed();
+}
+
+void ScreenEntry(int current) {
+    if (g_frame.current == current) return;
+    g_frame.current = current;
+    Changed();
+}
+
+void ScreenTable(const char* nameVoice) {
+    g_frame.scene = Scene::Table;
+    g_frame.title = VoiceText(nameVoice).c_str();
+    g_frame.rayShown = false;
+    Changed();
+}
+
+void ScreenRay(float x, float y, float dx, float dy, int steps) {
+    // The probe steps by subtracting its vector.
+    const float x1 = x - dx * float(steps), y1 = y - dy * float(steps);
+    if (g_frame.rayShown && g_frame.rayX0 == x && g_frame.rayY0 == y && g_frame.rayX1 == x1 && g_frame.rayY1 == y1)
+        return;
+    g_frame.rayShown = true;
+    g_frame.rayX0 = x, g_frame.rayY0 = y, g_frame.rayX1 = x1, g_frame.rayY1 = y1;
+    Changed();
+}
+
+void ScreenNoRay() {
+    if (!g_frame.rayShown) return;
+    g_frame.rayShown = false;
+    Changed();
+}
+
+void ShowCaption(const char* text) {
+    std::strncpy(g_frame.caption, text, sizeof g_frame.caption - 1);
+    g_frame.caption[sizeof g_frame.caption - 1] = 0;
+    g_captionTick = CurrentPlatform().clock != nullptr ? GetTick() : 0;
+    Changed();
+}
+
+void SetScreenMode(uint8_t mode) {
+    const ScreenMode m = mode == 1 ? ScreenMode::CaptionsOnly : mode == 2 ? ScreenMode::Off : ScreenMode::TableAndCaptions;
+    if (g_frame.mode == m) return;
+    g_frame.mode = m;
+    Changed();
+}
+
+void PresentScreen() {
+    const Platform& platform = CurrentPlatform();
+    if (platform.window == nullptr || platform.clock == nullptr) return;
+    // Off: one plain frame, then nothing more to do.
+    if (g_frame.mode == ScreenMode::Off && g_drawn && g_drawnMode == ScreenMode::Off) return;
+    const uint32_t now = GetTick();
+    if (g_drawn && now == g_drawnTick) return;
+    // A caption stays while its voice speaks, and a while after.
+    if (g_frame.caption[0] != 0) {
+        if (Speaking()) g_captionTick = now;
+        else if (now - g_captionTick >= kCaptionHoldMs) g_frame.caption[0] = 0, g_changed = true;
+    }
+    if (g_frame.scene == Scene::Table) TakeTable();
+    if (!g_changed) return;
+    g_changed = false;
+    g_drawn = true;
+    g_drawnTick = now;
+    g_drawnMode = g_frame.mode;
+    platform.window->Draw(g_frame);
+}
+
+const Frame& ScreenFrame() { return g_frame; }
+
+void ForgetScreen() {
+    const ScreenMode mode = g_frame.mode;
+    g_frame = Frame{};
+    g_frame.mode = mode;
+    g_changed = g_drawn = false;
+    g_drawnTick = g_captionTick = 0;
+}
+
+}  // namespace tamblor

@@ -1,0 +1,149 @@
+// What the window is handed: the menu with its current entry, the caption
+// of each message (numbers as digits) until a while after its voice ends,
+// the table with its ball, score and aim ray; at most one frame a clock
+// step, and none while the Screen option has the window off.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "audio/voice_text.h"
+#include "core/screen.h"
+#include "support/table_fixture.h"
+#include "table/aim_scan.h"
+#include "table/table.h"
+
+namespace tamblor::test {
+namespace {
+
+class ScreenMenus : public MenuGameTest {
+protected:
+    void SetUp() override {
+        MenuGameTest::SetUp();
+        std::vector<ArchiveMember> members = MenuMembers();
+        members.push_back(ManifestVoiceTexts());
+        UseArchive(members, false);
+        // Each frame handed over, as "mode title [current entry] caption".
+        platform.OnYield([this] {
+            if (platform.FrameDraws().size() == seen) return;
+            seen = platform.FrameDraws().size();
+            const Frame& f = platform.DrawnFrame();
+            const std::string line = std::to_string(int(f.mode)) + " " + f.title + " [" +
+                                     (f.entryCount > 0 ? f.entries[f.current] : "") + "] " + f.caption;
+            if (lines.empty() || lines.back() != line) lines.push_back(line), at.push_back(platform.NowMs());
+            offDraws += f.mode == ScreenMode::Off;
+        });
+    }
+    // Index of `line` among the lines, or -1.
+    int Find(const std::string& line) const {
+        for (size_t i = 0; i < lines.size(); ++i)
+            if (lines[i] == line) return int(i);
+        return -1;
+    }
+    std::string All() const {
+        std::string out;
+        for (const std::string& l : lines) out += l + "\n";
+        return out;
+    }
+    size_t seen = 0;
+    int offDraws = 0;
+    std::vector<std::string> lines;
+    std::vector<uint64_t> at;
+};
+
+TEST_F(ScreenMenus, MenusEntriesAndCaptionsAreDrawnOnceAStepAndNotAtAllWhileOff) {
+    platform.TapWhenSoundStarts("sounds/menu/mnuInstr.wav", scan::Down, 6000);  // the caption has gone by then
+    On("sounds/menu/mnuSS.wav", scan::Up);
+    On("sounds/menu/mnuPM.wav", scan::Up);
+    On("sounds/menu/mnuExitP.wav", scan::Up);
+    On("sounds/menu/mnuOMenu.wav", scan::Return);
+    On("sounds/menu/mnuOMI.wav", scan::Up);
+    On("sounds/menu/mnuEOM.wav", scan::Up);         // the screen option
+    On("sounds/menu/mnuScrn.wav", scan::Return);    // captions only
+    After("sounds/menu/mnuScCO.wav", scan::Return);  // off
+    After("sounds/menu/mnuScOff.wav", scan::Return); // table and captions
+    After("sounds/menu/mnuScTC.wav", scan::Up);
+    On("sounds/menu/mnuVoice.wav", scan::Up);
+    On("sounds/menu/mnuRate.wav", scan::Right);     // 125 percent
+    After("sounds/menu/mnuPcent.wav", scan::Escape);
+    On("sounds/menu/mnuInstr.wav", scan::Escape);
+    Run();
+    const std::string instructions = VoiceText("sounds/menu/mnuInstr.wav");
+    const char* const expected[] = {
+        "0 Main menu [Pac Man.] ",  // the instructions' caption gone
+        "0 Main menu [Soccer Star.] Soccer Star.",
+        "0 Main menu [Options menu.] Options menu.",
+        "0 Options [Screen.] Screen.",
+        "1 Options [Screen.] The window shows captions only.",
+        "2 Options [Screen.] The window stays plain.",
+        "0 Options [Screen.] The window shows the table and captions.",
+        "0 Options [Speech rate.] 125 percent",
+        "0 Main menu [Pac Man.] Thanks for playing Tamblor. Goodbye!"};
+    int last = -1;
+    for (const char* line : expected) {
+        const int i = Find(line);
+        EXPECT_GT(i, last) << line << "\n" << All();
+        last = i;
+    }
+    // The instructions' words stay 4 s after their voice (600 ms) ends.
+    const int shown = Find("0 Main menu [Pac Man.] " + instructions), gone = Find(expected[0]);
+    ASSERT_GE(shown, 0) << All();
+    ASSERT_GT(gone, shown) << All();
+    EXPECT_NEAR(double(at[size_t(gone)] - at[size_t(shown)]), 600 + kCaptionHoldMs, 50) << All();
+    EXPECT_EQ(offDraws, 1);  // one plain frame, then nothing while the player hears on
+    const std::vector<uint32_t>& ticks = platform.FrameDraws();
+    for (size_t i = 1; i < ticks.size(); ++i) ASSERT_GT(ticks[i], ticks[i - 1]) << "two frames in one clock step";
+}
+
+// The aim scan of a launch hole, with nothing on its ray.
+class QuietScan : public FanAimScan {
+public:
+    QuietScan() : FanAimScan({0, 10, 5, 30}, 150) {}
+
+protected:
+    ProbeAnswer Answer(const MapCell&) override { return {}; }
+    void Keys() override {}
+    bool Escape() override { return false; }
+    bool ShotKeyDown() override { return true; }
+};
+
+using ScreenTable = PacManTest;
+
+TEST_F(ScreenTable, TheMapBallScoreAndAimRayAreWhatThePlayIs) {
+    BeginPlay();
+    Put(12.5f, 30.25f, heading::Up);
+    Game.Score = 12345;
+    platform.AdvanceMs(20);
+    YieldToSystem();
+    const Frame& f = platform.DrawnFrame();
+    EXPECT_EQ(f.scene, Scene::Table);
+    EXPECT_TRUE(f.ballShown);
+    EXPECT_EQ(f.ballX, 12.5f);
+    EXPECT_EQ(f.ballY, 30.25f);
+    EXPECT_EQ(f.score, 12345);
+    EXPECT_EQ(f.ballsLeft, Game.BallsLeft);
+    int differing = 0, walls = 0;
+    for (int x = 0; x < kFrameMapSize; ++x)
+        for (int y = 0; y < kFrameMapSize; ++y) {
+            differing += f.cells[x][y] != TableMap.Cells[x][y].Code;
+            walls += f.cells[x][y] != 0;
+        }
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(walls, 100);
+
+    QuietScan scan;
+    scan.Probe(2);  // 20 degrees, 30 steps
+    platform.AdvanceMs(20);
+    YieldToSystem();
+    const StepVector step = StepForAngle(20);
+    EXPECT_TRUE(platform.DrawnFrame().rayShown);
+    EXPECT_EQ(platform.DrawnFrame().rayX0, 12.5f);
+    EXPECT_FLOAT_EQ(platform.DrawnFrame().rayX1, 12.5f - 30 * step.dx);
+    EXPECT_FLOAT_EQ(platform.DrawnFrame().rayY1, 30.25f - 30 * step.dy);
+    EXPECT_EQ(scan.Run(), 0);  // shot at once
+    platform.AdvanceMs(20);
+    YieldToSystem();
+    EXPECT_FALSE(platform.DrawnFrame().rayShown);
+}
+
+}  // namespace
+}  // namespace tamblor::test
