@@ -20,6 +20,7 @@ int16_t DuckingDepth = kDuckingDepths[0];
 PanLaw PanMode = PanLaw::Classic;
 uint16_t SpeechRate = kNormalSpeechRate;
 uint8_t SystemVoice = 0;
+uint8_t RumbleOn = 1;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -228,6 +229,8 @@ void LoadSettings() {
     PanMode = GetWhole("Settings", "Pan", 0, 1) == 1 ? PanLaw::Wide : PanLaw::Classic;
     SpeechRate = StoredSpeechRate();
     SystemVoice = GetWhole("Settings", "Voice", 0, 1) == 1 ? 1 : 0;
+    long long rumble = 1;  // on until the player turns it off
+    RumbleOn = ParseWhole(Get("Settings", "Rumble", "1"), 0, 1, rumble) && rumble == 0 ? 0 : 1;
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -261,6 +264,7 @@ void SaveSettings() {
     Put("Settings", "Pan", std::to_string(int(PanMode)));
     Put("Settings", "SpeechRate", std::to_string(SpeechRate));
     Put("Settings", "Voice", std::to_string(int(SystemVoice)));
+    Put("Settings", "Rumble", std::to_string(int(RumbleOn)));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

@@ -62,6 +62,8 @@ bool StepSpeechSlower();
 // 0: the recorded voices; 1: every voice's words go to the desktop's speech
 // service (the recorded voices stand in while it cannot be had).
 extern uint8_t SystemVoice;
+// 1: a controller that has motors pulses with the table's hits.
+extern uint8_t RumbleOn;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

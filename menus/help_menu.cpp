@@ -1,4 +1,5 @@
 #include "audio/sound.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/table_registry.h"
 #include "menus/main_menu.h"
@@ -35,6 +36,7 @@ void HelpMenu() {
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
         MenuSpeechKeys();
+        HearPadNews();
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

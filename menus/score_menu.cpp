@@ -1,6 +1,7 @@
 #include "audio/sound.h"
 #include "audio/speech.h"
 #include "core/errors.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "menus/main_menu.h"
@@ -57,6 +58,7 @@ void ScoreMenuLoop() {
         }
         if (TakeLatchedPress(scan::Escape)) stay = false;
         MenuSpeechKeys();
+        HearPadNews();
     }
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include "audio/speech_keys.h"
 #include "core/app.h"
 #include "core/errors.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "platform/platform.h"
@@ -66,11 +67,13 @@ void LoadTable(const TableDesc& table) {
         else CreateSoundBuffer(*sound.slot, sound.member);
     }
     LoadMapMember(table.mapMember, table.mapFile);
+    PadConfirmKey(scan::Space);
     Game = SharedGameState{};
     if (table.reset) table.reset();
 }
 
 void UnloadTable(const TableDesc& table) {
+    PadConfirmKey(scan::Return);
     if (table.unload) table.unload();
     for (SoundSlot* loop : table.loops) loop->Stop();
     sndBall.Stop();
@@ -139,6 +142,7 @@ void BallTick() {
 
 void InPlayKeys() {
     const TableDesc& table = Table();
+    PadNewsInPlay();
     if (CommandPress(scan::P)) PauseTable();
     if (CommandPress(scan::Return)) Tilt();
     if (table.keys) table.keys();
@@ -163,6 +167,7 @@ void RestartBallEntry() { throw RestartPlay{}; }
 
 void LoseBall() {
     NoteState("lost");
+    Feel(Buzz::LostBall);
     if (Game.BallsLeft == 0) EndGame();
     if (Table().onBallLost) Table().onBallLost();
     --Game.BallsLeft;

@@ -83,8 +83,9 @@ TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
 TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
     IntoOptions();
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 11 (leave, always last)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 11 -> 10 (voice)
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 12 (leave, always last)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 12 -> 11 (rumble)
+    On("sounds/menu/mnuRumbl.wav", scan::Up);     // 11 -> 10 (voice)
     for (const char* name : {"sounds/menu/mnuVoice.wav", "sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav", "sounds/menu/mnuMuVol.wav",
                              "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuSpVol.wav"})
         On(name, scan::Up);                       // ... 4 -> 3 (menu instructions)
@@ -96,7 +97,7 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     platform.TapAt(60000, scan::Escape);  // at the fresh main menu
     Run();
     EXPECT_EQ(Heard(),
-              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuVoice bumper1 mnuRate bumper1 "
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuRumbl bumper1 mnuVoice bumper1 mnuRate bumper1 "
               "mnuPan bumper1 "
               "mnuDuck bumper1 mnuMuVol bumper1 mnuFxVol bumper1 mnuSpVol bumper1 mnuMInst bumper1 mnuGSped mnuInsan "
               "bumper1 mnuGMode mnuClass mnuMusic mnuInstr mnuExit");
