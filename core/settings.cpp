@@ -21,6 +21,7 @@ PanLaw PanMode = PanLaw::Classic;
 uint16_t SpeechRate = kNormalSpeechRate;
 uint8_t SystemVoice = 0;
 uint8_t ScreenChoice = 0;
+uint8_t RumbleOn = 1;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -230,6 +231,8 @@ void LoadSettings() {
     SpeechRate = StoredSpeechRate();
     SystemVoice = GetWhole("Settings", "Voice", 0, 1) == 1 ? 1 : 0;
     ScreenChoice = static_cast<uint8_t>(GetWhole("Settings", "Screen", 0, 2));
+    long long rumble = 1;  // on until the player turns it off
+    RumbleOn = ParseWhole(Get("Settings", "Rumble", "1"), 0, 1, rumble) && rumble == 0 ? 0 : 1;
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -264,6 +267,7 @@ void SaveSettings() {
     Put("Settings", "SpeechRate", std::to_string(SpeechRate));
     Put("Settings", "Voice", std::to_string(int(SystemVoice)));
     Put("Settings", "Screen", std::to_string(int(ScreenChoice)));
+    Put("Settings", "Rumble", std::to_string(int(RumbleOn)));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

@@ -65,6 +65,8 @@ extern uint8_t SystemVoice;
 // What the window shows: 0 the table (or menu) and captions, 1 captions
 // only, 2 nothing (a plain colour).
 extern uint8_t ScreenChoice;
+// 1: a controller that has motors pulses with the table's hits.
+extern uint8_t RumbleOn;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

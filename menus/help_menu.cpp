@@ -1,4 +1,5 @@
 #include "audio/sound.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/screen.h"
 #include "core/table_registry.h"
@@ -40,6 +41,7 @@ void HelpMenu() {
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
         MenuSpeechKeys();
+        HearPadNews();
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

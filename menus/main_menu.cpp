@@ -5,6 +5,7 @@
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
 #include "core/errors.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/screen.h"
 #include "core/settings.h"
@@ -100,6 +101,7 @@ void RunMainMenu() {
         if (CommandPress(scan::Escape)) ExitGame();
         if (CommandPress(scan::V)) SpeakVersion();
         MenuSpeechKeys();
+        HearPadNews();
         UpdateCommandKeysReleased();
     }
 }

@@ -4,6 +4,7 @@
 #include "audio/speech.h"
 #include "audio/system_speech.h"
 #include "core/app.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/screen.h"
 #include "core/settings.h"
@@ -21,10 +22,10 @@ const char* const kOptionNames[] = {
     "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
     "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
     "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav",
-    "sounds/menu/mnuEOM.wav"};
+    "sounds/menu/mnuRumbl.wav", "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
 enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
-             kDucking, kPan, kSpeechRate, kVoice, kScreen, kLeave };
+             kDucking, kPan, kSpeechRate, kVoice, kScreen, kRumble, kLeave };
 static_assert(kLeave == kOptionCount - 1);
 
 // Enter changes an option the way it always has (a volume: one step
@@ -162,7 +163,18 @@ void TurnScreen(Turn turn) {
               0, true);
 }
 
-bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kScreen; }
+// On or off; turned on, the pads give one knock so the player feels it.
+void TurnRumble(Turn turn) {
+    const uint8_t wanted = turn == Turn::Enter ? uint8_t(RumbleOn == 0) : turn == Turn::Up ? 1 : 0;
+    if (RumbleOn != wanted) {
+        RumbleOn = wanted;
+        SaveSettings();
+    }
+    PlaySound(RumbleOn == 1 ? "sounds/menu/mnuRmbOn.wav" : "sounds/menu/mnuRmbOf.wav", 0, true);
+    if (RumbleOn == 1) Feel(Buzz::Hit);
+}
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kRumble; }
 
 void Act(int entry, Turn turn) {
     switch (entry) {
@@ -210,6 +222,9 @@ void Act(int entry, Turn turn) {
     case kScreen:
         TurnScreen(turn);
         break;
+    case kRumble:
+        TurnRumble(turn);
+        break;
     default:
         SubMenuActive = false;
         break;
@@ -249,6 +264,7 @@ void OptionsMenu() {
         }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
         MenuSpeechKeys();
+        HearPadNews();
         UpdateCommandKeysReleased();
     } while (SubMenuActive);
 }

@@ -1,6 +1,7 @@
 #include "audio/sound.h"
 #include "audio/speech.h"
 #include "core/errors.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/screen.h"
 #include "core/settings.h"
@@ -62,6 +63,7 @@ void ScoreMenuLoop() {
         }
         if (TakeLatchedPress(scan::Escape)) stay = false;
         MenuSpeechKeys();
+        HearPadNews();
     }
 }
 }  // namespace

@@ -44,6 +44,7 @@ std::string UserDataRoot() { return Need(g_platform.paths, "paths").UserDataFold
 float Rnd() { return Need(g_platform.random, "random").Next(); }
 void Randomize() { Need(g_platform.random, "random").Reseed(); }
 SpeechService* TextSpeech() { return g_platform.speech; }
+Gamepads* Pads() { return g_platform.pads; }
 
 void NoteState(const char* place, int number) {
     static const char* const path = std::getenv("TAMBLOR_STATE_FILE");

@@ -228,6 +228,27 @@ public:
     virtual void SetRelativeRate(int rate) = 0;
 };
 
+// ------------------------------------------------------------- gamepads ---
+
+// Game controllers, whose buttons the keyboard's ReadState already reports
+// as the keys they stand for.
+enum class PadNews : uint8_t { None, Connected, Disconnected };
+
+class Gamepads {
+public:
+    virtual ~Gamepads() = default;
+    // The key A presses from its next press on (Return, or Space).
+    virtual void SetConfirmKey(uint8_t scanCode) = 0;
+    // The oldest plug or unplug not told yet. An unplugged pad has already
+    // let go of every key it held.
+    virtual PadNews TakeNews() = 0;
+    // Some connected pad can rumble.
+    virtual bool CanRumble() = 0;
+    // Both motors at these strengths for `ms`, replacing any pulse still
+    // running. Only noted here: the pulse starts at the next yield.
+    virtual void Rumble(uint16_t low, uint16_t high, uint32_t ms) = 0;
+};
+
 // ------------------------------------------------------------- platform ---
 
 struct Platform {
@@ -239,6 +260,7 @@ struct Platform {
     Paths* paths = nullptr;
     Random* random = nullptr;
     SpeechService* speech = nullptr;  // none: voices are always recorded
+    Gamepads* pads = nullptr;         // none: the keyboard only
 };
 
 void InstallPlatform(const Platform& platform);
@@ -259,6 +281,7 @@ std::string UserDataRoot();
 float Rnd();
 void Randomize();
 SpeechService* TextSpeech();  // nullptr when the platform has none
+Gamepads* Pads();             // nullptr when the platform has none
 
 // Where the player is (a menu entry, the launch prompt, play, game over):
 // written to the file named by TAMBLOR_STATE_FILE, when it is set, so a

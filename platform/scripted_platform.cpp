@@ -39,11 +39,32 @@ public:
             return p_.failError_;
         }
         std::memcpy(state, p_.keys_, 256);
+        p_.padKeys_.MergeInto(state);
         return 0;
     }
     bool Acquire() override {
         ++p_.acquireCount_;
         return true;
+    }
+
+private:
+    ScriptedPlatform& p_;
+};
+
+class ScriptedPlatform::PadsImpl : public Gamepads {
+public:
+    explicit PadsImpl(ScriptedPlatform& p) : p_(p) {}
+    void SetConfirmKey(uint8_t scanCode) override { p_.padKeys_.SetConfirmKey(scanCode); }
+    PadNews TakeNews() override {
+        if (p_.padNews_.empty()) return PadNews::None;
+        PadNews first = p_.padNews_.front();
+        p_.padNews_.erase(p_.padNews_.begin());
+        return first;
+    }
+    bool CanRumble() override { return p_.padPlugged_ && p_.padRumbles_; }
+    void Rumble(uint16_t low, uint16_t high, uint32_t ms) override {
+        p_.pulse_ = {0, low, high, ms};
+        p_.pulseDue_ = true;
     }
 
 private:
@@ -291,7 +312,8 @@ ScriptedPlatform::ScriptedPlatform()
       settings_(new SettingsImpl(*this)),
       paths_(new PathsImpl(*this)),
       random_(new RandomImpl(*this)),
-      speech_(new SpeechImpl(*this)) {}
+      speech_(new SpeechImpl(*this)),
+      pads_(new PadsImpl(*this)) {}
 
 ScriptedPlatform::~ScriptedPlatform() = default;
 
@@ -305,6 +327,7 @@ Platform ScriptedPlatform::Services() {
     p.paths = paths_.get();
     p.random = random_.get();
     p.speech = speech_.get();
+    p.pads = pads_.get();
     return p;
 }
 
@@ -321,8 +344,37 @@ void ScriptedPlatform::Step() {
         throw ProcessExit{0};
     }
     ApplyKeyEvents();
+    if (pulseDue_) {
+        pulseDue_ = false;
+        pulse_.ms = NowMs();
+        rumbles_.push_back(pulse_);
+    }
+    for (size_t i = 0; i < actions_.size();) {
+        if (actions_[i].first > NowMs()) {
+            ++i;
+            continue;
+        }
+        auto action = std::move(actions_[i].second);
+        actions_.erase(actions_.begin() + long(i));
+        action();
+    }
     if (onYield_) onYield_();
 }
+
+void ScriptedPlatform::PlugPad(bool rumbles) {
+    padPlugged_ = true;
+    padRumbles_ = rumbles;
+    padNews_.push_back(PadNews::Connected);
+}
+
+void ScriptedPlatform::UnplugPad() {
+    padKeys_.ReleasePad(0);
+    padPlugged_ = false;
+    padNews_.push_back(PadNews::Disconnected);
+}
+
+void ScriptedPlatform::SetPadButton(PadButton button, bool down) { padKeys_.Set(0, button, down); }
+void ScriptedPlatform::SetPadAxis(PadAxis axis, int16_t value) { padKeys_.Axis(0, axis, value); }
 
 void ScriptedPlatform::FireTrigger(const std::string& label) {
     for (auto it = triggers_.begin(); it != triggers_.end(); ++it) {

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/pad_keys.h"
 #include "platform/platform.h"
 
 namespace tamblor {
@@ -20,6 +21,12 @@ namespace tamblor {
 // waits forever fails instead of hanging.
 struct ScriptTimeout {
     uint64_t atMs;
+};
+
+struct RumbleEvent {
+    uint64_t ms;  // virtual time of the yield that started it
+    uint16_t low, high;
+    uint32_t length;
 };
 
 struct SoundEvent {
@@ -66,6 +73,16 @@ public:
     // The next `count` reads fail with `error` (a lost keyboard).
     void FailReads(int count, int32_t error);
     int AcquireCount() const { return acquireCount_; }
+
+    // Runs `action` at the first yield at or after `ms`.
+    void At(uint64_t ms, std::function<void()> action) { actions_.push_back({ms, std::move(action)}); }
+
+    // ---- one game controller, its buttons heard as keys
+    void PlugPad(bool rumbles = true);
+    void UnplugPad();
+    void SetPadButton(PadButton button, bool down);
+    void SetPadAxis(PadAxis axis, int16_t value);
+    const std::vector<RumbleEvent>& Rumbles() const { return rumbles_; }
 
     // ---- window
     void RequestCloseAt(uint64_t ms) { closeAtMs_ = ms; }
@@ -129,6 +146,7 @@ private:
     class PathsImpl;
     class RandomImpl;
     class SpeechImpl;
+    class PadsImpl;
 
     struct KeyEvent {
         uint64_t ms;
@@ -172,6 +190,14 @@ private:
     std::function<void()> onYield_;
 
     uint8_t keys_[256] = {};
+    std::vector<std::pair<uint64_t, std::function<void()>>> actions_;
+    PadKeys padKeys_;
+    bool padPlugged_ = false;
+    bool padRumbles_ = false;
+    std::vector<PadNews> padNews_;
+    bool pulseDue_ = false;
+    RumbleEvent pulse_{};
+    std::vector<RumbleEvent> rumbles_;
     std::vector<KeyEvent> keyEvents_;
     std::vector<SoundTrigger> triggers_;
     int failReads_ = 0;
@@ -224,6 +250,7 @@ private:
     std::unique_ptr<PathsImpl> paths_;
     std::unique_ptr<RandomImpl> random_;
     std::unique_ptr<SpeechImpl> speech_;
+    std::unique_ptr<PadsImpl> pads_;
 };
 
 }  // namespace tamblor

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/instance_channel.h"
+#include "platform/pad_keys.h"
 #include "platform/platform.h"
 #include "platform/sdl_screen.h"
 #include "platform/soft_mixer.h"
@@ -40,9 +41,15 @@ private:
     bool subsystemUp_ = false;
 };
 
-// Clock, keyboard and window share the SDL event pump, so one object serves
-// all three.
-class SdlWindowSystem final : public Clock, public Keyboard, public Window {
+// With TAMBLOR_TEST_PAD naming a FIFO, a virtual controller that the lines
+// written to it work (see sdl_test_pad.cpp); for end-to-end tests.
+void StartTestPad();
+// Carries out the test pad's waiting lines; called by the game thread.
+void RunTestPadCommands();
+
+// Clock, keyboard, window and game controllers share the SDL event pump, so
+// one object serves all four.
+class SdlWindowSystem final : public Clock, public Keyboard, public Window, public Gamepads {
 public:
     SdlWindowSystem();
     ~SdlWindowSystem() override;
@@ -61,7 +68,17 @@ public:
     void ActivateRunningInstance() override;
     void Draw(const Frame& frame) override;
 
+    void SetConfirmKey(uint8_t scanCode) override { padKeys_.SetConfirmKey(scanCode); }
+    PadNews TakeNews() override;
+    bool CanRumble() override;
+    void Rumble(uint16_t low, uint16_t high, uint32_t ms) override;
+
 private:
+    void OpenPads();
+    void HandlePad(const SDL_Event& event);
+    int PadSlot(SDL_JoystickID id) const;
+    void Tell(PadNews news);
+    void StartRumble();
     // Shows the box in a helper process and waits for it, listening to the
     // game's own window meanwhile. False when no helper could be started.
     bool BoxBesideTheGame(const std::string& text);
@@ -91,6 +108,18 @@ private:
     SdlScreen screen_;
     Frame frame_;  // the last one handed over, for redrawing
     bool framed_ = false;
+
+    bool padsUp_ = false;
+    SDL_GameController* pads_[kMostPads] = {};
+    SDL_JoystickID padIds_[kMostPads] = {};
+    PadKeys padKeys_;
+    PadNews news_[8] = {};  // oldest first
+    int newsCount_ = 0;
+    struct Pulse {
+        uint16_t low = 0, high = 0;
+        uint32_t ms = 0;
+        bool due = false;
+    } pulse_;
 };
 
 }  // namespace tamblor

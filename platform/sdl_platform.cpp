@@ -40,6 +40,7 @@ Platform SdlPlatform::Services() {
     p.paths = &parts_->paths;
     p.random = &parts_->random;
     p.speech = &parts_->speech;
+    p.pads = &parts_->windowSystem;
     return p;
 }
 

@@ -27,6 +27,9 @@ constexpr int kWindowHeight = 480;
 SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) {}
 
 SdlWindowSystem::~SdlWindowSystem() {
+    for (SDL_GameController* pad : pads_)
+        if (pad != nullptr) SDL_GameControllerClose(pad);
+    if (padsUp_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (window_ != nullptr) SDL_DestroyWindow(window_);
     if (videoUp_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
@@ -61,6 +64,9 @@ void SdlWindowSystem::Yield() {
         ::nanosleep(&pause, nullptr);
         return;
     }
+    OpenPads();
+    RunTestPadCommands();
+    StartRumble();
     const uint32_t changesBefore = keyChanges_;
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Handle(event);
@@ -124,6 +130,7 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
             }
             break;
         default:
+            HandlePad(event);
             break;
     }
 }
@@ -132,6 +139,7 @@ void SdlWindowSystem::Handle(const SDL_Event& event) {
 
 void SdlWindowSystem::ReleaseAllKeys() {
     std::memset(keys_, 0, sizeof keys_);
+    padKeys_.ReleaseAll();
     ++keyChanges_;
 }
 
@@ -142,6 +150,7 @@ int32_t SdlWindowSystem::ReadState(uint8_t state[256]) {
     }
     if (inputLost_) return kErrInputLost;
     std::memcpy(state, keys_, sizeof keys_);
+    padKeys_.MergeInto(state);
     return 0;
 }
 

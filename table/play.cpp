@@ -7,6 +7,7 @@
 #include "audio/sound.h"
 #include "audio/speech.h"
 #include "core/app.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "platform/platform.h"
@@ -62,6 +63,23 @@ void PauseTable() {
     }
     NoteState("play");
     SwallowHeldKeys();
+}
+
+void PadNewsInPlay() {
+    Gamepads* pads = Pads();
+    PadNews news = pads ? pads->TakeNews() : PadNews::None;
+    if (news == PadNews::None) return;
+    bool unplugged = false;
+    // The loops stay silent from the words through the pause.
+    HeldLoops held(CurrentTable ? CurrentTable->loops : std::span<SoundSlot* const>{});
+    for (; news != PadNews::None; news = pads->TakeNews()) {
+        SayPadNews(news);
+        unplugged |= news == PadNews::Disconnected;
+    }
+    // The pad's keys are already up; the ball waits for the player as it
+    // would after P.
+    if (unplugged) PauseTable();
+    else SwallowHeldKeys();
 }
 
 void MusicVolumeKeys(int table, SoundSlot& music, int16_t quietest) {
@@ -138,6 +156,7 @@ bool FlipperCatchesBall() {
     if (!Game.FlipperUp) return false;
     Ball.Speed = SpeedFactor;
     Reflect(Side::Down, Ball.Direction);
+    Feel(Buzz::Hit);
     return true;
 }
 
@@ -179,6 +198,8 @@ uint32_t TableTimer::Elapsed() const { return GetTick() - start_; }
 void PlayAtBall(SoundSlot& sound) {
     sound.SetPan(PanFor(Ball.X));
     sound.Play(false);
+    // Every table's bumpers sound through here.
+    if (&sound == &sndBumper1 || &sound == &sndBumper2) Feel(Buzz::Bumper);
 }
 
 std::array<WallSide, 4> SidesInOrder(const CellsAround& cells) {

@@ -42,6 +42,10 @@ private:
 // back; the key that ended the pause does nothing more.
 void PauseTable();
 
+// Says a controller plugged in or unplugged; an unplug then pauses as P
+// would, so the ball waits until the player has a way to play it.
+void PadNewsInPlay();
+
 // ------------------------------------------------------------------ keys ---
 
 // Delete (one step down while the level is above `quietest`), Page Down

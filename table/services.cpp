@@ -7,6 +7,7 @@
 #include "audio/speech_keys.h"
 #include "core/settings.h"
 #include "core/errors.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/table_registry.h"
 #include "platform/platform.h"
@@ -47,6 +48,7 @@ void LaunchBall() {
             SwallowHeldKeys();
             LastTauntTime = GetTick();
         }
+        HearPadNews();
         if (FreshKeyDown(scan::P)) {
             KeyState.Latched[scan::P] = true;
             PauseGame();
@@ -61,6 +63,7 @@ void LaunchBall() {
         }
         if (quit) throw ReturnToMainMenu{};
         if (launch) {
+            Feel(Buzz::Hit);
             PlayStereo("sounds/BLaunch.wav", true, SoundClass::Effects);
             sndBall.Play(true);
             return;

@@ -9,6 +9,7 @@
 #include "core/app.h"
 #include "core/errors.h"
 #include "core/screen.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "platform/platform.h"
@@ -67,12 +68,14 @@ void LoadTable(const TableDesc& table) {
         else CreateSoundBuffer(*sound.slot, sound.member);
     }
     LoadMapMember(table.mapMember, table.mapFile);
+    PadConfirmKey(scan::Space);
     Game = SharedGameState{};
     if (table.reset) table.reset();
     ScreenTable(FactsOfTable(int(table.id)).helpName);
 }
 
 void UnloadTable(const TableDesc& table) {
+    PadConfirmKey(scan::Return);
     if (table.unload) table.unload();
     for (SoundSlot* loop : table.loops) loop->Stop();
     sndBall.Stop();
@@ -141,6 +144,7 @@ void BallTick() {
 
 void InPlayKeys() {
     const TableDesc& table = Table();
+    PadNewsInPlay();
     if (CommandPress(scan::P)) PauseTable();
     if (CommandPress(scan::Return)) Tilt();
     if (table.keys) table.keys();
@@ -165,6 +169,7 @@ void RestartBallEntry() { throw RestartPlay{}; }
 
 void LoseBall() {
     NoteState("lost");
+    Feel(Buzz::LostBall);
     if (Game.BallsLeft == 0) EndGame();
     if (Table().onBallLost) Table().onBallLost();
     --Game.BallsLeft;

@@ -83,8 +83,9 @@ TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
 TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
     IntoOptions();
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 12 (leave, always last)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 12 -> 11 (screen)
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 13 (leave, always last)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 13 -> 12 (rumble)
+    On("sounds/menu/mnuRumbl.wav", scan::Up);     // 12 -> 11 (screen)
     On("sounds/menu/mnuScrn.wav", scan::Return);  // captions only
     After("sounds/menu/mnuScCO.wav", scan::Up);   // 11 -> 10 (voice)
     for (const char* name : {"sounds/menu/mnuVoice.wav", "sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav", "sounds/menu/mnuMuVol.wav",
@@ -98,7 +99,7 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     platform.TapAt(60000, scan::Escape);  // at the fresh main menu
     Run();
     EXPECT_EQ(Heard(),
-              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuScrn mnuScCO bumper1 "
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuRumbl bumper1 mnuScrn mnuScCO bumper1 "
               "mnuVoice bumper1 mnuRate bumper1 "
               "mnuPan bumper1 "
               "mnuDuck bumper1 mnuMuVol bumper1 mnuFxVol bumper1 mnuSpVol bumper1 mnuMInst bumper1 mnuGSped mnuInsan "

@@ -57,7 +57,8 @@ TEST_F(ScreenMenus, MenusEntriesAndCaptionsAreDrawnOnceAStepAndNotAtAllWhileOff)
     On("sounds/menu/mnuExitP.wav", scan::Up);
     On("sounds/menu/mnuOMenu.wav", scan::Return);
     On("sounds/menu/mnuOMI.wav", scan::Up);
-    On("sounds/menu/mnuEOM.wav", scan::Up);         // the screen option
+    On("sounds/menu/mnuEOM.wav", scan::Up);
+    On("sounds/menu/mnuRumbl.wav", scan::Up);       // the screen option
     On("sounds/menu/mnuScrn.wav", scan::Return);    // captions only
     After("sounds/menu/mnuScCO.wav", scan::Return);  // off
     After("sounds/menu/mnuScOff.wav", scan::Return); // table and captions

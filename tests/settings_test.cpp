@@ -75,7 +75,8 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
     EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "100");
     EXPECT_EQ(platform.Stored("Settings", "Voice"), "0");
     EXPECT_EQ(platform.Stored("Settings", "Screen"), "0");
-    EXPECT_EQ(platform.StoredSettings().size(), 10u + 12u + 20u);
+    EXPECT_EQ(platform.Stored("Settings", "Rumble"), "1");
+    EXPECT_EQ(platform.StoredSettings().size(), 11u + 12u + 20u);
 }
 
 TEST_F(SettingsTest, ValuesRoundTripThroughTheStore) {

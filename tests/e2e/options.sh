@@ -42,9 +42,9 @@ until_state "options 0" space    # into the options menu, its instructions cut
 
 # Every entry is spoken: Up from the first reaches "leave", Down walks on.
 mark
-step Up "entry 11"
+step Up "entry 13"
 heard menu/mnuEOM
-names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice)
+names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice mnuScrn mnuRumbl)
 for i in "${!names[@]}"; do
     mark
     step Down "entry $i"
@@ -68,6 +68,12 @@ for i in "${!names[@]}"; do
         9) change Right "options 9"; heard numbers/1 numbers/hundred numbers/20 numbers/5 menu/mnuPcent
            stored SpeechRate 125 ;;
         10) change Left "options 10"; heard menu/mnuVRec; stored Voice 0 ;;
+        11) change Return "options 11"; heard menu/mnuScCO; stored Screen 1
+            step Up "entry 10"; step Down "entry 11"
+            change Right "options 11"; heard menu/mnuScTC; stored Screen 0 ;;
+        12) change Left "options 12"; heard menu/mnuRmbOf; stored Rumble 0
+            step Up "entry 11"; step Down "entry 12"
+            change Right "options 12"; heard menu/mnuRmbOn; stored Rumble 1 ;;
     esac
 done
 

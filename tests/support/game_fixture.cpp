@@ -9,6 +9,7 @@
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
 #include "audio/speech_rate.h"
+#include "core/gamepad.h"
 #include "core/keyboard.h"
 #include "core/screen.h"
 #include "core/settings.h"
@@ -73,7 +74,7 @@ std::vector<ArchiveMember> MenuMembers() {
         "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
         "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
         "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",
-        "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav"};
+        "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav", "sounds/menu/mnuRumbl.wav"};
     for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
     const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
                           "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
@@ -84,7 +85,8 @@ std::vector<ArchiveMember> MenuMembers() {
                           "sounds/menu/mnuPanCl.wav", "sounds/menu/mnuPanWd.wav", "sounds/menu/mnuPcent.wav",
                           "sounds/menu/mnuVRec.wav",  "sounds/menu/mnuVSys.wav",  "sounds/menu/mnuVNA.wav",
                           "sounds/menu/mnuVLost.wav", "sounds/menu/mnuScTC.wav", "sounds/menu/mnuScCO.wav",
-                          "sounds/menu/mnuScOff.wav"};
+                          "sounds/menu/mnuScOff.wav", "sounds/menu/mnuRmbOn.wav", "sounds/menu/mnuRmbOf.wav",
+                          "sounds/PadOn.wav",         "sounds/PadOff.wav"};
     for (const char* name : mono) m.push_back({name, SoundMember(600)});
     for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
     return m;
@@ -132,6 +134,8 @@ void GameTest::SetUp() {
     SpeechRate = kNormalSpeechRate;
     SystemVoice = 0;
     ScreenChoice = 0;
+    RumbleOn = 1;
+    ResetRumble();
     ForgetStretchedVoices();
     ForgetSpeech();
     SetScreenMode(0);

@@ -29,6 +29,7 @@ const std::map<std::string, uint32_t> kSharedLengths = {
     {"sounds/v_YSW.wav", 400},    {"sounds/v_PAKTC.wav", 700},  {"sounds/tilt.wav", 400},
     {"sounds/Paused.wav", 500},   {"sounds/Resumed.wav", 300},  {"sounds/v_NHS.wav", 700},
     {"sounds/ScanBeep.wav", 40},  {"sounds/ScanTrig.wav", 60},  {"sounds/flush.wav", 600},
+    {"sounds/PadOn.wav", 500},    {"sounds/PadOff.wav", 500},
 };
 
 uint32_t LengthOf(const StandInSounds& sounds, const std::string& member) {
