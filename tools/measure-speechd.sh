@@ -10,23 +10,9 @@
 source "$(dirname "$0")/../tests/e2e/lib/common.bash" "${1:-build}"
 STEPS=${2:-50}
 
-SD="$WORK/speechd"
-SD_PID=""
-trap '[ -n "$SD_PID" ] && kill "$SD_PID" 2>/dev/null; cleanup' EXIT
-mkdir -p "$SD/conf/modules" "$SD/log"
-printf 'LogLevel 5\nLogDir "%s"\nAddModule "textfile" "sd_generic" "textfile.conf"\nDefaultModule textfile\nAudioOutputMethod "libao"\n' \
-    "$SD/log" >"$SD/conf/speechd.conf"
-cat >"$SD/conf/modules/textfile.conf" <<CONF
-GenericExecuteSynth "printf '%s\\\\n' \'\$DATA\' >> $SD/said.txt; sleep 0.2"
-GenericLanguage "en" "en" "utf-8"
-AddVoice "en" "MALE1" "plain"
-CONF
-speech-dispatcher -s -t 0 -C "$SD/conf" -c unix_socket -S "$SD/speechd.sock" -L "$SD/log" >"$SD/daemon.out" 2>&1 &
-SD_PID=$!
-for _ in $(seq 100); do [ -S "$SD/speechd.sock" ] && break; sleep 0.1; done
-[ -S "$SD/speechd.sock" ] || fail "speech-dispatcher did not start"
-export SPEECHD_ADDRESS="unix_socket:$SD/speechd.sock"
-LOG="$SD/log/speech-dispatcher.log"
+source "$(dirname "$0")/../tests/e2e/lib/speechd.bash"
+start_speechd 0.2
+LOG="$SD_LOG"
 queued() { grep -c "Queueing message" "$LOG" 2>/dev/null || true; }
 
 mkdir -p "$(dirname "$SETTINGS")"

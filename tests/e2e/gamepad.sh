@@ -22,19 +22,7 @@ tap() {
     pad "up $1"
 }
 # until_pad_state REGEX BUTTON [SECONDS]: until_state with a button.
-until_pad_state() {
-    local want=$1 button=$2 limit=${3:-60} _ __
-    for _ in $(seq "$limit"); do
-        [[ "$(state)" =~ ^($want)$ ]] && return 0
-        tap "$button"
-        for __ in $(seq 17); do
-            [[ "$(state)" =~ ^($want)$ ]] && return 0
-            kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while waiting for '$want'"
-            sleep 0.05
-        done
-    done
-    fail "state '$(state)' is not '$want' after $limit presses of $button"
-}
+until_pad_state() { until_state "$1" "$2" "${3:-60}" tap; }
 
 start_display
 start_game

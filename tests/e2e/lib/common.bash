@@ -160,13 +160,14 @@ wait_state() {
     fail "state '$(state)' is not '$want' after $limit s"
 }
 
-# until_state REGEX KEY [SECONDS]: presses KEY once a second (skipping a
-# voice, answering a prompt) until the state matches.
+# until_state REGEX KEY [SECONDS [PRESSER]]: presses KEY once a second
+# (skipping a voice, answering a prompt) until the state matches; PRESSER
+# is the command that presses it (press, or a controller's button tap).
 until_state() {
-    local want=$1 key=$2 limit=${3:-60} _ __
+    local want=$1 key=$2 limit=${3:-60} presser=${4:-press} _ __
     for _ in $(seq "$limit"); do
         [[ "$(state)" =~ ^($want)$ ]] && return 0
-        press "$key"
+        "$presser" "$key"
         for __ in $(seq 17); do
             [[ "$(state)" =~ ^($want)$ ]] && return 0
             kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended while waiting for '$want'"
