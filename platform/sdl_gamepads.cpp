@@ -10,13 +10,24 @@ namespace tamblor {
 void SdlWindowSystem::OpenPads() {
     if (padsUp_) return;
     padsUp_ = true;
+    // Left to itself SDL reads the controllers every millisecond, waking an
+    // idle game a thousand times a second; the yield reads them instead.
+    SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
     if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
         // Played with the keyboard then, as always.
         std::fprintf(stderr, "Tamblor: no game controllers (%s).\n", SDL_GetError());
         return;
     }
+    padsReady_ = true;
     // Pads already plugged in arrive as device-added events, like later ones.
     StartTestPad();
+}
+
+void SdlWindowSystem::UpdatePads() {
+    // Once a pass, so at least once a clock step: a button is seen within
+    // the step, as a console game reads its pads once a frame. Looking more
+    // often would cost a wake-up each time, as SDL's own reading did.
+    if (padsReady_) SDL_GameControllerUpdate();
 }
 
 int SdlWindowSystem::PadSlot(SDL_JoystickID id) const {

@@ -75,6 +75,8 @@ public:
 
 private:
     void OpenPads();
+    // Reads the controllers and notices pads plugged in or out.
+    void UpdatePads();
     void HandlePad(const SDL_Event& event);
     int PadSlot(SDL_JoystickID id) const;
     void Tell(PadNews news);
@@ -110,6 +112,7 @@ private:
     bool framed_ = false;
 
     bool padsUp_ = false;
+    bool padsReady_ = false;  // the controller layer started
     SDL_GameController* pads_[kMostPads] = {};
     SDL_JoystickID padIds_[kMostPads] = {};
     PadKeys padKeys_;

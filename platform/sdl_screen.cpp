@@ -180,8 +180,18 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
     if (side > target->w * 3 / 5) side = target->w * 3 / 5;
     cell_ = side / kFrameMapSize > 0 ? side / kFrameMapSize : 1;
     mapX_ = margin, mapY_ = margin;
-    for (int x = 0; x < kFrameMapSize; ++x)
-        for (int y = 0; y < kFrameMapSize; ++y)
+    // Only the cells inside the part being drawn (all of them for a whole frame).
+    SDL_Rect clip;
+    SDL_GetClipRect(target, &clip);
+    auto first = [&](int from, int origin) { return from <= origin ? 0 : (from - origin) / cell_; };
+    auto end = [&](int to, int origin) {
+        const int n = to <= origin ? 0 : (to - origin) / cell_ + 1;
+        return n < kFrameMapSize ? n : kFrameMapSize;
+    };
+    const int x0 = first(clip.x, mapX_), x1 = end(clip.x + clip.w, mapX_);
+    const int y0 = first(clip.y, mapY_), y1 = end(clip.y + clip.h, mapY_);
+    for (int x = x0; x < x1; ++x)
+        for (int y = y0; y < y1; ++y)
             if (frame.cells[x][y] != 0)
                 Fill(target, mapX_ + x * cell_, mapY_ + y * cell_, cell_, cell_, CodeColour(frame.cells[x][y]));
     auto px = [&](float v, int origin) { return origin + int((v + 0.5f) * float(cell_)); };
@@ -197,6 +207,7 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
     if (frame.ballShown) Disc(target, px(frame.ballX, mapX_), px(frame.ballY, mapY_), cell_ > 3 ? cell_ : 3, kWhite);
     // The score beside the map.
     const int x = mapX_ + kFrameMapSize * cell_ + 2 * margin;
+    panelX_ = x - margin;
     const int wrap = target->w - x - margin;
     if (wrap <= 0) return;
     int y = margin;
@@ -226,22 +237,97 @@ void SdlScreen::Caption(SDL_Surface* target, const Frame& frame, int top) {
     SDL_BlitSurface(s, &from, target, &at);
 }
 
-void SdlScreen::Paint(SDL_Window* window, const Frame& frame) {
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    if (target == nullptr) return;
+void SdlScreen::DrawAll(SDL_Surface* target, const Frame& frame) {
     if (frame.mode == ScreenMode::Off || !FontsFor(target->h)) {
         Fill(target, 0, 0, target->w, target->h, kPlain);
-    } else {
-        Fill(target, 0, 0, target->w, target->h, kBlack);
-        const int band = frame.mode == ScreenMode::CaptionsOnly ? 0 : target->h * 3 / 10;
-        const int top = target->h - band;
-        if (frame.mode == ScreenMode::TableAndCaptions) {
-            if (frame.scene == Scene::Menu) Menu(target, frame, top);
-            if (frame.scene == Scene::Table) Table(target, frame, top);
-        }
-        Caption(target, frame, top);
+        return;
     }
-    SDL_UpdateWindowSurface(window);
+    Fill(target, 0, 0, target->w, target->h, kBlack);
+    const int band = frame.mode == ScreenMode::CaptionsOnly ? 0 : target->h * 3 / 10;
+    const int top = target->h - band;
+    bandTop_ = frame.mode == ScreenMode::CaptionsOnly ? 0 : top;
+    if (frame.mode == ScreenMode::TableAndCaptions) {
+        if (frame.scene == Scene::Menu) Menu(target, frame, top);
+        if (frame.scene == Scene::Table) Table(target, frame, top);
+    }
+    Caption(target, frame, top);
+}
+
+// The box around the ball's disc and the aim ray, in window pixels.
+SDL_Rect SdlScreen::MovingPart(const Frame& frame) const {
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+    auto take = [&](float x, float y, int reach) {
+        const int px = mapX_ + int((x + 0.5f) * float(cell_)), py = mapY_ + int((y + 0.5f) * float(cell_));
+        if (px - reach < left) left = px - reach;
+        if (py - reach < top) top = py - reach;
+        if (px + reach > right) right = px + reach;
+        if (py + reach > bottom) bottom = py + reach;
+    };
+    const int radius = (cell_ > 3 ? cell_ : 3) + 1;
+    if (frame.ballShown) take(frame.ballX, frame.ballY, radius);
+    const int dot = cell_ / 3 > 1 ? cell_ / 3 : 2;
+    if (frame.rayShown) {
+        take(frame.rayX0, frame.rayY0, dot);
+        take(frame.rayX1, frame.rayY1, dot);
+    }
+    if (right < 0) return SDL_Rect{0, 0, 0, 0};
+    return SDL_Rect{left, top, right - left + 1, bottom - top + 1};
+}
+
+bool SdlScreen::Changes(const Frame& frame, SDL_Surface* target, SDL_Rect* rects, int* count) {
+    *count = 0;
+    const Frame& was = last_;
+    if (!shown_ || target->w != shownW_ || target->h != shownH_ || frame.mode != was.mode ||
+        frame.scene != was.scene || frame.title != was.title)
+        return false;
+    if (frame.mode == ScreenMode::Off || fontMissing_) return true;  // plain either way
+    if (frame.scene == Scene::Menu &&
+        (frame.current != was.current || frame.entryCount != was.entryCount ||
+         std::memcmp(frame.entries, was.entries, sizeof frame.entries) != 0))
+        return false;
+    if (frame.scene == Scene::Table && frame.mode == ScreenMode::TableAndCaptions) {
+        if (std::memcmp(frame.cells, was.cells, sizeof frame.cells) != 0) return false;
+        if (frame.ballShown != was.ballShown || frame.ballX != was.ballX || frame.ballY != was.ballY ||
+            frame.rayShown != was.rayShown || frame.rayX0 != was.rayX0 || frame.rayY0 != was.rayY0 ||
+            frame.rayX1 != was.rayX1 || frame.rayY1 != was.rayY1) {
+            for (const Frame* f : {&was, &frame}) {
+                const SDL_Rect r = MovingPart(*f);
+                if (r.w > 0) rects[(*count)++] = r;
+            }
+        }
+        if (frame.score != was.score || frame.ballsLeft != was.ballsLeft || frame.multiplier != was.multiplier)
+            rects[(*count)++] = SDL_Rect{panelX_, 0, target->w - panelX_, bandTop_};
+    }
+    if (std::strcmp(frame.caption, was.caption) != 0)
+        rects[(*count)++] = SDL_Rect{0, bandTop_, target->w, target->h - bandTop_};
+    return true;
+}
+
+void SdlScreen::Paint(SDL_Window* window, const Frame& frame, bool whole) {
+    SDL_Surface* target = SDL_GetWindowSurface(window);
+    if (target == nullptr) return;
+    SDL_Rect rects[4];
+    int count = 0;
+    if (whole || !Changes(frame, target, rects, &count)) {
+        DrawAll(target, frame);
+        SDL_UpdateWindowSurface(window);
+    } else if (count > 0) {
+        // Each part drawn as the whole would be, clipped to the part.
+        const SDL_Rect all{0, 0, target->w, target->h};
+        int kept = 0;
+        for (int i = 0; i < count; ++i) {
+            SDL_Rect part;
+            if (!SDL_IntersectRect(&rects[i], &all, &part)) continue;
+            SDL_SetClipRect(target, &part);
+            DrawAll(target, frame);
+            rects[kept++] = part;
+        }
+        SDL_SetClipRect(target, nullptr);
+        if (kept > 0) SDL_UpdateWindowSurfaceRects(window, rects, kept);
+    }
+    last_ = frame;
+    shown_ = true;
+    shownW_ = target->w, shownH_ = target->h;
     if (shotPath_ != nullptr) SaveShot(target, frame);
 }
 
@@ -250,12 +336,23 @@ void SdlScreen::Paint(SDL_Window* window, const Frame& frame) {
 // whole so a reader never sees half of one.
 void SdlScreen::SaveShot(SDL_Surface* target, const Frame& frame) {
     const std::string path(shotPath_), temp = path + ".tmp";
+    // Whether drawing only the changes left the picture a whole redraw makes.
+    int same = 0;
+    if (SDL_Surface* whole = SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, target->format->BitsPerPixel, target->format->format)) {
+        DrawAll(whole, frame);
+        same = 1;
+        for (int y = 0; y < target->h && same == 1; ++y)
+            if (std::memcmp(static_cast<const uint8_t*>(target->pixels) + y * target->pitch,
+                            static_cast<const uint8_t*>(whole->pixels) + y * whole->pitch, size_t(target->w) * target->format->BytesPerPixel) != 0)
+                same = 0;
+        SDL_FreeSurface(whole);
+    }
     if (SDL_SaveBMP(target, temp.c_str()) != 0) return;
     FILE* f = std::fopen(temp.c_str(), "a");
     if (f == nullptr) return;
-    std::fprintf(f, "\nTAMBLOR size %d %d scene %d current %d map %d %d %d ball %d %.3f %.3f\n", target->w,
-                 target->h, int(frame.scene), frame.current, mapX_, mapY_, cell_, frame.ballShown ? 1 : 0,
-                 double(frame.ballX), double(frame.ballY));
+    std::fprintf(f, "\nTAMBLOR size %d %d scene %d current %d map %d %d %d ball %d %.3f %.3f whole %d\n",
+                 target->w, target->h, int(frame.scene), frame.current, mapX_, mapY_, cell_, frame.ballShown ? 1 : 0,
+                 double(frame.ballX), double(frame.ballY), same);
     if (std::fclose(f) == 0) std::rename(temp.c_str(), path.c_str());
 }
 

@@ -22,7 +22,10 @@ public:
     SdlScreen(const SdlScreen&) = delete;
     SdlScreen& operator=(const SdlScreen&) = delete;
 
-    void Paint(SDL_Window* window, const Frame& frame);
+    // Draws the frame; unless `whole`, only what changed since the last
+    // one is drawn and sent to the window (a rolling ball redraws its own
+    // few cells, not the table).
+    void Paint(SDL_Window* window, const Frame& frame, bool whole);
 
 private:
     enum Face { kLarge, kCaption, kSmall, kFaces };
@@ -48,6 +51,16 @@ private:
     void Table(SDL_Surface* target, const Frame& frame, int bottom);
     void Caption(SDL_Surface* target, const Frame& frame, int top);
     void SaveShot(SDL_Surface* target, const Frame& frame);
+    void DrawAll(SDL_Surface* target, const Frame& frame);
+    // The parts of the window that differ between the last frame drawn
+    // and `frame`; false when the whole window must be drawn.
+    bool Changes(const Frame& frame, SDL_Surface* target, SDL_Rect* rects, int* count);
+    SDL_Rect MovingPart(const Frame& frame) const;
+
+    Frame last_;            // the frame the window now shows
+    bool shown_ = false;    // last_ is on the window
+    int shownW_ = 0, shownH_ = 0;
+    int panelX_ = 0, bandTop_ = 0;
 
     bool fontMissing_ = false;
     int fontHeight_ = 0;  // the window height the fonts were opened for

@@ -68,6 +68,7 @@ void SdlWindowSystem::Yield() {
     RunTestPadCommands();
     StartRumble();
     const uint32_t changesBefore = keyChanges_;
+    UpdatePads();
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) Handle(event);
     // A key change that arrived now, or that the game read just before this
@@ -209,7 +210,7 @@ bool SdlWindowSystem::EnsureWindow() {
 void SdlWindowSystem::Draw(const Frame& frame) {
     frame_ = frame;
     framed_ = true;
-    Paint();
+    if (window_ != nullptr) screen_.Paint(window_, frame_, false);
 }
 
 void SdlWindowSystem::ToggleFullScreen() {
@@ -221,7 +222,7 @@ void SdlWindowSystem::ToggleFullScreen() {
 void SdlWindowSystem::Paint() {
     if (window_ == nullptr) return;
     if (framed_) {
-        screen_.Paint(window_, frame_);
+        screen_.Paint(window_, frame_, true);
         return;
     }
     SDL_Surface* surface = SDL_GetWindowSurface(window_);

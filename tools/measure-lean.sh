@@ -3,14 +3,21 @@
 # idle main menu and in a Pac Man game, peak memory in play and whether any
 # GL library got mapped, key press to the answering voice, and start to the
 # logo jingle's first sample. One figure a line, with its unit.
-# Usage: tools/measure-lean.sh [--quick] [--screen N] BUILD_DIR
+# Usage: tools/measure-lean.sh [--quick] [--screen N] [--pad] BUILD_DIR
 #   --quick averages CPU over 10 s instead of 60 and takes fewer samples.
 #   --screen N measures with the Screen option at N (0 table and captions,
 #   the default; 1 captions only; 2 off).
+#   --pad measures the CPU with a (virtual) game controller plugged in.
 set -euo pipefail
-quick=0 screen=0
-if [ "${1:-}" = --quick ]; then quick=1; shift; fi
-if [ "${1:-}" = --screen ]; then screen=$2; shift 2; fi
+quick=0 screen=0 pad=0
+while :; do
+    case "${1:-}" in
+        --quick) quick=1; shift ;;
+        --screen) screen=$2; shift 2 ;;
+        --pad) pad=1; shift ;;
+        *) break ;;
+    esac
+done
 here=$(cd "$(dirname "$0")/.." && pwd)
 probe="$here/tools/lean_probe.py"
 # shellcheck source=../tests/e2e/lib/common.bash
@@ -69,8 +76,18 @@ done
 # The idle main menu with its music looping, then a game in play.
 sed -i "s/^Screen=.*/Screen=$screen/" "$SETTINGS"
 rm -f "$TAMBLOR_STATE_FILE"
+if [ "$pad" = 1 ]; then
+    export TAMBLOR_TEST_PAD="$WORK/pad" TAMBLOR_TRACE=1
+    mkfifo "$TAMBLOR_TEST_PAD"
+fi
 start_game
 until_state "menu 0" space
+if [ "$pad" = 1 ]; then
+    exec 7>"$TAMBLOR_TEST_PAD"
+    echo plug >&7
+    for _ in $(seq 100); do grep -q "sounds/PadOn.wav" "$WORK/game.log" && break; sleep 0.1; done
+    grep -q "sounds/PadOn.wav" "$WORK/game.log" || fail "the controller was not heard connecting"
+fi
 sleep 2  # the instructions cut, the music alone
 idle=$(cpu_percent "$seconds")
 press Return
@@ -80,6 +97,7 @@ play=$(cpu_percent "$seconds" play_round)
 hwm=$(awk '/^VmHWM/ { printf "%.1f", $2 / 1024 }' "/proc/$GAME_PID/status")
 gl=$(awk '{ print $6 }' "/proc/$GAME_PID/maps" | grep -E 'lib(GL|EGL|LLVM)|/dri/' | sort -u | xargs -r -n1 basename | paste -sd, - || true)
 kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
+if [ "$pad" = 1 ]; then exec 7>&-; unset TAMBLOR_TEST_PAD TAMBLOR_TRACE; fi
 
 # Key to voice in play: S says the score. The effects sink to their
 # quietest and the music to silence, so the voice stands out from the ball.
@@ -92,7 +110,7 @@ kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-echo "screen option: $screen"
+echo "screen option: $screen, controller: $([ "$pad" = 1 ] && echo plugged in || echo none)"
 echo "idle main menu CPU: $idle % of a core (${seconds} s)"
 echo "in play CPU: $play % of a core (${seconds} s, Pac Man)"
 echo "peak resident memory in play: $hwm MiB"

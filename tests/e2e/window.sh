@@ -22,6 +22,12 @@ wait_shot() {
     fail "no picture of '$want' in $limit s (last: $(shot_tool notes "$WORK/seen.bmp" 2>&1))"
 }
 
+# The game draws only what changed; the picture must still be the one a
+# whole redraw gives (its notes say whether it is).
+whole_picture() {
+    [[ "$(shot_tool notes "$WORK/seen.bmp")" =~ whole\ 1$ ]] || fail "drawing the changes left another picture than a redraw: $(shot_tool notes "$WORK/seen.bmp")"
+}
+
 # read_entry TEXT: the highlighted entry of the picture reads TEXT.
 read_entry() {
     shot_tool entry "$WORK/seen.bmp" "$WORK/entry.bmp" || fail "no highlighted entry"
@@ -37,6 +43,7 @@ until_state "menu 0" space
 step Down "entry 1"
 wait_shot "size 640 480 scene 1 current 1 "
 read_entry "Soccer Star"
+whole_picture
 
 xdotool windowsize "$WINDOW" 800 600
 step Down "entry 2"
@@ -50,6 +57,13 @@ until_state "launch" space 30
 until_state "play" space 30
 wait_shot "size 800 600 scene 2 .* ball 1 "
 echo "window: $(shot_tool ball "$WORK/seen.bmp" || fail "the ball is not where it is drawn")"
+# The rolling ball, a few pictures apart.
+for _ in 1 2 3 4 5; do
+    last=$(shot_tool notes "$WORK/seen.bmp")
+    wait_shot "scene 2 .* ball 1 "
+    [ "$(shot_tool notes "$WORK/seen.bmp")" != "$last" ] || wait_shot "scene 2 .* ball 1 "
+    whole_picture
+done
 kill "$GAME_PID"
 wait_exit 20
 
