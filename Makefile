@@ -29,7 +29,7 @@ DEB_PKGS   = debhelper dpkg-dev fakeroot lintian
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(GAME_PKGS) $(TEST_PKGS)
 
-.PHONY: all deps game build play install deb deb-test test-deps test unit-test asan-test fuzz fuzz-deps bench clean
+.PHONY: all deps game build play install deb deb-test test-deps test unit-test asan-build asan-test fuzz fuzz-deps bench clean
 
 all: build
 
@@ -68,8 +68,13 @@ unit-test: build
 $(ASAN_BUILD)/build.ninja:
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAMBLOR_SANITIZE=ON -DTAMBLOR_GAME_DATA=OFF
 
-asan-test: deps $(ASAN_BUILD)/build.ninja
-	cmake --build $(ASAN_BUILD) -j $(JOBS)
+# The sanitizer run needs the unit tests and the map compiler (the rest
+# needs game data).
+ASAN_TARGETS = tamblor_tests mapc
+asan-build: deps $(ASAN_BUILD)/build.ninja
+	cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(ASAN_TARGETS)
+
+asan-test: asan-build
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE needs-data
 
 # The Debian package, built by dpkg-buildpackage in $(DEB_BUILD) (named in
@@ -88,7 +93,18 @@ deb-test: deb
 test-deps:
 	$(call install_missing,$(PKGS) $(DEB_PKGS))
 
-test: test-deps unit-test asan-test deb-test
+# The end-to-end runs mostly wait on the game, so the sanitizer build
+# compiles meanwhile (its output goes to a log, shown if it fails).
+test: test-deps build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE e2e
+	@$(MAKE) --no-print-directory $(ASAN_BUILD)/build.ninja >/dev/null
+	@echo "Compiling the sanitizer build meanwhile (log: $(ASAN_BUILD)/build.log)"
+	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(ASAN_TARGETS) >$(ASAN_BUILD)/build.log 2>&1 & asan=$$!; \
+	  ctest --test-dir $(BUILD) --output-on-failure -j $(E2E_JOBS) -L e2e; e2e=$$?; \
+	  wait $$asan || { echo "The sanitizer build failed:"; tail -n 60 $(ASAN_BUILD)/build.log; exit 1; }; \
+	  exit $$e2e
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE needs-data
+	@$(MAKE) --no-print-directory deb-test
 
 bench: build
 	$(BUILD)/tests/tamblor_bench

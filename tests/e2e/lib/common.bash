@@ -18,6 +18,10 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -n "$XVFB_PID" ]; then
+        { kill -0 "$XVFB_PID" 2>/dev/null && echo "(the X server on $DISPLAY still runs" || echo "(the X server on ${DISPLAY:-?} is gone"
+          echo " and its socket is $(ls -l "/tmp/.X11-unix/X${DISPLAY#:}" 2>&1))"; } >&2
+    fi
     echo "--- game output ---" >&2
     cat "$WORK/game.log" >&2 || true
     exit 1
@@ -79,7 +83,11 @@ start_game() {
     for _ in $(seq 300); do
         WINDOW=$(game_window)
         [ -n "$WINDOW" ] && break
-        kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before showing its window"
+        if ! kill -0 "$GAME_PID" 2>/dev/null; then
+            set +e; wait "$GAME_PID"; GAME_STATUS=$?; set -e
+            { echo "--- the folder it ran in ---"; ls -la "${APP:-$BUILD}"; } >&2 || true
+            fail "the game ended (status $GAME_STATUS) before showing its window"
+        fi
         sleep 0.1
     done
     if [ -z "${WINDOW:-}" ]; then
