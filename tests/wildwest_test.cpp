@@ -67,30 +67,6 @@ protected:
 
 // ------------------------------------------------------------- the town ---
 
-TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
-    // A plain wall on the right slows the ball twice, with the wall's click.
-    StepAt(46.6f, 30, heading::Right - 8, 2.0f);
-    EXPECT_NEAR(Ball.Speed, 1.8f, 1e-5);
-    EXPECT_GT(Ball.Direction, heading::Right);
-    EXPECT_EQ(Ops("sounds/WallHit.wav").back(), "play:0");
-
-    // A bumper (set into the left wall) pays 10000 unmultiplied and restores the base speed.
-    Town.Multiplier = 2;
-    double before = Game.Score;
-    StepAt(2.4f, 14, heading::Left, 1.0f);
-    EXPECT_EQ(Game.Score - before, 10000);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    std::vector<std::string> bumper = Ops("sounds/bumper1.wav");
-    ASSERT_EQ(bumper.size(), 3u);
-    EXPECT_EQ(bumper.front(), "stop:0");
-    EXPECT_EQ(bumper.back(), "play:0");
-
-    // A hard wall (the top of a side block) restores the base speed too.
-    StepAt(9, 40.6f, heading::Down, 1.0f);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_EQ(Ops("sounds/MultiHit.wav").back(), "play:0");
-}
-
 TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     auto catchHorse = [&](int n) {
         for (int x = 2; x < 48; ++x)
