@@ -231,10 +231,12 @@ INSTANTIATE_TEST_SUITE_P(, TableHit, ::testing::ValuesIn(kHitCases), [](const au
 });
 
 // A ball found off the field is put back in the middle, heading up, in the
-// same step (Pac Man puts it back at one of its starts).
+// same step (Pac Man puts it back at one of its starts); one on the field's
+// very edge is left where it is.
 struct GuardCase {
     const TableCase* table;
-    float x, y, direction;  // off the field
+    float x, y, direction;
+    bool inside = false;
 };
 
 class FieldGuard : public TableTest, public ::testing::WithParamInterface<GuardCase> {
@@ -245,12 +247,13 @@ protected:
 TEST_P(FieldGuard, AnEscapedBallIsPutBackInTheMiddleHeadingUp) {
     BeginPlay();
     const uint32_t resets = FieldGuardResets;
-    Put(GetParam().x, GetParam().y, GetParam().direction, 1.5f);
+    const GuardCase& c = GetParam();
+    Put(c.x, c.y, c.direction, 1.5f);
     Table().handleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_EQ(FieldGuardResets, resets + (c.inside ? 0 : 1));
+    if (c.inside) return;
+    EXPECT_TRUE(BallAt(25, 25));
     EXPECT_EQ(Ball.Direction, heading::Up);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(, FieldGuard,
@@ -258,8 +261,11 @@ INSTANTIATE_TEST_SUITE_P(, FieldGuard,
                                            GuardCase{&kHeistCase, 1.4f, 20, heading::Left},
                                            GuardCase{&kSafariCase, 0.4f, 20, heading::Left},
                                            GuardCase{&kHauntedCase, 1.9f, 30, heading::Left},
+                                           GuardCase{&kHauntedCase, 30, 48, heading::Down, true},
                                            GuardCase{&kWildWestCase, 0.4f, 30, heading::Left}),
-                         [](const auto& info) { return std::string(info.param.table->name); });
+                         [](const auto& info) {
+                             return std::string(info.param.table->name) + (info.param.inside ? "Edge" : "");
+                         });
 
 // The drain of the tables with flippers: in classic mode a warning on the
 // way down, pitched by the row it starts on, and a flipper that sends the

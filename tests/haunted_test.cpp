@@ -48,13 +48,6 @@ TEST_F(HauntedRules, WallsSlowTheBallAndTheThirdSameBounceTurnsItByTwenty) {
     EXPECT_EQ(Ops("sounds/WallHit.wav").size(), 6u);
 }
 
-TEST_F(HauntedRules, TheFieldsEdgeItselfIsInside) {
-    const uint32_t resets = FieldGuardResets;
-    StepAt(30, 48.0f, heading::Down);
-    EXPECT_EQ(Ball.X, 30);
-    EXPECT_EQ(FieldGuardResets, resets);
-}
-
 TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonster) {
     House.InLab = true;  // as a tilt inside the lab leaves it: the next ball is welcomed all the same
     StartOfPlay();
@@ -341,25 +334,6 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
     EXPECT_EQ(shots[1].count(38), 0u);
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     EXPECT_GT(Count("Haunted/ScanA.wav"), 0);  // the A stands straight above the drain
-}
-
-TEST_F(HauntedRules, StatusWaitsForTheCommandKeys) {
-    platform.SetKeyDown(scan::Delete, true);
-    PollKeyboard();
-    InPlayKeys();  // Delete turns the music down
-    platform.SetKeyDown(scan::S, true);
-    PollKeyboard();
-    size_t from = Mark();
-    InPlayKeys();
-    EXPECT_EQ(Count("sounds/v_UHave.wav"), 0);
-    platform.SetKeyDown(scan::Delete, false);
-    PollKeyboard();
-    UpdateCommandKeysReleased();
-    InPlayKeys();
-    const std::vector<std::string> heard = StartedSince(from);
-    ASSERT_FALSE(heard.empty());
-    EXPECT_EQ(heard[0], "sounds/v_UHave.wav");
-    platform.SetKeyDown(scan::S, false);
 }
 
 }  // namespace
