@@ -109,7 +109,7 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
     EXPECT_EQ(Ops("soccer/Kick03.wav")[0], "pan:0");
 }
 
-TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
+TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthOrOneWithNoBallLeftEndsTheMatch) {
     // A goal against: the voice, a ball taken, and the kick-off aim.
     ShootAtOnce();
     StepAt(25, 48, heading::Down);
@@ -131,24 +131,19 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthEndsTheMatch) {
     EXPECT_FALSE(Soccer.SaveMark[1]);
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
 
-    // The fifth goal against ends the match with balls still left.
-    Soccer.VisitorGoals = 4;
-    Game.BallsLeft = 3;
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
-    EXPECT_EQ(Soccer.VisitorGoals, 5);
-    EXPECT_EQ(Game.BallsLeft, 2);
-    EXPECT_EQ(Count("soccer/gohorn.wav"), 1);
-}
-
-TEST_F(SoccerRules, AGoalAgainstWithNoBallLeftEndsTheMatchWithoutWrapping) {
-    Game.BallsLeft = 0;
-    Soccer.VisitorGoals = 2;
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
-    EXPECT_EQ(Game.BallsLeft, 0);
-    EXPECT_EQ(Soccer.VisitorGoals, 3);
-    EXPECT_TRUE(HeardInARow({"soccer/goalhome.wav", "soccer/gohorn.wav"}));
+    // The fifth goal against ends the match with balls still left; so does
+    // any with no ball left, which takes none (no wrap to 255).
+    for (auto [goals, balls, ballsAfter] : {std::tuple{4, 3, 2}, {2, 0, 0}}) {
+        Soccer.VisitorGoals = uint8_t(goals);
+        Game.BallsLeft = uint8_t(balls);
+        const size_t from = Mark();
+        AnswerTheLastPrompt();
+        EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
+        EXPECT_EQ(Soccer.VisitorGoals, goals + 1);
+        EXPECT_EQ(Game.BallsLeft, ballsAfter);
+        const std::vector<std::string> heard = StartedSince(from), end = {"soccer/goalhome.wav", "soccer/gohorn.wav"};
+        EXPECT_NE(std::search(heard.begin(), heard.end(), end.begin(), end.end()), heard.end());
+    }
 }
 
 TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
