@@ -336,5 +336,24 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
     EXPECT_GT(Count("Haunted/ScanA.wav"), 0);  // the A stands straight above the drain
 }
 
+TEST_F(HauntedRules, StatusWaitsForTheCommandKeys) {
+    platform.SetKeyDown(scan::Delete, true);
+    PollKeyboard();
+    InPlayKeys();  // Delete turns the music down
+    platform.SetKeyDown(scan::S, true);
+    PollKeyboard();
+    size_t from = Mark();
+    InPlayKeys();
+    EXPECT_EQ(Count("sounds/v_UHave.wav"), 0);
+    platform.SetKeyDown(scan::Delete, false);
+    PollKeyboard();
+    UpdateCommandKeysReleased();
+    InPlayKeys();
+    const std::vector<std::string> heard = StartedSince(from);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard[0], "sounds/v_UHave.wav");
+    platform.SetKeyDown(scan::S, false);
+}
+
 }  // namespace
 }  // namespace tamblor::test
