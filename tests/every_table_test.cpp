@@ -172,11 +172,71 @@ TEST_P(EveryTable, TheRollingBallIsPannedByTheTablesRuleAndTheSharedClickKeepsNo
 INSTANTIATE_TEST_SUITE_P(, EveryTable, ::testing::ValuesIn(kEveryTable),
                          [](const auto& info) { return std::string(info.param->name); });
 
+// What the ball meets on each table's own map: a bumper scores (and what
+// doubling the table's score makes of that), a wall slows the ball, a hard
+// wall restores its speed; each with its sound at the ball.
+struct HitCase {
+    const TableCase* table;
+    const char* what;
+    float x, y, direction, speed;
+    double points, doubled;  // doubled: with the table's score doubled; < 0 unchecked
+    float speedAfter;        // 0: the base speed
+    float lowest, highest;   // the heading it leaves at
+    const char* sound;
+    std::vector<std::string> ops;
+};
+
+class TableHit : public TableTest, public ::testing::WithParamInterface<HitCase> {
+protected:
+    TableHit() : TableTest(*GetParam().table) {}
+};
+
+TEST_P(TableHit, TheBallMeetsWhatTheMapHoldsThereWithItsSoundAtTheBall) {
+    const HitCase& c = GetParam();
+    BeginPlay();
+    StepAt(c.x, c.y, c.direction, c.speed);
+    EXPECT_EQ(Game.Score, c.points);
+    if (c.speedAfter == 0) {
+        EXPECT_EQ(Ball.Speed, SpeedFactor);
+    } else {
+        EXPECT_NEAR(Ball.Speed, c.speedAfter, 1e-5);
+    }
+    EXPECT_GE(Ball.Direction, c.lowest);
+    EXPECT_LE(Ball.Direction, c.highest);
+    EXPECT_EQ(Ops(c.sound), c.ops);
+    if (c.doubled < 0) return;
+    case_.doubleScore();
+    StepAt(c.x, c.y, c.direction, c.speed);
+    EXPECT_EQ(Game.Score, c.points + c.doubled);
+}
+
+const HitCase kHitCases[] = {
+    {&kPacManCase, "Bumper", 23, 18, heading::Down, 2, 10000, -1, 0, 6, 26, "sounds/bumper1.wav", {"pan:-1200", "play:0"}},
+    {&kPacManCase, "Wall", 22, 18, heading::Down, 2, 0, -1, 1.9f, 6, 26, "sounds/WallHit.wav", {"pan:-1600", "play:0"}},
+    {&kSoccerCase, "Bumper", 10, 13, heading::Down, 1, 20000, 30000, 0, 0, 47, "sounds/bumper1.wav", {"pan:-6400", "play:0"}},
+    {&kHeistCase, "Bumper", 10, 21, heading::Down, 2, 10000, 20000, 0, 6, 26, "sounds/bumper1.wav", {"pan:-6400", "play:0"}},
+    {&kHeistCase, "Wall", 3, 20, heading::Left + 4, 2, 0, -1, 1.9f, 44, 44, "sounds/WallHit.wav", {"pan:-9200", "play:0"}},
+    {&kHauntedCase, "Bumper", 13.2f, 21, heading::Left, 1.5f, 10000, 20000, 0, 0, 128, "sounds/bumper1.wav",
+     {"stop:0", "pan:-5120", "play:0"}},
+    {&kHauntedCase, "HardWall", 25, 13.4f, heading::Up, 1.2f, 0, -1, 0, 0, 128, "sounds/bumper2.wav",
+     {"stop:0", "pan:-400", "play:0"}},
+    {&kWildWestCase, "Wall", 46.6f, 30, heading::Right - 8, 2, 0, -1, 1.8f, heading::Right + 1, 128, "sounds/WallHit.wav",
+     {"pan:8240", "play:0"}},
+    {&kWildWestCase, "Bumper", 2.4f, 14, heading::Left, 1, 10000, 10000, 0, 0, 128, "sounds/bumper1.wav",  // never doubled
+     {"stop:0", "pan:-9440", "play:0"}},
+    {&kWildWestCase, "HardWall", 9, 40.6f, heading::Down, 1, 0, -1, 0, 0, 128, "sounds/MultiHit.wav", {"pan:-6800", "play:0"}},
+};
+INSTANTIATE_TEST_SUITE_P(, TableHit, ::testing::ValuesIn(kHitCases), [](const auto& info) {
+    return std::string(info.param.table->name) + info.param.what;
+});
+
 // A ball found off the field is put back in the middle, heading up, in the
-// same step (Pac Man puts it back at one of its starts).
+// same step (Pac Man puts it back at one of its starts); one on the field's
+// very edge is left where it is.
 struct GuardCase {
     const TableCase* table;
-    float x, y, direction;  // off the field
+    float x, y, direction;
+    bool inside = false;
 };
 
 class FieldGuard : public TableTest, public ::testing::WithParamInterface<GuardCase> {
@@ -187,12 +247,13 @@ protected:
 TEST_P(FieldGuard, AnEscapedBallIsPutBackInTheMiddleHeadingUp) {
     BeginPlay();
     const uint32_t resets = FieldGuardResets;
-    Put(GetParam().x, GetParam().y, GetParam().direction, 1.5f);
+    const GuardCase& c = GetParam();
+    Put(c.x, c.y, c.direction, 1.5f);
     Table().handleCell();
-    EXPECT_EQ(Ball.X, 25);
-    EXPECT_EQ(Ball.Y, 25);
+    EXPECT_EQ(FieldGuardResets, resets + (c.inside ? 0 : 1));
+    if (c.inside) return;
+    EXPECT_TRUE(BallAt(25, 25));
     EXPECT_EQ(Ball.Direction, heading::Up);
-    EXPECT_EQ(FieldGuardResets, resets + 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(, FieldGuard,
@@ -200,8 +261,11 @@ INSTANTIATE_TEST_SUITE_P(, FieldGuard,
                                            GuardCase{&kHeistCase, 1.4f, 20, heading::Left},
                                            GuardCase{&kSafariCase, 0.4f, 20, heading::Left},
                                            GuardCase{&kHauntedCase, 1.9f, 30, heading::Left},
+                                           GuardCase{&kHauntedCase, 30, 48, heading::Down, true},
                                            GuardCase{&kWildWestCase, 0.4f, 30, heading::Left}),
-                         [](const auto& info) { return std::string(info.param.table->name); });
+                         [](const auto& info) {
+                             return std::string(info.param.table->name) + (info.param.inside ? "Edge" : "");
+                         });
 
 // The drain of the tables with flippers: in classic mode a warning on the
 // way down, pitched by the row it starts on, and a flipper that sends the

@@ -27,22 +27,7 @@ protected:
     void ReleaseShot() { Wait(100); }
 };
 
-TEST_F(PacManRules, WallsBumpersAndPowerWallsAsTheBallMeetsThem) {
-    // A bumper below the ball (the corner of the house): reflected, scored,
-    // and back to full speed.
-    StepAt(23, 18, heading::Down, 2.0f);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_GE(Ball.Direction, 6);
-    EXPECT_LE(Ball.Direction, 26);
-    EXPECT_EQ(Game.Score, 10000);
-    EXPECT_EQ(Ops("sounds/bumper1.wav"), (std::vector<std::string>{"pan:-1200", "play:0"}));
-
-    // A wall slows the ball by a tenth and clicks.
-    StepAt(22, 18, heading::Down, 2.0f);
-    EXPECT_LE(Ball.Direction, 26);
-    EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
-    EXPECT_EQ(Ops("sounds/WallHit.wav"), (std::vector<std::string>{"pan:-1600", "play:0"}));
-
+TEST_F(PacManRules, PowerOpensTheHouseAndACornerReAimsByTheFloorFirst) {
     // The house's top keeps the ball out, unless power is on.
     StepAt(21, 18, heading::Down, 2.0f);
     EXPECT_LE(Ball.Direction, 26);

@@ -32,16 +32,6 @@ protected:
         TableMap.Cells[x][y].Code = code;
         TableMap.Cells[x][y].Number = number;
     }
-    // Taps `key` at each of `times` (ms from now), held 50 ms.
-    void TapEvery(uint64_t fromMs, uint64_t everyMs, int count, uint8_t key) {
-        for (int i = 0; i < count; ++i) platform.TapAt(platform.NowMs() + fromMs + uint64_t(i) * everyMs, key, 50);
-    }
-    // Alternating Shift steps, starting with the left one.
-    void RunSteps(int steps, uint64_t everyMs = 120) {
-        for (int i = 0; i < steps; ++i)
-            platform.TapAt(platform.NowMs() + 2600 + uint64_t(i) * everyMs, i % 2 ? scan::RightShift : scan::LeftShift,
-                           50);
-    }
     // Opens the hunt as the last letter does, without its words.
     void OpenHunt() {
         for (int n = 1; n <= 5; ++n) {
@@ -187,8 +177,8 @@ TEST_F(SafariRules, AccessibleDrainScanChoosesASideAndShootsAlongItsProbe) {
         EXPECT_TRUE(heard.count(cue)) << cue;
 }
 
-TEST_F(SafariRules, TheCougarChaseCountsOnlyAlternatingStepsAndNeedsTwentySix) {
-    LaunchEveryBall(20);
+TEST_F(SafariRules, TheCougarCountsOnlyAlternatingStepsAndTooFewStepsOrStrokesNeverGetAway) {
+    LaunchEveryBall(40);
     // Right first, then Left twice, then Right: two steps.
     size_t from = Mark();
     uint64_t at = platform.NowMs() + 2600;
@@ -201,62 +191,57 @@ TEST_F(SafariRules, TheCougarChaseCountsOnlyAlternatingStepsAndNeedsTwentySix) {
     EXPECT_EQ(CountSince(from, "Safari/FootRite.wav"), 1);
     EXPECT_EQ(CountSince(from, "Safari/CougarEt.wav"), 1);
 
-    // Twenty-five good steps are never enough.
-    for (int seed = 1; seed <= 8; ++seed) {
-        platform.Seed(uint64_t(seed));
-        Game.BallsLeft = 2;
-        from = Mark();
-        RunSteps(25);
-        EXPECT_TRUE(Restarts(CougarChase)) << seed;
-        EXPECT_EQ(CountSince(from, "Safari/FootLeft.wav"), 13);
-        EXPECT_EQ(CountSince(from, "Safari/FootRite.wav"), 12);
+    // The chase and the swim: too few presses never get away, many mostly
+    // do and pay; each press sounds as it counts.
+    const struct {
+        void (*run)();
+        uint8_t key;  // 0: alternate Shifts, starting with the left one
+        uint64_t fromMs;
+        int tooFew, leftSounds, rightSounds;
+        const char *left, *right, *lost;
+        double pays;
+    } rows[] = {{CougarChase, 0, 2600, 25, 13, 12, "Safari/FootLeft.wav", "Safari/FootRite.wav", "Safari/CougarEt.wav",
+                 100000},
+                {DeepWater, scan::Space, 2400, 22, 22, 22, "Safari/SwimLeft.wav", "Safari/SwimRite.wav",
+                 "Safari/Drowning.wav", 80000}};
+    for (const auto& row : rows) {
+        auto press = [&](int presses, uint64_t everyMs) {
+            for (int i = 0; i < presses; ++i)
+                platform.TapAt(platform.NowMs() + row.fromMs + uint64_t(i) * everyMs,
+                               row.key ? row.key : i % 2 ? scan::RightShift : scan::LeftShift, 50);
+        };
+        for (int seed = 1; seed <= 8; ++seed) {
+            platform.Seed(uint64_t(seed));
+            Game.BallsLeft = 2;
+            const size_t from = Mark();
+            press(row.tooFew, row.key ? 250 : 120);
+            EXPECT_TRUE(Restarts(row.run)) << seed;
+            EXPECT_EQ(CountSince(from, row.left), row.leftSounds);
+            EXPECT_EQ(CountSince(from, row.right), row.rightSounds);
+            EXPECT_EQ(CountSince(from, row.lost), 1);
+        }
+        int away = 0;
+        for (int seed = 1; seed <= 6; ++seed) {
+            platform.Seed(uint64_t(seed));
+            Game.BallsLeft = 2;
+            const int oldX = Safari.CougarX, oldY = Safari.CougarY;
+            const double before = Game.Score;
+            press(60, row.key ? 90 : 120);
+            if (Restarts(row.run)) continue;
+            ++away;
+            EXPECT_EQ(Game.Score - before, row.pays);
+            if (row.key) {  // the ball rolls on, heard, from the bank
+                EXPECT_TRUE(BallAt(25, 45));
+                EXPECT_TRUE(Ball.Direction >= 0 && Ball.Direction <= 32);
+                EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+            } else {  // the cougar moves well away
+                EXPECT_EQ(TableMap.Cells[oldX][oldY].Code, code::Floor);
+                EXPECT_EQ(TableMap.Cells[Safari.CougarX][Safari.CougarY].Code, code::Cougar);
+                EXPECT_TRUE(std::abs(Safari.CougarX - oldX) >= 10 || std::abs(Safari.CougarY - oldY) >= 5);
+            }
+        }
+        EXPECT_GT(away, 0);
     }
-
-    // Sixty steps mostly outrun it: the cougar moves elsewhere.
-    int outrun = 0;
-    for (int seed = 1; seed <= 6; ++seed) {
-        platform.Seed(uint64_t(seed));
-        Game.BallsLeft = 2;
-        const int oldX = Safari.CougarX, oldY = Safari.CougarY;
-        const double before = Game.Score;
-        RunSteps(60);
-        if (Restarts(CougarChase)) continue;
-        ++outrun;
-        EXPECT_EQ(Game.Score - before, 100000);
-        EXPECT_EQ(TableMap.Cells[oldX][oldY].Code, code::Floor);
-        EXPECT_EQ(TableMap.Cells[Safari.CougarX][Safari.CougarY].Code, code::Cougar);
-        EXPECT_TRUE(std::abs(Safari.CougarX - oldX) >= 10 || std::abs(Safari.CougarY - oldY) >= 5);
-    }
-    EXPECT_GT(outrun, 0);
-}
-
-TEST_F(SafariRules, SwimmingCountsTwoStrokesAPressAndTwentyTwoPressesAlwaysDrown) {
-    LaunchEveryBall(20);
-    for (int seed = 1; seed <= 8; ++seed) {
-        platform.Seed(uint64_t(seed));
-        Game.BallsLeft = 2;
-        size_t from = Mark();
-        TapEvery(2400, 250, 22, scan::Space);
-        EXPECT_TRUE(Restarts(DeepWater)) << seed;
-        EXPECT_EQ(CountSince(from, "Safari/SwimLeft.wav"), 22);
-        EXPECT_EQ(CountSince(from, "Safari/SwimRite.wav"), 22);
-        EXPECT_EQ(CountSince(from, "Safari/Drowning.wav"), 1);
-    }
-    // Sixty presses mostly swim out: the ball rolls on, heard, from the bank.
-    int escaped = 0;
-    for (int seed = 1; seed <= 6; ++seed) {
-        platform.Seed(uint64_t(seed));
-        Game.BallsLeft = 2;
-        const double before = Game.Score;
-        TapEvery(2400, 90, 60, scan::Space);
-        if (Restarts(DeepWater)) continue;
-        ++escaped;
-        EXPECT_EQ(Game.Score - before, 80000);
-        EXPECT_TRUE(BallAt(25, 45));
-        EXPECT_TRUE(Ball.Direction >= 0 && Ball.Direction <= 32);
-        EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    }
-    EXPECT_GT(escaped, 0);
 }
 
 TEST_F(SafariRules, TerrainTakesTheBallAndSnakesKillOrBite) {

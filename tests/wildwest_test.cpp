@@ -67,30 +67,6 @@ protected:
 
 // ------------------------------------------------------------- the town ---
 
-TEST_F(WildWestRules, WallsBumpersAndHardWalls) {
-    // A plain wall on the right slows the ball twice, with the wall's click.
-    StepAt(46.6f, 30, heading::Right - 8, 2.0f);
-    EXPECT_NEAR(Ball.Speed, 1.8f, 1e-5);
-    EXPECT_GT(Ball.Direction, heading::Right);
-    EXPECT_EQ(Ops("sounds/WallHit.wav").back(), "play:0");
-
-    // A bumper (set into the left wall) pays 10000 unmultiplied and restores the base speed.
-    Town.Multiplier = 2;
-    double before = Game.Score;
-    StepAt(2.4f, 14, heading::Left, 1.0f);
-    EXPECT_EQ(Game.Score - before, 10000);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    std::vector<std::string> bumper = Ops("sounds/bumper1.wav");
-    ASSERT_EQ(bumper.size(), 3u);
-    EXPECT_EQ(bumper.front(), "stop:0");
-    EXPECT_EQ(bumper.back(), "play:0");
-
-    // A hard wall (the top of a side block) restores the base speed too.
-    StepAt(9, 40.6f, heading::Down, 1.0f);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_EQ(Ops("sounds/MultiHit.wav").back(), "play:0");
-}
-
 TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     auto catchHorse = [&](int n) {
         for (int x = 2; x < 48; ++x)
@@ -304,16 +280,8 @@ TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOt
     FistFight();
     EXPECT_EQ(Game.Score - before, 100000);  // difficulty 0
     EXPECT_EQ(FistDifficulty, 100);
-    EXPECT_EQ(Count("wildwest/Punch.wav"), 6);
-    // Blocks sound on the swing's side, punches on the other.
-    std::vector<int64_t> swings;
-    for (const SoundEvent& e : platform.SoundLog()) {
-        if (e.op != "pan") continue;
-        if (e.label == "wildwest/FistSwng.wav") swings.push_back(e.value);
-    }
-    std::vector<std::string> played = platform.Played();
-    EXPECT_EQ(swings.size(), 6u);
-    EXPECT_EQ(std::count(played.begin(), played.end(), "wildwest/block.wav"), 6);
+    for (const char* each : {"wildwest/FistSwng.wav", "wildwest/block.wav", "wildwest/Punch.wav"})
+        EXPECT_EQ(Count(each), 6) << each;
 
     // A later win pays for the difficulty, multiplied; it grows by 100 to
     // 600, then by 20, and stops at 800.
