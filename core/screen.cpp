@@ -19,6 +19,10 @@ bool g_hooked = false;
 bool g_drawn = false;         // a frame went to the window
 ScreenMode g_drawnMode = ScreenMode::TableAndCaptions;
 uint32_t g_drawnTick = 0;
+uint32_t g_takenTick = 0;     // the table was last read in this clock step
+bool g_taken = false;
+uint32_t g_cellsTick = 0;     // and its cells at this one
+bool g_cellsTaken = false;
 uint32_t g_captionTick = 0;   // when the caption was last heard going on
 
 void Changed() {
@@ -38,9 +42,18 @@ void Update(T& field, T value) {
 
 // The table's state as it is now; the ball loop only moves the ball and
 // counts the score, this reads them.
-void TakeTable() {
-    for (int x = 0; x < kFrameMapSize; ++x)
-        for (int y = 0; y < kFrameMapSize; ++y) Update(g_frame.cells[x][y], TableMap.Cells[x][y].Code);
+// The cells change seldom (a dot eaten, a door opening) and reading them
+// all walks the whole map, so they are read a few times a second; the
+// ball and the score at every step.
+constexpr uint32_t kCellsEveryMs = 125;
+
+void TakeTable(uint32_t now) {
+    if (!g_cellsTaken || now - g_cellsTick >= kCellsEveryMs) {
+        g_cellsTaken = true;
+        g_cellsTick = now;
+        for (int x = 0; x < kFrameMapSize; ++x)
+            for (int y = 0; y < kFrameMapSize; ++y) Update(g_frame.cells[x][y], TableMap.Cells[x][y].Code);
+    }
     Update(g_frame.ballShown, Game.GameRunning);
     Update(g_frame.ballX, Ball.X);
     Update(g_frame.ballY, Ball.Y);
@@ -71,6 +84,7 @@ void ScreenEntry(int current) {
 
 void ScreenTable(const char* nameVoice) {
     g_frame.scene = Scene::Table;
+    g_cellsTaken = false;  // a new map: read at once
     g_frame.title = VoiceText(nameVoice).c_str();
     g_frame.rayShown = false;
     Changed();
@@ -118,7 +132,13 @@ void PresentScreen() {
         if (Speaking()) g_captionTick = now;
         else if (now - g_captionTick >= kCaptionHoldMs) g_frame.caption[0] = 0, g_changed = true;
     }
-    if (g_frame.scene == Scene::Table) TakeTable();
+    // The ball moves once a clock step: the table is read once a step, not
+    // at each of the passes between.
+    if (g_frame.scene == Scene::Table && (!g_taken || now != g_takenTick)) {
+        TakeTable(now);
+        g_taken = true;
+        g_takenTick = now;
+    }
     if (!g_changed) return;
     g_changed = false;
     g_drawn = true;
@@ -133,7 +153,7 @@ void ForgetScreen() {
     const ScreenMode mode = g_frame.mode;
     g_frame = Frame{};
     g_frame.mode = mode;
-    g_changed = g_drawn = false;
+    g_changed = g_drawn = g_taken = g_cellsTaken = false;
     g_drawnTick = g_captionTick = 0;
 }
 

@@ -30,8 +30,14 @@ bool PadKeys::Hold(int pad, int source, uint8_t scanCode) {
     uint8_t& held = holding_[pad][source];
     if (held == scanCode) return false;
     bool changed = false;
-    if (held != kNone) changed |= --count_[held] == 0;
-    if (scanCode != kNone) changed |= count_[scanCode]++ == 0;
+    if (held != kNone) {
+        changed |= --count_[held] == 0;
+        --heldKeys_;
+    }
+    if (scanCode != kNone) {
+        changed |= count_[scanCode]++ == 0;
+        ++heldKeys_;
+    }
     held = scanCode;
     return changed;
 }
@@ -97,8 +103,10 @@ bool PadKeys::ReleaseAll() {
 }
 
 void PadKeys::MergeInto(uint8_t state[256]) {
-    for (int k = 0; k < 256; ++k)
-        if (count_[k] != 0) state[k] |= 0x80;
+    // Read at every pass; with no button down there is nothing to add.
+    if (heldKeys_ != 0)
+        for (int k = 0; k < 256; ++k)
+            if (count_[k] != 0) state[k] |= 0x80;
     for (int pad = 0; pad < kMostPads; ++pad) {
         if (chord_[pad] != Chord::Releasing) continue;
         chord_[pad] = Chord::Holding;

@@ -50,6 +50,7 @@ private:
     Chord chord_[kMostPads] = {};
     uint8_t holding_[kMostPads][kSources] = {};  // the key each source holds, 0 for none
     uint8_t count_[256] = {};                    // how many sources hold each key
+    int heldKeys_ = 0;                           // the sum of count_
 };
 
 }  // namespace tamblor
