@@ -23,6 +23,8 @@ SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep,
     sndSpellSw, sndScanWait, sndProxBeep;
 SoundSlot sndMenuMusic(SoundClass::Music), sndPausedLp(SoundClass::Music);
 SoundSlot VoiceBuffer(SoundClass::Speech);
+bool NoteOneShots = false;
+const SoundSlot* LastOneShot = nullptr;
 
 namespace {
 constexpr uint32_t kHolderFlags = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;  // 224
@@ -174,7 +176,10 @@ void SoundSlot::Release() {
 }
 
 void SoundSlot::Play(bool loop) {
-    if (!Empty()) SoundMixer().Play(id_, loop);
+    if (Empty()) return;
+    SoundMixer().Play(id_, loop);
+    // The voice only as an effect (a ghost eaten), never as words.
+    if (NoteOneShots && !loop && (this != &VoiceBuffer || class_ != SoundClass::Speech)) LastOneShot = this;
 }
 void SoundSlot::Stop() {
     if (!Empty()) SoundMixer().Stop(id_);

@@ -49,6 +49,12 @@ private:
     SoundClass class_;
 };
 
+// While set, the last one-shot started on a holder (the voice only as an
+// effect, never as words) is kept in LastOneShot: a plain store the ball's
+// step can afford, read at the pass's yield to name what the ball hit.
+extern bool NoteOneShots;
+extern const SoundSlot* LastOneShot;
+
 // The fourteen shared holders, created at start-up.
 extern SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep,
     sndScanTrig, sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep,
