@@ -75,6 +75,7 @@ for i in "${!names[@]}"; do
             step Up "entry 11"; step Down "entry 12"
             change Right "options 12"; heard menu/mnuRmbOn; stored Rumble 1 ;;
         13) change Return "options 13"; heard menu/mnuNHOn; stored NameHits 1
+            step Up "entry 12"; step Down "entry 13"
             change Left "options 13"; heard menu/mnuNHOf; stored NameHits 0 ;;
     esac
 done
