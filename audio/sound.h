@@ -75,6 +75,8 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass = So
 // when it cannot start).
 void PlayAndWait(const std::string& member, SoundClass soundClass = SoundClass::Speech,
                  void (*meanwhile)() = nullptr);
+// The same for a mono voice of speech, centred.
+void PlayMonoAndWait(const std::string& member);
 // A loose WAV file under the program's folder ("system\hss\x.wav" style
 // names are accepted).
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait);

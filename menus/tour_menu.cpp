@@ -83,11 +83,15 @@ public:
         Stop();
         sndBumper1.SetPan(0);
         sndBumper1.Play(false);
-        PlayAndWait(names_[size_t(entry)]);
         const TourEntry* e = EntryAt(entry);
-        if (e == nullptr) return;
+        if (e == nullptr) {
+            PlayAndWait(names_[size_t(entry)]);
+            return;
+        }
+        // The captions are many: made in mono, to keep the archive small.
+        PlayMonoAndWait(e->captionVoice);
         const Place place = FirstCell(e->code, e->number);
-        if (place.found && !AnyKeyDown()) PlayAndWait(kPlaceWords[ThirdOf(place.y)][ThirdOf(place.x)]);
+        if (place.found && !AnyKeyDown()) PlayMonoAndWait(kPlaceWords[ThirdOf(place.y)][ThirdOf(place.x)]);
         if (!AnyKeyDown()) Start(entry);
     }
 

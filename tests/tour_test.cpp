@@ -73,7 +73,7 @@ std::vector<ArchiveMember> TourMembers(const TableCase& c) {
     };
     const auto manifest = Manifest();
     for (const TourEntry& e : TourOf(c).entries) {
-        add(e.captionVoice, 600, true);
+        add(e.captionVoice, 600, false);
         if (!e.shortVoice.empty()) add(e.shortVoice, 300, false);
         add(e.member, 200, manifest.at(UpperCase(e.member)).channels == "stereo");
     }

@@ -164,7 +164,7 @@ inline bool EndsWithCi(const std::string& s, const std::string& suffix) {
 
 // What the game-data tool makes of each table's sound tour besides the
 // manifest's members: the tour itself, and its captions and short names
-// as voices ("say", the caption stereo and the name mono).
+// as mono voices.
 struct TourMade {
     std::vector<std::string> tours;
     std::vector<ManifestEntry> voices;
@@ -179,7 +179,7 @@ inline TourMade TourMembers() {
         const tamblor::Tour tour = tamblor::ParseTour(ReadText(file.path().string()), key, problems);
         made.tours.push_back(tamblor::TourMember(key));
         for (const tamblor::TourEntry& e : tour.entries) {
-            made.voices.push_back({e.captionVoice, "stereo", "say", e.caption});
+            made.voices.push_back({e.captionVoice, "mono", "say", e.caption});
             if (!e.shortVoice.empty()) made.voices.push_back({e.shortVoice, "mono", "say", e.shortName});
         }
     }

@@ -132,7 +132,7 @@ void LoadTours(const std::string& source_dir, Sources& s) {
             throw std::runtime_error(f.string() + ":" + all);
         }
         for (const tamblor::TourEntry& t : tour.entries) {
-            s.entries.push_back({t.captionVoice, 2, "say", t.caption, {}, t.line});
+            s.entries.push_back({t.captionVoice, 1, "say", t.caption, {}, t.line});
             if (!t.shortVoice.empty()) s.entries.push_back({t.shortVoice, 1, "say", t.shortName, {}, t.line});
         }
         s.tours.push_back({tamblor::TourMember(key), {text.begin(), text.end()}});
