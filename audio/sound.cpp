@@ -23,6 +23,8 @@ SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep,
     sndSpellSw, sndScanWait, sndProxBeep;
 SoundSlot sndMenuMusic(SoundClass::Music), sndPausedLp(SoundClass::Music);
 SoundSlot VoiceBuffer(SoundClass::Speech);
+bool NoteOneShots = false;
+const SoundSlot* LastOneShot = nullptr;
 
 namespace {
 constexpr uint32_t kHolderFlags = kBufCtrlFrequency | kBufCtrlPan | kBufCtrlVolume;  // 224
@@ -174,7 +176,10 @@ void SoundSlot::Release() {
 }
 
 void SoundSlot::Play(bool loop) {
-    if (!Empty()) SoundMixer().Play(id_, loop);
+    if (Empty()) return;
+    SoundMixer().Play(id_, loop);
+    // The voice only as an effect (a ghost eaten), never as words.
+    if (NoteOneShots && !loop && (this != &VoiceBuffer || class_ != SoundClass::Speech)) LastOneShot = this;
 }
 void SoundSlot::Stop() {
     if (!Empty()) SoundMixer().Stop(id_);
@@ -228,7 +233,8 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass) {
     if (wait) WaitWhilePlaying(VoiceBuffer);
 }
 
-void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwhile)()) {
+namespace {
+void VoiceAndWait(const std::string& member, uint16_t channels, SoundClass soundClass, void (*meanwhile)()) {
     int index = FindMember(member);
     if (Absent(index, member)) return;
     FlushSpeechText();
@@ -237,8 +243,9 @@ void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwh
         YieldToSystem();
         PollKeyboard();
     }
-    if (!MaySpeak(soundClass, VoicePlayer::Stereo, member, 0)) return;
-    if (soundClass != SoundClass::Speech || !SayVoiceText(member, false)) StartVoice(member, index, 2, 0, soundClass);
+    if (!MaySpeak(soundClass, channels == 2 ? VoicePlayer::Stereo : VoicePlayer::Mono, member, 0)) return;
+    if (soundClass != SoundClass::Speech || !SayVoiceText(member, false))
+        StartVoice(member, index, channels, 0, soundClass);
     if (meanwhile != nullptr) meanwhile();
     for (;;) {
         if (!VoicePlaying()) return;
@@ -250,6 +257,13 @@ void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwh
         }
     }
 }
+}  // namespace
+
+void PlayAndWait(const std::string& member, SoundClass soundClass, void (*meanwhile)()) {
+    VoiceAndWait(member, 2, soundClass, meanwhile);
+}
+
+void PlayMonoAndWait(const std::string& member) { VoiceAndWait(member, 1, SoundClass::Speech, nullptr); }
 
 std::string LooseFilePath(const std::string& fileName) {
     std::string relative = fileName;

@@ -49,6 +49,12 @@ private:
     SoundClass class_;
 };
 
+// While set, the last one-shot started on a holder (the voice only as an
+// effect, never as words) is kept in LastOneShot: a plain store the ball's
+// step can afford, read at the pass's yield to name what the ball hit.
+extern bool NoteOneShots;
+extern const SoundSlot* LastOneShot;
+
 // The fourteen shared holders, created at start-up.
 extern SoundSlot sndBall, sndBumper1, sndBumper2, sndMultiHit, sndWallHit, sndScanBeep,
     sndScanTrig, sndFlipper, sndMenuMusic, sndBell, sndSpellSw, sndScanWait, sndProxBeep,
@@ -69,6 +75,8 @@ void PlayStereo(const std::string& member, bool wait, SoundClass soundClass = So
 // when it cannot start).
 void PlayAndWait(const std::string& member, SoundClass soundClass = SoundClass::Speech,
                  void (*meanwhile)() = nullptr);
+// The same for a mono voice of speech, centred.
+void PlayMonoAndWait(const std::string& member);
 // A loose WAV file under the program's folder ("system\hss\x.wav" style
 // names are accepted).
 void PlaySoundNP(const std::string& fileName, int32_t pan, bool wait);

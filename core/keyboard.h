@@ -12,6 +12,7 @@ namespace tamblor {
 namespace scan {
 constexpr uint8_t Escape = 0x01;
 constexpr uint8_t R = 0x13;
+constexpr uint8_t T = 0x14;
 constexpr uint8_t P = 0x19;
 constexpr uint8_t Return = 0x1C;
 constexpr uint8_t LeftControl = 0x1D;

@@ -22,6 +22,7 @@ uint16_t SpeechRate = kNormalSpeechRate;
 uint8_t SystemVoice = 0;
 uint8_t ScreenChoice = 0;
 uint8_t RumbleOn = 1;
+uint8_t NameHits = 0;
 std::string Version;
 double BestScore[kTableCount] = {};
 int16_t MusicVolume[kTableCount] = {};
@@ -233,6 +234,7 @@ void LoadSettings() {
     ScreenChoice = static_cast<uint8_t>(GetWhole("Settings", "Screen", 0, 2));
     long long rumble = 1;  // on until the player turns it off
     RumbleOn = ParseWhole(Get("Settings", "Rumble", "1"), 0, 1, rumble) && rumble == 0 ? 0 : 1;
+    NameHits = GetWhole("Settings", "NameHits", 0, 1) == 1 ? 1 : 0;
     Version = RunningVersion();
     // Scores are decoded with the version that wrote them, so an upgrade
     // keeps them; the next save re-encodes them with the running version.
@@ -268,6 +270,7 @@ void SaveSettings() {
     Put("Settings", "Voice", std::to_string(int(SystemVoice)));
     Put("Settings", "Screen", std::to_string(int(ScreenChoice)));
     Put("Settings", "Rumble", std::to_string(int(RumbleOn)));
+    Put("Settings", "NameHits", std::to_string(int(NameHits)));
     for (int table : kScoreKeyOrder)
         Put("Settings", std::string("HS") + TableKeyName(table), EncodeScore(BestScore[table], Version));
     for (int table : kVolumeKeyOrder)

@@ -67,6 +67,9 @@ extern uint8_t SystemVoice;
 extern uint8_t ScreenChoice;
 // 1: a controller that has motors pulses with the table's hits.
 extern uint8_t RumbleOn;
+// 1: in every game, not only in practice, the short name of what the ball
+// hits is said after its sound.
+extern uint8_t NameHits;
 extern std::string Version;  // "major.minor" of the running program
 extern double BestScore[kTableCount];
 extern int16_t MusicVolume[kTableCount];

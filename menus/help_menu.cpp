@@ -39,6 +39,17 @@ void HelpMenu() {
                 sndMenuMusic.SetVolume(0);
             }
         }
+        if (IsTable(entry) && TakeLatchedPress(scan::T)) {
+            if (TourMenu(entry)) {
+                SubMenuActive = false;
+                PlayTable(entry, true);
+            }
+            // Back where the tour was asked for.
+            ScreenMenu("Help", names, kTableCount + 1);
+            ScreenEntry(entry);
+            SpeakTableDescription(entry);
+            NoteState("help", entry);
+        }
         if (CommandPress(scan::Escape)) SubMenuActive = false;
         MenuSpeechKeys();
         HearPadNews();

@@ -1,6 +1,7 @@
 #include "menus/main_menu.h"
 
 #include <string>
+#include <utility>
 
 #include "audio/sound.h"
 #include "audio/speech_keys.h"
@@ -28,8 +29,12 @@ const char* EntryName(int entry) {
     return IsTable(entry) ? FactsOfTable(entry).menuName : kOtherEntryNames[entry - kTableCount];
 }
 
+// Where the next fresh menu starts: 0 but after a practice.
+int g_nextEntry = 0;
+}  // namespace
+
 // Plays a table from its loader to its game end.
-void StartTable(int entry) {
+void PlayTable(int entry, bool practice) {
     const TableDesc* table = TableFor(entry);
     if (table == nullptr) {
         MusicDip dip;
@@ -37,8 +42,9 @@ void StartTable(int entry) {
         return;
     }
     sndMenuMusic.Stop();
+    if (practice) g_nextEntry = entry;
     try {
-        RunTable(*table);
+        RunTable(*table, practice);
     } catch (const ReturnToMainMenu&) {
         // A quit at a launch prompt abandons the table: its music and
         // loops must not play on into the menu.
@@ -46,8 +52,6 @@ void StartTable(int entry) {
         throw;
     }
 }
-
-}  // namespace
 
 bool InstructionsHeardThisRun = false;
 
@@ -62,15 +66,20 @@ void ShowMainMenu(int entry) {
 // One visit of the menu, from its instructions until the options menu
 // ends (the caller then starts a fresh visit). Tables leave by throwing.
 void RunMainMenu() {
-    int entry = 0;
+    int entry = std::exchange(g_nextEntry, 0);
     ShowMainMenu(entry);
     sndMenuMusic.Play(true);
     {
         MusicDip dip;
         // Once a run is enough for a player who asked for it: after that a
         // fresh menu only names where it stands.
-        if (MenuInstructions == 1 && InstructionsHeardThisRun) PlayAndWait(EntryName(entry));
-        else PlayAndWait("sounds/menu/mnuInstr.wav");
+        if (MenuInstructions == 1 && InstructionsHeardThisRun) {
+            PlayAndWait(EntryName(entry));
+        } else {
+            PlayAndWait("sounds/menu/mnuInstr.wav");
+            // Back from a practice: where the menu stands now.
+            if (entry != 0) PlayAndWait(EntryName(entry));
+        }
         InstructionsHeardThisRun = true;
     }
     NoteState("menu", entry);
@@ -80,7 +89,7 @@ void RunMainMenu() {
         MoveWithArrows(entry, kEntryCount, SpeakMainMenu);
         if (TakeLatchedPress(scan::Return)) {
             if (entry <= 5) {
-                StartTable(entry);
+                PlayTable(entry, false);
             } else if (entry == 6) {
                 ScoreMenu();
                 ShowMainMenu(entry);
@@ -100,6 +109,18 @@ void RunMainMenu() {
         }
         if (CommandPress(scan::Escape)) ExitGame();
         if (CommandPress(scan::V)) SpeakVersion();
+        if (TakeLatchedPress(scan::T)) {
+            if (!IsTable(entry)) {
+                MusicDip dip;
+                PlayAndWait("sounds/menu/mnuTKey.wav");
+            } else if (TourMenu(entry)) {
+                PlayTable(entry, true);
+            } else {
+                ShowMainMenu(entry);
+                SpeakMainMenu(entry);
+                NoteState("menu", entry);
+            }
+        }
         MenuSpeechKeys();
         HearPadNews();
         UpdateCommandKeysReleased();

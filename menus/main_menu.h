@@ -13,6 +13,11 @@ namespace tamblor {
 
 void SpeakMainMenu(int entry);
 
+// Plays table 0..5 from the menus, in practice or as a game; the fresh main
+// menu after a practice stands on the table's entry. Returns only when the
+// table cannot be played.
+void PlayTable(int entry, bool practice);
+
 // The main menu's instructions have been heard in this run (with the
 // first-time-only option, later visits only name the entry).
 extern bool InstructionsHeardThisRun;

@@ -22,10 +22,10 @@ const char* const kOptionNames[] = {
     "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav", "sounds/menu/mnuMInst.wav",
     "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",
     "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",  "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav",
-    "sounds/menu/mnuRumbl.wav", "sounds/menu/mnuEOM.wav"};
+    "sounds/menu/mnuRumbl.wav", "sounds/menu/mnuNHits.wav", "sounds/menu/mnuEOM.wav"};
 constexpr int kOptionCount = int(std::size(kOptionNames));
 enum Entry { kSpeakerTest, kGameMode, kGameSpeed, kInstructions, kSpeechVolume, kEffectsVolume, kMusicVolume,
-             kDucking, kPan, kSpeechRate, kVoice, kScreen, kRumble, kLeave };
+             kDucking, kPan, kSpeechRate, kVoice, kScreen, kRumble, kNameHits, kLeave };
 static_assert(kLeave == kOptionCount - 1);
 
 // Enter changes an option the way it always has (a volume: one step
@@ -163,18 +163,28 @@ void TurnScreen(Turn turn) {
               0, true);
 }
 
-// On or off; turned on, the pads give one knock so the player feels it.
-void TurnRumble(Turn turn) {
-    const uint8_t wanted = turn == Turn::Enter ? uint8_t(RumbleOn == 0) : turn == Turn::Up ? 1 : 0;
-    if (RumbleOn != wanted) {
-        RumbleOn = wanted;
+// An option that is on or off: Enter turns it over, Right turns it on and
+// Left off; it is stored when it changes and said as it now stands.
+void TurnOnOff(uint8_t& option, Turn turn, const char* onVoice, const char* offVoice) {
+    const uint8_t wanted = turn == Turn::Enter ? uint8_t(option == 0) : turn == Turn::Up ? 1 : 0;
+    if (option != wanted) {
+        option = wanted;
         SaveSettings();
     }
-    PlaySound(RumbleOn == 1 ? "sounds/menu/mnuRmbOn.wav" : "sounds/menu/mnuRmbOf.wav", 0, true);
+    PlaySound(option == 1 ? onVoice : offVoice, 0, true);
+}
+
+// Turned on, the pads give one knock so the player feels it.
+void TurnRumble(Turn turn) {
+    TurnOnOff(RumbleOn, turn, "sounds/menu/mnuRmbOn.wav", "sounds/menu/mnuRmbOf.wav");
     if (RumbleOn == 1) Feel(Buzz::Hit);
 }
 
-bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kRumble; }
+// In every game, the name of what the ball hits after its sound (practice
+// always names them).
+void TurnNameHits(Turn turn) { TurnOnOff(NameHits, turn, "sounds/menu/mnuNHOn.wav", "sounds/menu/mnuNHOf.wav"); }
+
+bool HasLevel(int entry) { return entry >= kSpeechVolume && entry <= kNameHits; }
 
 void Act(int entry, Turn turn) {
     switch (entry) {
@@ -224,6 +234,9 @@ void Act(int entry, Turn turn) {
         break;
     case kRumble:
         TurnRumble(turn);
+        break;
+    case kNameHits:
+        TurnNameHits(turn);
         break;
     default:
         SubMenuActive = false;

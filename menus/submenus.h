@@ -16,4 +16,8 @@ void EraseHighScores();
 
 void HelpMenu();
 
+// The sound tour of table 0..5: true when the player chose to practise the
+// table, false when the tour was left.
+bool TourMenu(int table);
+
 }  // namespace tamblor

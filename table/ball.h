@@ -42,6 +42,8 @@ struct SharedGameState {
     uint8_t TableLevel = 0;  // a table's own difficulty counter
     bool WarningPlaying = false;  // a warning loop sounds (the ball is in its box)
     uint32_t SpeedDecayTick = 0;  // last time a slowing ball lost speed
+    // Practice: a ball that would be lost comes back, and no best score is kept.
+    bool Practice = false;
 };
 
 extern SharedGameState Game;

@@ -140,7 +140,8 @@ void AwardExtraBall(double points) {
 }
 
 void NewHighScoreCue(int table) {
-    if (!(BestScore[table] > 0) || !(Game.Score > BestScore[table]) || Game.HighScoreAnnounced || Game.Tilted)
+    if (!(BestScore[table] > 0) || !(Game.Score > BestScore[table]) || Game.HighScoreAnnounced || Game.Tilted ||
+        Game.Practice)
         return;
     sndBall.Stop();
     PlaySound("sounds/v_NHS.wav", 0, true);

@@ -40,7 +40,7 @@ void LaunchBall() {
         // The prompt answers as play does: S says where the game stands and
         // P pauses; the key that did it acts no more, and the taunts wait.
         if (FreshKeyDown(scan::S) && CurrentTable && CurrentTable->statusReport) {
-            CurrentTable->statusReport();
+            SayStatus();
             SwallowHeldKeys();
             LastTauntTime = GetTick();
         }

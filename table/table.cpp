@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "platform/platform.h"
 #include "table/play.h"
+#include "table/named_hits.h"
 #include "table/services.h"
 #include "table/table_map.h"
 
@@ -76,14 +77,17 @@ void LoadTable(const TableDesc& table) {
 
 void UnloadTable(const TableDesc& table) {
     PadConfirmKey(scan::Return);
+    ForgetNamedHits();
     if (table.unload) table.unload();
     for (SoundSlot* loop : table.loops) loop->Stop();
     sndBall.Stop();
     for (const TableSound& sound : table.sounds) KillBuffer(*sound.slot);
 }
 
-void RunTable(const TableDesc& table) {
+void RunTable(const TableDesc& table, bool practice) {
     LoadTable(table);
+    Game.Practice = practice;
+    PrepareNamedHits(table);
     if (table.intro) PlayAndWait(table.intro, table.introClass);
     Relaunch();
     PlayFromBallEntry();
@@ -98,6 +102,7 @@ void PlayFromBallEntry() {
             do {
                 PollKeyboard();
                 YieldToSystem();
+                NameLastHit();
             } while (PlayPass());
             EndGame();
         } catch (const RestartPlay&) {
@@ -136,7 +141,10 @@ void BallTick() {
         sndBall.SetPan(PanFor(Ball.X, 25, Table().ballPanScale));
         if (Table().turnsBackBelowField && Ball.Y > kBelowField) Ball.Direction = kTurnedBackHeading;
         MoveBall();
-        if (Table().handleCell) Table().handleCell();
+        if (Table().handleCell) {
+            OneShotsNoted noted;
+            Table().handleCell();
+        }
         Game.LastStepTick = static_cast<int32_t>(GetTick());
     }
     if (Table().afterTick) Table().afterTick();
@@ -149,7 +157,7 @@ void InPlayKeys() {
     if (CommandPress(scan::Return)) Tilt();
     if (table.keys) table.keys();
     if (FreshKeyDown(scan::S) && table.statusReport && (CommandKeysReleased || !table.statusWaitsForCommandKeys)) {
-        table.statusReport();
+        SayStatus();
         // The report can take many seconds; a key that cut it short is spent.
         SwallowHeldKeys();
     }
@@ -170,9 +178,9 @@ void RestartBallEntry() { throw RestartPlay{}; }
 void LoseBall() {
     NoteState("lost");
     Feel(Buzz::LostBall);
-    if (Game.BallsLeft == 0) EndGame();
+    if (Game.BallsLeft == 0 && !Game.Practice) EndGame();
     if (Table().onBallLost) Table().onBallLost();
-    --Game.BallsLeft;
+    TakeSpareBall();
     Relaunch();
     if (Table().lostBallReentersPlay) RestartBallEntry();
     if (Table().afterRelaunch) Table().afterRelaunch();
@@ -185,10 +193,25 @@ void Tilt() {
     StopTableLoops();
     if (Table().onTilt) Table().onTilt();
     PlaySound("sounds/tilt.wav", 0, true);
-    if (Game.BallsLeft == 0) EndGame();
-    --Game.BallsLeft;
+    TakeSpareBall();
     Relaunch();
     RestartBallEntry();
+}
+
+void TakeSpareBall(bool lastBall) {
+    if (Game.Practice) {
+        NoteState("ball back");
+        PlaySound("sounds/v_PrBack.wav", 0, true);
+        return;
+    }
+    if (Game.BallsLeft == 0) EndGame();
+    --Game.BallsLeft;
+    if (lastBall) EndGame();
+}
+
+void SayStatus() {
+    if (Game.Practice) PlaySound("sounds/v_Prac.wav", 0, true);
+    if (CurrentTable && CurrentTable->statusReport) CurrentTable->statusReport();
 }
 
 void EndGame() {
@@ -196,7 +219,7 @@ void EndGame() {
     StopTableLoops();
     // Stored before a word is said: a close or a crash during the voices
     // must not lose the new best score.
-    const bool newBest = Game.Score > BestScore[table.id] && !Game.Tilted;
+    const bool newBest = Game.Score > BestScore[table.id] && !Game.Tilted && !Game.Practice;
     if (newBest) BestScore[table.id] = Game.Score;
     SaveSettings();
     NoteState("game over");

@@ -86,7 +86,8 @@ struct RestartPlay {};
 
 // From the main menu: loads the table, says its intro, asks for the first
 // launch and plays until the game ends. Leaves only by ReturnToMainMenu.
-[[noreturn]] void RunTable(const TableDesc& table);
+// In practice (Game.Practice) no ball is lost and no best score is kept.
+[[noreturn]] void RunTable(const TableDesc& table, bool practice = false);
 
 // The pieces RunTable is made of, for the tests.
 void LoadTable(const TableDesc& table);
@@ -114,6 +115,15 @@ void Relaunch();
 // say, a spare is taken, the next ball is launched, and play restarts or
 // goes on as the table plays.
 void LoseBall();
+
+// Where a ball is lost and the table goes on its own way (a tilt, a goal
+// against, a lost fight): with no spare the game ends, otherwise one is
+// taken, and then the game ends too when `lastBall` says so. In practice
+// nothing is taken and nothing ends: "practice: ball back" is said.
+void TakeSpareBall(bool lastBall = false);
+
+// The S key: the table's report, first saying "practice" in practice.
+void SayStatus();
 
 // The Enter key: the game is tilted (no best score) and the ball is lost.
 void Tilt();

@@ -83,8 +83,9 @@ TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
 TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
     IntoOptions();
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 13 (leave, always last)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 13 -> 12 (rumble)
+    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 14 (leave, always last)
+    On("sounds/menu/mnuEOM.wav", scan::Up);       // 14 -> 13 (naming hits)
+    On("sounds/menu/mnuNHits.wav", scan::Up);     // 13 -> 12 (rumble)
     On("sounds/menu/mnuRumbl.wav", scan::Up);     // 12 -> 11 (screen)
     On("sounds/menu/mnuScrn.wav", scan::Return);  // captions only
     After("sounds/menu/mnuScCO.wav", scan::Up);   // 11 -> 10 (voice)
@@ -99,7 +100,7 @@ TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     platform.TapAt(60000, scan::Escape);  // at the fresh main menu
     Run();
     EXPECT_EQ(Heard(),
-              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuRumbl bumper1 mnuScrn mnuScCO bumper1 "
+              "mnuMusic mnuInstr bumper1 mnuExitP bumper1 mnuOMenu mnuOMI bumper1 mnuEOM bumper1 mnuNHits bumper1 mnuRumbl bumper1 mnuScrn mnuScCO bumper1 "
               "mnuVoice bumper1 mnuRate bumper1 "
               "mnuPan bumper1 "
               "mnuDuck bumper1 mnuMuVol bumper1 mnuFxVol bumper1 mnuSpVol bumper1 mnuMInst bumper1 mnuGSped mnuInsan "

@@ -58,6 +58,7 @@ TEST_F(ScreenMenus, MenusEntriesAndCaptionsAreDrawnOnceAStepAndNotAtAllWhileOff)
     On("sounds/menu/mnuOMenu.wav", scan::Return);
     On("sounds/menu/mnuOMI.wav", scan::Up);
     On("sounds/menu/mnuEOM.wav", scan::Up);
+    On("sounds/menu/mnuNHits.wav", scan::Up);
     On("sounds/menu/mnuRumbl.wav", scan::Up);       // the screen option
     On("sounds/menu/mnuScrn.wav", scan::Return);    // captions only
     After("sounds/menu/mnuScCO.wav", scan::Return);  // off

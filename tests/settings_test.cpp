@@ -76,7 +76,8 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
     EXPECT_EQ(platform.Stored("Settings", "Voice"), "0");
     EXPECT_EQ(platform.Stored("Settings", "Screen"), "0");
     EXPECT_EQ(platform.Stored("Settings", "Rumble"), "1");
-    EXPECT_EQ(platform.StoredSettings().size(), 11u + 12u + 20u);
+    EXPECT_EQ(platform.Stored("Settings", "NameHits"), "0");
+    EXPECT_EQ(platform.StoredSettings().size(), 12u + 12u + 20u);
 }
 
 TEST_F(SettingsTest, ValuesRoundTripThroughTheStore) {

@@ -52,7 +52,7 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
     EXPECT_GE(TimeOf("play", "sounds/menu/mnuExit.wav"), 6100u);
     EXPECT_EQ(platform.Caption(), "Tamblor v1.0.0");
     EXPECT_EQ(platform.FlushCount(), 2);  // at start-up and by the exit
-    EXPECT_EQ(platform.StoredSettings().size(), 43u);  // every key, at its default
+    EXPECT_EQ(platform.StoredSettings().size(), 44u);  // every key, at its default
     EXPECT_TRUE(platform.Messages().empty());
 }
 

@@ -74,6 +74,7 @@ TEST_F(SystemSpeech, AMenuWalkSendsEveryVoicesWordsInOrder) {
     On("Options menu.", scan::Return);
     On(Text("sounds/menu/mnuOMI.wav"), scan::Up);
     On("Leave the options menu.", scan::Up);
+    On("Name what you hit.", scan::Up);
     On("Rumble.", scan::Up);
     On("Screen.", scan::Up);
     On("Voice.", scan::Left);                        // recorded: said by its recording
@@ -86,7 +87,7 @@ TEST_F(SystemSpeech, AMenuWalkSendsEveryVoicesWordsInOrder) {
     Run();
     EXPECT_EQ(Said(), kInstructions + " / Soccer Star. / Pac Man. / " + Text("sounds/menu/mnuExitP.wav") +
                           " / Options menu. / " + Text("sounds/menu/mnuOMI.wav") +
-                          " / Leave the options menu. / Rumble. / Screen. / Voice. / " + Text("sounds/menu/mnuVSys.wav") +
+                          " / Leave the options menu. / Name what you hit. / Rumble. / Screen. / Voice. / " + Text("sounds/menu/mnuVSys.wav") +
                           " / Speech rate. / 125 percent / 125 percent / " + kInstructions + " / " + kGoodbye)
         << PlayedList();
     EXPECT_EQ(platform.SpeechRelativeRate(), 16);
@@ -145,6 +146,7 @@ TEST_F(SystemSpeech, WithNoServiceTheRecordedVoicesSayItIsNotThere) {
     On("sounds/menu/mnuOMenu.wav", scan::Return);
     On("sounds/menu/mnuOMI.wav", scan::Up);
     On("sounds/menu/mnuEOM.wav", scan::Up);
+    On("sounds/menu/mnuNHits.wav", scan::Up);
     On("sounds/menu/mnuRumbl.wav", scan::Up);
     On("sounds/menu/mnuScrn.wav", scan::Up);
     On("sounds/menu/mnuVoice.wav", scan::Right);

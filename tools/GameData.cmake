@@ -9,6 +9,8 @@ target_link_libraries(tamblor_gamedata PRIVATE tamblor_game tamblor_platform)
 
 set(GAMEDATA_MANIFEST ${CMAKE_SOURCE_DIR}/assets/manifest.tsv)
 file(GLOB GAMEDATA_RECIPES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/sounds/*.recipes)
+# Each table's sound tour: packed as it is, its captions spoken like every voice.
+file(GLOB GAMEDATA_TOURS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/tours/*.tour)
 set(GAMEDATA_DIR ${CMAKE_BINARY_DIR}/gamedata)
 
 # The loose files are named in the manifest; re-read it when it changes so
@@ -55,7 +57,7 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tamblor.tmb
   BYPRODUCTS ${GAMEDATA_LOOSE}
   COMMAND tamblor_gamedata build ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${GAMEDATA_DIR}/cache
           --jobs 2 ${GAMEDATA_MAP_ARGS}
-  DEPENDS tamblor_gamedata ${GAMEDATA_MANIFEST} ${GAMEDATA_RECIPES} ${GAMEDATA_MAP_FILES}
+  DEPENDS tamblor_gamedata ${GAMEDATA_MANIFEST} ${GAMEDATA_RECIPES} ${GAMEDATA_TOURS} ${GAMEDATA_MAP_FILES}
   JOB_POOL tamblor_gamedata_pool
   COMMENT "Building the sound archive and voice files"
   VERBATIM)

@@ -153,9 +153,7 @@ void BallInHomeGoal() {
         const uint8_t before = Soccer.VisitorGoals++;
         // A goal against costs a ball; with none to spare (after tilts) it
         // ends the match as the last goal would, and the count never wraps.
-        if (Game.BallsLeft == 0) EndGame();
-        --Game.BallsLeft;
-        if (before >= kLastGoalAgainstBefore) EndGame();
+        TakeSpareBall(before >= kLastGoalAgainstBefore);
     }
     Ball.X = kKickSpotX;
     Ball.Y = kHomeRestartY;

@@ -154,8 +154,7 @@ void FistFight() {
         return;
     }
     PlaySound("wildwest/BrokToof.wav", 0, true);
-    if (Game.BallsLeft == 0) EndGame();
-    --Game.BallsLeft;
+    TakeSpareBall();
     Ball.X = kEntryX;
     Ball.Y = kEntryY;
     Ball.Direction = float(DrawUpTo(32));

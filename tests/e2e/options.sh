@@ -42,9 +42,9 @@ until_state "options 0" space    # into the options menu, its instructions cut
 
 # Every entry is spoken: Up from the first reaches "leave", Down walks on.
 mark
-step Up "entry 13"
+step Up "entry 14"
 heard menu/mnuEOM
-names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice mnuScrn mnuRumbl)
+names=(mnuTestS mnuGMode mnuGSped mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice mnuScrn mnuRumbl mnuNHits)
 for i in "${!names[@]}"; do
     mark
     step Down "entry $i"
@@ -74,6 +74,9 @@ for i in "${!names[@]}"; do
         12) change Left "options 12"; heard menu/mnuRmbOf; stored Rumble 0
             step Up "entry 11"; step Down "entry 12"
             change Right "options 12"; heard menu/mnuRmbOn; stored Rumble 1 ;;
+        13) change Return "options 13"; heard menu/mnuNHOn; stored NameHits 1
+            step Up "entry 12"; step Down "entry 13"
+            change Left "options 13"; heard menu/mnuNHOf; stored NameHits 0 ;;
     esac
 done
 

@@ -74,7 +74,7 @@ std::vector<ArchiveMember> MenuMembers() {
         "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
         "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
         "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",
-        "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav", "sounds/menu/mnuRumbl.wav"};
+        "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav", "sounds/menu/mnuRumbl.wav", "sounds/menu/mnuNHits.wav"};
     for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
     const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
                           "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
@@ -86,7 +86,8 @@ std::vector<ArchiveMember> MenuMembers() {
                           "sounds/menu/mnuVRec.wav",  "sounds/menu/mnuVSys.wav",  "sounds/menu/mnuVNA.wav",
                           "sounds/menu/mnuVLost.wav", "sounds/menu/mnuScTC.wav", "sounds/menu/mnuScCO.wav",
                           "sounds/menu/mnuScOff.wav", "sounds/menu/mnuRmbOn.wav", "sounds/menu/mnuRmbOf.wav",
-                          "sounds/PadOn.wav",         "sounds/PadOff.wav"};
+                          "sounds/PadOn.wav",         "sounds/PadOff.wav",       "sounds/menu/mnuNHOn.wav",
+                          "sounds/menu/mnuNHOf.wav"};
     for (const char* name : mono) m.push_back({name, SoundMember(600)});
     for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
     return m;

@@ -24,8 +24,10 @@
 #include <thread>
 #include <vector>
 
+#include "audio/archive.h"
 #include "audio/archive_writer.h"
 #include "audio/voice_text.h"
+#include "table/tour_data.h"
 #include "tools/gamedata/manifest.h"
 #include "tools/gamedata/pcm.h"
 #include "tools/gamedata/speech.h"
@@ -89,7 +91,53 @@ std::string ToolId() {
 struct Sources {
     std::vector<Entry> entries;
     RecipeBook recipes;
+    std::vector<tamblor::ArchiveMember> tours;  // packed as they are
 };
+
+bool KindFits(tamblor::TourPlay play, const std::string& kind) {
+    switch (play) {
+    case tamblor::TourPlay::Loop: return kind == "loop";
+    case tamblor::TourPlay::Voice: return kind == "say" || kind == "word";
+    case tamblor::TourPlay::Out: return kind != "map";
+    default: return kind == "fx" || kind == "word";  // a scan's letter is a word played as a cue
+    }
+}
+
+// Every table's tour (assets/tours/<key>.tour): its members checked against
+// the manifest, its captions and short names added as voices of their own.
+void LoadTours(const std::string& source_dir, Sources& s) {
+    const fs::path folder = source_dir + "/assets/tours";
+    if (!fs::exists(folder)) return;
+    std::map<std::string, std::string> kinds;
+    for (const Entry& e : s.entries) kinds[tamblor::UpperCase(e.name)] = e.kind;
+    std::vector<fs::path> files;
+    for (const auto& de : fs::directory_iterator(folder))
+        if (de.path().extension() == ".tour") files.push_back(de.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& f : files) {
+        const std::string key = f.stem().string(), text = ReadText(f.string());
+        std::vector<std::string> problems;
+        const tamblor::Tour tour = tamblor::ParseTour(text, key, problems);
+        for (const auto* list : {&tour.entries, &tour.leftOut})
+            for (const tamblor::TourEntry& t : *list) {
+                auto kind = kinds.find(tamblor::UpperCase(t.member));
+                if (kind == kinds.end()) problems.push_back("line " + std::to_string(t.line) + ": no member " + t.member);
+                else if (!KindFits(t.play, kind->second))
+                    problems.push_back("line " + std::to_string(t.line) + ": " + t.member + " is a " + kind->second +
+                                       ", which the tour cannot play so");
+            }
+        if (!problems.empty()) {
+            std::string all;
+            for (const std::string& p : problems) all += "\n  " + p;
+            throw std::runtime_error(f.string() + ":" + all);
+        }
+        for (const tamblor::TourEntry& t : tour.entries) {
+            s.entries.push_back({t.captionVoice, 1, "say", t.caption, {}, t.line});
+            if (!t.shortVoice.empty()) s.entries.push_back({t.shortVoice, 1, "say", t.shortName, {}, t.line});
+        }
+        s.tours.push_back({tamblor::TourMember(key), {text.begin(), text.end()}});
+    }
+}
 
 Sources LoadSources(const std::string& source_dir) {
     Sources s;
@@ -100,6 +148,7 @@ Sources LoadSources(const std::string& source_dir) {
         if (de.path().extension() == ".recipes") files.push_back(de.path());
     std::sort(files.begin(), files.end());
     for (const fs::path& f : files) s.recipes.Add(ParseRecipes(ReadText(f.string()), f.string()));
+    LoadTours(source_dir, s);
     std::set<std::string> voices;
     for (const std::string& v : KnownVoices()) voices.insert(v);
     for (const Entry& e : s.entries) {
@@ -306,6 +355,7 @@ public:
     }
 
     const std::vector<Entry>& Entries() const { return src_.entries; }
+    const std::vector<tamblor::ArchiveMember>& Tours() const { return src_.tours; }
 
 private:
     std::string MemberPath(const std::string& key) const { return cache_ + "/members/" + key + ".wav"; }
@@ -380,6 +430,7 @@ int Build(const std::vector<std::string>& args) {
         std::cerr << "gamedata: map " << name << " is not in the manifest; stored anyway\n";
         members.push_back({name, ReadBytes(file)});
     }
+    for (const tamblor::ArchiveMember& tour : builder.Tours()) members.push_back(tour);
     members.push_back({tamblor::kVoiceTextMember, VoiceTextTable(builder.Entries())});
     tamblor::WriteArchiveFile(args[1] + "/tamblor.tmb", members);
     builder.Prune();
