@@ -54,16 +54,15 @@ bool ParsePlace(const std::string& text, int& code, int& number) {
     return dot == std::string::npos || ParseByte(text.substr(dot + 1), number);
 }
 
-std::string VoiceName(const std::string& tableKey, char kind, int n) {
-    char number[16];
-    std::snprintf(number, sizeof number, "%c%02d", kind, n);
-    return "tours/" + tableKey + "/" + number + ".wav";
+// A voice column names a member of the archive's voices.
+bool IsVoiceName(const std::string& text) {
+    return text.size() > 4 && text.find('/') != std::string::npos && text.compare(text.size() - 4, 4, ".wav") == 0;
 }
 }  // namespace
 
 std::string TourMember(const std::string& tableKey) { return "tours/" + tableKey + ".tour"; }
 
-Tour ParseTour(const std::string& text, const std::string& tableKey, std::vector<std::string>& problems) {
+Tour ParseTour(const std::string& text, std::vector<std::string>& problems) {
     Tour tour;
     int lineNumber = 0;
     for (size_t at = 0; at < text.size();) {
@@ -81,7 +80,7 @@ Tour ParseTour(const std::string& text, const std::string& tableKey, std::vector
         TourEntry e;
         e.line = lineNumber;
         if (f.size() < 4 || f.size() > 5 || f[0].empty() || f[3].empty()) {
-            problem("wants member, play, place, caption and an optional short name");
+            problem("wants member, play, place, caption voice and an optional short-name voice");
             continue;
         }
         e.member = f[0];
@@ -93,15 +92,17 @@ Tour ParseTour(const std::string& text, const std::string& tableKey, std::vector
             problem("place '" + f[2] + "' is neither '-' nor a map code");
             continue;
         }
-        e.caption = f[3];
-        if (f.size() == 5) e.shortName = f[4];
         if (e.play == TourPlay::Out) {
+            e.reason = f[3];
             tour.leftOut.push_back(std::move(e));
             continue;
         }
-        const int n = int(tour.entries.size()) + 1;
-        e.captionVoice = VoiceName(tableKey, 'c', n);
-        if (!e.shortName.empty()) e.shortVoice = VoiceName(tableKey, 's', n);
+        e.captionVoice = f[3];
+        if (f.size() == 5) e.shortVoice = f[4];
+        if (!IsVoiceName(e.captionVoice) || (!e.shortVoice.empty() && !IsVoiceName(e.shortVoice))) {
+            problem("the caption and short name are voices of the manifest (a folder/name.wav)");
+            continue;
+        }
         tour.entries.push_back(std::move(e));
     }
     return tour;
@@ -115,7 +116,7 @@ Tour LoadTour(int table) {
     if (!entry.usable || entry.size <= 0 || entry.size > kLargestTour) return {};
     const std::vector<uint8_t> bytes = ReadMember(index);
     std::vector<std::string> problems;
-    Tour tour = ParseTour(std::string(bytes.begin(), bytes.end()), key, problems);
+    Tour tour = ParseTour(std::string(bytes.begin(), bytes.end()), problems);
     // The tool let no problem through: a tour with any is not the game's own.
     if (!problems.empty()) {
         std::fprintf(stderr, "Tamblor: the archive's sound tour of %s is damaged; it is left out.\n", key.c_str());

@@ -1,15 +1,15 @@
 // A table's sound tour as data: which members it plays, how, where on the
-// table each belongs, and the words that name them. One text per table
-// (assets/tours/<name>.tour) is read by the game-data tool, which speaks
-// the captions and packs the text into the archive; the tour menu and the
-// named hits read it back from there.
+// table each belongs, and the voices that name them. One text per table
+// (assets/tours/<name>.tour) is checked by the game-data tool against the
+// manifest, which holds the words of every voice it names, and packed into
+// the archive; the tour menu and the named hits read it back from there.
 //
-// A line: member, play, place, caption, and an optional short name, tab
-// separated. Play is once, loop, sweep, voice, or out (a member the tour
-// leaves out on purpose; the caption column then says why, and nothing of
-// it is spoken). Place is "-", or a map code ("36", or "35.2" for code 35
-// with second byte 2) whose first cell gives the pan and the place said.
-// Lines starting "#" and empty lines are comments.
+// A line: member, play, place, caption voice, and an optional short-name
+// voice, tab separated. Play is once, loop, sweep, voice, or out (a member
+// the tour leaves out on purpose; the caption column then says why, and
+// nothing of it is spoken). Place is "-", or a map code ("36", or "35.2"
+// for code 35 with second byte 2) whose first cell gives the pan and the
+// place said. Lines starting "#" and empty lines are comments.
 #pragma once
 
 #include <cstdint>
@@ -25,10 +25,9 @@ struct TourEntry {
     TourPlay play = TourPlay::Once;
     int code = -1;    // the map code that places it; -1: nowhere in particular
     int number = -1;  // the second byte the cell must have; -1: any
-    std::string caption;       // the words naming it (why it is left out, for Out)
-    std::string shortName;     // said after it is hit in play; "" for never
-    std::string captionVoice;  // the members those words are spoken in
-    std::string shortVoice;
+    std::string reason;        // why it is left out, for Out
+    std::string captionVoice;  // the voice naming it
+    std::string shortVoice;    // said after it is hit in play; "" for never
     int line = 0;
 };
 
@@ -40,10 +39,9 @@ struct Tour {
 // "tours/PacMan.tour": the archive member of a table's tour, by its key name.
 std::string TourMember(const std::string& tableKey);
 
-// Parses a tour's text; the caption voices are named after the table
-// ("tours/PacMan/c01.wav", "tours/PacMan/s01.wav"). Every malformed line is
-// described in `problems` and left out.
-Tour ParseTour(const std::string& text, const std::string& tableKey, std::vector<std::string>& problems);
+// Parses a tour's text. Every malformed line is described in `problems`
+// and left out.
+Tour ParseTour(const std::string& text, std::vector<std::string>& problems);
 
 // The tour of table 0..5 from the open archive; an empty tour when it has none.
 Tour LoadTour(int table);

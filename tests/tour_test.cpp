@@ -35,7 +35,7 @@ std::string Key(const TableCase& c) { return FactsOfTable(c.table.id).keyName; }
 
 Tour TourOf(const TableCase& c) {
     std::vector<std::string> problems;
-    Tour tour = ParseTour(SourceText("assets/tours/" + Key(c) + ".tour"), Key(c), problems);
+    Tour tour = ParseTour(SourceText("assets/tours/" + Key(c) + ".tour"), problems);
     for (const std::string& p : problems) ADD_FAILURE() << Key(c) << ".tour " << p;
     return tour;
 }

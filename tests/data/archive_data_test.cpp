@@ -162,15 +162,8 @@ TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
         if (m.kind == "loop") CheckSeam(m.name, pcm);
         if (m.kind == "word") CheckTight(m.name, pcm);
     }
-    const TourMade tours = TourMembers();
-    in_manifest.insert(tours.tours.begin(), tours.tours.end());
-    for (const ManifestEntry& m : tours.voices) {
-        in_manifest.insert(m.name);
-        auto it = by_name.find(m.name);
-        ASSERT_NE(it, by_name.end()) << "tour voice missing: " << m.name;
-        CheckWav(m.name, {archive_->begin() + it->second.offset, archive_->begin() + it->second.offset + it->second.size},
-                 m.Channels(), false);
-    }
+    const std::vector<std::string> tours = TourMembers();
+    in_manifest.insert(tours.begin(), tours.end());
     for (const auto& e : dir)
         EXPECT_TRUE(in_manifest.count(e.name) || e.name == "texts/voices.tsv") << "member not in the manifest: " << e.name;
 }

@@ -162,27 +162,11 @@ inline bool EndsWithCi(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && Upper(s.substr(s.size() - suffix.size())) == Upper(suffix);
 }
 
-// What the game-data tool makes of each table's sound tour besides the
-// manifest's members: the tour itself, and its captions and short names
-// as mono voices.
-struct TourMade {
-    std::vector<std::string> tours;
-    std::vector<ManifestEntry> voices;
-};
-inline TourMade TourMembers() {
-    TourMade made;
-    const std::filesystem::path folder = kSource + "/assets/tours";
-    for (const auto& file : std::filesystem::directory_iterator(folder)) {
-        if (file.path().extension() != ".tour") continue;
-        const std::string key = file.path().stem().string();
-        std::vector<std::string> problems;
-        const tamblor::Tour tour = tamblor::ParseTour(ReadText(file.path().string()), key, problems);
-        made.tours.push_back(tamblor::TourMember(key));
-        for (const tamblor::TourEntry& e : tour.entries) {
-            made.voices.push_back({e.captionVoice, "mono", "say", e.caption});
-            if (!e.shortVoice.empty()) made.voices.push_back({e.shortVoice, "mono", "say", e.shortName});
-        }
-    }
+// The sound tours the game-data tool packs beside the manifest's members.
+inline std::vector<std::string> TourMembers() {
+    std::vector<std::string> made;
+    for (const auto& file : std::filesystem::directory_iterator(kSource + "/assets/tours"))
+        if (file.path().extension() == ".tour") made.push_back(tamblor::TourMember(file.path().stem().string()));
     return made;
 }
 

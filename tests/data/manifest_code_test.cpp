@@ -6,6 +6,7 @@
 
 #include <map>
 #include <set>
+#include <sstream>
 
 #include "data/data_support.h"
 
@@ -57,6 +58,20 @@ Requests ScanCode() {
                 r.names.emplace(Upper(s), f.path);
             for (const Family& fam : kFamilies)
                 if (Upper(s) == Upper(fam.prefix)) r.prefixes.insert(fam.prefix);
+        }
+    }
+    // The sound tours are data the game plays from: the voices they name
+    // are asked for as much as a name in the code.
+    for (const auto& file : std::filesystem::directory_iterator(kSource + "/assets/tours")) {
+        if (file.path().extension() != ".tour") continue;
+        std::istringstream lines(ReadText(file.path().string()));
+        for (std::string line; std::getline(lines, line);) {
+            // A member left out of the tour is not played by it.
+            if (line.empty() || line[0] == '#' || line.find("\tout\t") != std::string::npos) continue;
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, '\t');)
+                if (EndsWithCi(field, ".wav") && field.find('/') != std::string::npos)
+                    r.names.emplace(Upper(field), file.path().string());
         }
     }
     return r;

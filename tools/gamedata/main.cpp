@@ -103,8 +103,8 @@ bool KindFits(tamblor::TourPlay play, const std::string& kind) {
     }
 }
 
-// Every table's tour (assets/tours/<key>.tour): its members checked against
-// the manifest, its captions and short names added as voices of their own.
+// Every table's tour (assets/tours/<key>.tour): its members, captions and
+// short names checked against the manifest, which speaks them.
 void LoadTours(const std::string& source_dir, Sources& s) {
     const fs::path folder = source_dir + "/assets/tours";
     if (!fs::exists(folder)) return;
@@ -117,9 +117,16 @@ void LoadTours(const std::string& source_dir, Sources& s) {
     for (const fs::path& f : files) {
         const std::string key = f.stem().string(), text = ReadText(f.string());
         std::vector<std::string> problems;
-        const tamblor::Tour tour = tamblor::ParseTour(text, key, problems);
+        const tamblor::Tour tour = tamblor::ParseTour(text, problems);
         for (const auto* list : {&tour.entries, &tour.leftOut})
             for (const tamblor::TourEntry& t : *list) {
+                for (const std::string* voice : {&t.captionVoice, &t.shortVoice}) {
+                    if (voice->empty()) continue;
+                    auto said = kinds.find(tamblor::UpperCase(*voice));
+                    if (said == kinds.end() || said->second != "say")
+                        problems.push_back("line " + std::to_string(t.line) + ": " + *voice +
+                                           " is no spoken message of the manifest");
+                }
                 auto kind = kinds.find(tamblor::UpperCase(t.member));
                 if (kind == kinds.end()) problems.push_back("line " + std::to_string(t.line) + ": no member " + t.member);
                 else if (!KindFits(t.play, kind->second))
@@ -130,10 +137,6 @@ void LoadTours(const std::string& source_dir, Sources& s) {
             std::string all;
             for (const std::string& p : problems) all += "\n  " + p;
             throw std::runtime_error(f.string() + ":" + all);
-        }
-        for (const tamblor::TourEntry& t : tour.entries) {
-            s.entries.push_back({t.captionVoice, 1, "say", t.caption, {}, t.line});
-            if (!t.shortVoice.empty()) s.entries.push_back({t.shortVoice, 1, "say", t.shortName, {}, t.line});
         }
         s.tours.push_back({tamblor::TourMember(key), {text.begin(), text.end()}});
     }
