@@ -41,7 +41,7 @@ done
 until_state "play" space 30      # the ball that came back, launched
 # What the ball hits is named by the short caption of the table's tour
 # (however soon a ball is lost: every one comes back).
-named() { grep -q "tamblor-trace: sound tours/Safari/s" "$WORK/game.log"; }
+named() { grep -q "tamblor-trace: sound tours/names/" "$WORK/game.log"; }
 for _ in $(seq 300); do
     named && break
     [ "$(state)" = launch ] && press space 0.3
