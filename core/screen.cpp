@@ -1,6 +1,7 @@
 #include "core/screen.h"
 
 #include <cstring>
+#include <string>
 
 #include "audio/sound.h"
 #include "audio/system_speech.h"
@@ -9,6 +10,7 @@
 #include "table/ball.h"
 #include "table/table.h"
 #include "table/table_map.h"
+#include "table/tour_data.h"
 
 namespace tamblor {
 
@@ -82,7 +84,37 @@ void ScreenEntry(int current) {
     Changed();
 }
 
-void ScreenTable(const char* nameVoice) {
+namespace {
+// The legend's names: a thing's short name, or its caption up to the
+// first stop, without its article ("A wall of the maze." is "wall of the maze").
+std::string g_legendTexts[kFrameLegend];
+
+// The map's codes the table's tour names, in the tour's order, each once.
+void TakeLegend(int table) {
+    g_frame.legendCount = 0;
+    bool onMap[256] = {};
+    for (int x = 0; x < kFrameMapSize; ++x)
+        for (int y = 0; y < kFrameMapSize; ++y) onMap[TableMap.Cells[x][y].Code] = true;
+    bool named[256] = {};
+    for (const TourEntry& e : LoadTour(table).entries) {
+        if (g_frame.legendCount == kFrameLegend) break;
+        if (e.code <= 0 || e.code > 255 || !onMap[e.code] || named[e.code]) continue;
+        std::string text = VoiceText(e.shortVoice.empty() ? e.captionVoice : e.shortVoice);
+        const size_t stop = text.find_first_of(":.,;");
+        if (stop != std::string::npos) text.resize(stop);
+        for (const char* article : {"A ", "An ", "The "})
+            if (text.rfind(article, 0) == 0) text.erase(0, std::strlen(article));
+        if (text.empty()) continue;
+        named[e.code] = true;
+        g_legendTexts[g_frame.legendCount] = std::move(text);
+        g_frame.legend[g_frame.legendCount] = {uint8_t(e.code), g_legendTexts[g_frame.legendCount].c_str()};
+        ++g_frame.legendCount;
+    }
+}
+}  // namespace
+
+void ScreenTable(const char* nameVoice, int table) {
+    TakeLegend(table);
     g_frame.scene = Scene::Table;
     g_cellsTaken = false;  // a new map: read at once
     g_frame.title = VoiceText(nameVoice).c_str();

@@ -14,9 +14,10 @@ namespace tamblor {
 // A menu: its name and its entries' voices (their words are shown).
 void ScreenMenu(const char* title, const char* const* entryVoices, int count);
 void ScreenEntry(int current);
-// The table just loaded, named by the voice of its one-line summary; its
-// map, ball and score are read at each yield.
-void ScreenTable(const char* nameVoice);
+// The table just loaded (0..5), named by the voice of its one-line summary;
+// its legend comes from its sound tour, its map, ball and score are read at
+// each yield.
+void ScreenTable(const char* nameVoice, int table);
 // The aim ray now sounding, from the ball along (dx, dy) per step, `steps` long.
 void ScreenRay(float x, float y, float dx, float dy, int steps);
 void ScreenNoRay();

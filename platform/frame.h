@@ -11,6 +11,7 @@ namespace tamblor {
 constexpr int kFrameEntries = 16;    // more than any menu holds
 constexpr int kFrameMapSize = 50;    // the map's field, cells per side
 constexpr int kFrameCaption = 2048;  // bytes, terminator included
+constexpr int kFrameLegend = 12;     // the table's things named beside the map
 
 enum class Scene : uint8_t { Plain, Menu, Table };
 
@@ -34,6 +35,13 @@ struct Frame {
     double score = 0;
     int ballsLeft = 0;
     int multiplier = 1;
+    // What the map's colours are: a cell code and its name, from the tour.
+    struct LegendItem {
+        uint8_t code = 0;
+        const char* text = "";
+    };
+    LegendItem legend[kFrameLegend] = {};
+    int legendCount = 0;
     // The aim scan's ray now sounding, in map cells.
     bool rayShown = false;
     float rayX0 = 0, rayY0 = 0, rayX1 = 0, rayY1 = 0;

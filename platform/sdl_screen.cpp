@@ -220,7 +220,16 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
     y += Put(target, line, kSmall, kWhite, x, y, wrap);
     if (frame.multiplier > 1) {
         std::snprintf(line, sizeof line, "Points x%d", frame.multiplier);
-        Put(target, line, kSmall, kWhite, x, y, wrap);
+        y += Put(target, line, kSmall, kWhite, x, y, wrap);
+    }
+    // The legend: each colour of the map and what it is, as many as fit.
+    y += margin;
+    const int skip = TTF_FontLineSkip(fonts_[kSmall]);
+    const int swatch = skip * 3 / 5;
+    for (int i = 0; i < frame.legendCount && y + skip <= bottom; ++i) {
+        Fill(target, x, y + (skip - swatch) / 2, swatch, swatch, CodeColour(frame.legend[i].code));
+        const int h = Put(target, frame.legend[i].text, kSmall, kWhite, x + swatch * 3 / 2, y, wrap - swatch * 3 / 2);
+        y += h > skip ? h : skip;
     }
 }
 
@@ -350,9 +359,9 @@ void SdlScreen::SaveShot(SDL_Surface* target, const Frame& frame) {
     if (SDL_SaveBMP(target, temp.c_str()) != 0) return;
     FILE* f = std::fopen(temp.c_str(), "a");
     if (f == nullptr) return;
-    std::fprintf(f, "\nTAMBLOR size %d %d scene %d current %d map %d %d %d ball %d %.3f %.3f whole %d\n",
+    std::fprintf(f, "\nTAMBLOR size %d %d scene %d current %d map %d %d %d ball %d %.3f %.3f legend %d whole %d\n",
                  target->w, target->h, int(frame.scene), frame.current, mapX_, mapY_, cell_, frame.ballShown ? 1 : 0,
-                 double(frame.ballX), double(frame.ballY), same);
+                 double(frame.ballX), double(frame.ballY), frame.legendCount, same);
     if (std::fclose(f) == 0) std::rename(temp.c_str(), path.c_str());
 }
 

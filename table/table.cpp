@@ -72,7 +72,7 @@ void LoadTable(const TableDesc& table) {
     PadConfirmKey(scan::Space);
     Game = SharedGameState{};
     if (table.reset) table.reset();
-    ScreenTable(FactsOfTable(int(table.id)).helpName);
+    ScreenTable(FactsOfTable(int(table.id)).helpName, int(table.id));
 }
 
 void UnloadTable(const TableDesc& table) {

@@ -57,6 +57,9 @@ until_state "launch" space 30
 until_state "play" space 30
 wait_shot "size 800 600 scene 2 .* ball 1 "
 echo "window: $(shot_tool ball "$WORK/seen.bmp" || fail "the ball is not where it is drawn")"
+# The map's colours named beside it, from the table's sound tour.
+[[ "$(shot_tool notes "$WORK/seen.bmp")" =~ legend\ ([0-9]+) ]] && [ "${BASH_REMATCH[1]}" -ge 4 ] ||
+    fail "the map has no legend: $(shot_tool notes "$WORK/seen.bmp")"
 # The rolling ball, a few pictures apart.
 for _ in 1 2 3 4 5; do
     last=$(shot_tool notes "$WORK/seen.bmp")
