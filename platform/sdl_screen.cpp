@@ -347,12 +347,15 @@ void SdlScreen::SaveShot(SDL_Surface* target, const Frame& frame) {
     const std::string path(shotPath_), temp = path + ".tmp";
     // Whether drawing only the changes left the picture a whole redraw makes.
     int same = 0;
-    if (SDL_Surface* whole = SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, target->format->BitsPerPixel, target->format->format)) {
+    const SDL_PixelFormat* format = target->format;
+    if (SDL_Surface* whole =
+            SDL_CreateRGBSurfaceWithFormat(0, target->w, target->h, format->BitsPerPixel, format->format)) {
         DrawAll(whole, frame);
         same = 1;
+        const size_t row = size_t(target->w) * format->BytesPerPixel;
         for (int y = 0; y < target->h && same == 1; ++y)
             if (std::memcmp(static_cast<const uint8_t*>(target->pixels) + y * target->pitch,
-                            static_cast<const uint8_t*>(whole->pixels) + y * whole->pitch, size_t(target->w) * target->format->BytesPerPixel) != 0)
+                            static_cast<const uint8_t*>(whole->pixels) + y * whole->pitch, row) != 0)
                 same = 0;
         SDL_FreeSurface(whole);
     }
