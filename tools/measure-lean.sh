@@ -46,15 +46,8 @@ cpu_percent() {
         'BEGIN { printf "%.2f", 100 * (b - a) / hz / (t1 - t0) }'
 }
 
-# One round of play as the Pac Man run plays it: Shift fires from a launch
-# hole, Space launches again after a lost ball.
-play_round() {
-    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
-    sleep 0.5; press Shift_L 0.2
-    sleep 0.5; press Shift_R 0.2
-    [ "$(state)" = launch ] && press space 0.3
-    return 0
-}
+# One round of play as the Pac Man run plays it (the shared play_rounds).
+play_round() { play_rounds 1 press Shift_L Shift_R space; }
 
 into_pacman() {
     rm -f "$TAMBLOR_STATE_FILE"  # the last game's state is not this one's

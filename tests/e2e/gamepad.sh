@@ -36,12 +36,7 @@ done
 until_pad_state "launch" a 30  # A: Enter on entry 0, Pac Man, then cuts its music
 [ "$(state)" = launch ] || fail "A did not choose Pac Man"
 until_pad_state "play" a 30    # A: Space at the launch prompt
-for _ in $(seq "${PLAY_ROUNDS:-6}"); do
-    sleep 0.5; tap leftshoulder 0.2
-    sleep 0.5; tap rightshoulder 0.2
-    [ "$(state)" = launch ] && tap a 0.3
-done
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
+play_rounds "${PLAY_ROUNDS:-6}" tap leftshoulder rightshoulder a
 grep -q "Tamblor test pad: rumble" "$WORK/game.log" || fail "the launch did not rumble"
 
 # B is Escape: at a launch prompt A launches first, in play B ends the game.

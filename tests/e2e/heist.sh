@@ -21,12 +21,7 @@ until_state "launch" space 30    # Space cuts the table's intro
 until_state "play" space 30      # and launches the ball
 # Play: a Shift fires a launcher whenever the ball sits on one (elsewhere it
 # only clicks); Space launches again after a busted ball.
-for _ in $(seq 12); do
-    sleep 0.5; press Shift_L 0.2
-    sleep 0.5; press Shift_R 0.2
-    [ "$(state)" = launch ] && press space 0.3
-done
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
+play_rounds 12 press Shift_L Shift_R space
 
 # Escape ends the game in play (at a launch prompt it would leave without a
 # game over): game over, "your score was zero points", the prompt.

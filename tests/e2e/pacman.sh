@@ -19,12 +19,7 @@ until_state "play" space 30      # and launches the ball
 # Play: Shift fires the ball from a launch hole whenever it drops into one
 # (elsewhere it only clicks the flipper); Space launches again after a ball
 # the ghosts took.
-for _ in $(seq "${PLAY_ROUNDS:-12}"); do
-    sleep 0.5; press Shift_L 0.2
-    sleep 0.5; press Shift_R 0.2
-    [ "$(state)" = launch ] && press space 0.3
-done
-kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
+play_rounds "${PLAY_ROUNDS:-12}" press Shift_L Shift_R space
 [ "$(setting HSPacMan)" = 0 ] || fail "a best score was stored before the game ended"
 
 # Escape ends the game while the ball rolls (at a launch prompt it would

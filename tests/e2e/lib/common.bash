@@ -185,6 +185,19 @@ until_state() {
     fail "state '$(state)' is not '$want' after $limit presses of $key"
 }
 
+# play_rounds ROUNDS PRESSER LEFT RIGHT LAUNCH: plays as a player would,
+# the left then the right flipper each second (Shift also fires from a launch
+# hole), and LAUNCH again after a lost ball.
+play_rounds() {
+    local _
+    for _ in $(seq "$1"); do
+        sleep 0.5; "$2" "$3" 0.2
+        sleep 0.5; "$2" "$4" 0.2
+        [ "$(state)" = launch ] && "$2" "$5" 0.3
+    done
+    kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
+}
+
 # step KEY STATE: presses KEY where the game listens and waits for STATE.
 step() {
     press "$1"
