@@ -6,6 +6,7 @@
 source "$(dirname "$0")/lib/common.bash" "$1"
 
 choose_haunted_house() {
+    until_state "menu 0" space       # Space skips the jingles and the instructions
     for entry in 1 2 3 4; do step Down "entry $entry"; done
     press Return
     until_state "launch" space 30    # Space cuts the table's intro
@@ -22,7 +23,7 @@ leave_by_entry_9() {
 
 start_display
 start_game
-until_state "menu 0" space           # Space skips the jingles and the instructions
+until_state "menu 0" space
 [ "$(setting GameMode)" = 0 ] || fail "a fresh start is not in accessible mode"
 choose_haunted_house
 for _ in $(seq 15); do
@@ -30,7 +31,7 @@ for _ in $(seq 15); do
     [ "$(state)" = launch ] && press space 0.3
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the program ended during play"
-end_game_with_escape
+end_game_with_escape 120 choose_haunted_house
 wait_state "press any key" 60
 press x 0.3
 leave_by_entry_9

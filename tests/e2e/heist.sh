@@ -11,14 +11,17 @@ peak_since() {
     tail -c +"$(( $1 + 1 ))" "$SDL_DISKAUDIOFILE" | od -An -v -td2 -w2 | awk '{v=$1<0?-$1:$1; if(v>m)m=v} END{print m+0}'
 }
 
+choose_heist() {
+    until_state "menu 0" space   # Space skips the jingles and the instructions
+    for entry in 1 2; do step Down "entry $entry"; done     # Heist
+    press Return
+    until_state "launch" space 30    # Space cuts the table's intro
+    until_state "play" space 30  # and launches the ball
+}
+
 start_display
 start_game
-until_state "menu 0" space       # Space skips the jingles and the instructions
-step Down "entry 1"
-step Down "entry 2"              # Heist
-press Return
-until_state "launch" space 30    # Space cuts the table's intro
-until_state "play" space 30      # and launches the ball
+choose_heist
 # Play: a Shift fires a launcher whenever the ball sits on one (elsewhere it
 # only clicks); Space launches again after a busted ball.
 play_rounds 12 press Shift_L Shift_R space
@@ -26,7 +29,7 @@ play_rounds 12 press Shift_L Shift_R space
 # Escape ends the game in play (at a launch prompt it would leave without a
 # game over): game over, "your score was zero points", the prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-end_game_with_escape
+end_game_with_escape 120 choose_heist
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 sleep 0.5

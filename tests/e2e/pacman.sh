@@ -10,22 +10,26 @@ peak_since() {
     tail -c +"$(( $1 + 1 ))" "$SDL_DISKAUDIOFILE" | od -An -v -td2 -w2 | awk '{v=$1<0?-$1:$1; if(v>m)m=v} END{print m+0}'
 }
 
+# choose_pacman [ROUNDS]: from a fresh main menu to ROUNDS of play. Shift
+# fires the ball from a launch hole whenever it drops into one (elsewhere it
+# only clicks the flipper); Space launches again after a ball the ghosts took.
+choose_pacman() {
+    until_state "menu 0" space   # Space skips the jingles and the instructions
+    press Return                 # entry 0: Pac Man
+    until_state "launch" space 30    # Space cuts the table's start music
+    until_state "play" space 30  # and launches the ball
+    play_rounds "${1:-4}" press Shift_L Shift_R space
+}
+
 start_display
 start_game
-until_state "menu 0" space       # Space skips the jingles and the instructions
-press Return                     # entry 0: Pac Man
-until_state "launch" space 30    # Space cuts the table's start music
-until_state "play" space 30      # and launches the ball
-# Play: Shift fires the ball from a launch hole whenever it drops into one
-# (elsewhere it only clicks the flipper); Space launches again after a ball
-# the ghosts took.
-play_rounds "${PLAY_ROUNDS:-12}" press Shift_L Shift_R space
+choose_pacman "${PLAY_ROUNDS:-12}"
 [ "$(setting HSPacMan)" = 0 ] || fail "a best score was stored before the game ended"
 
 # Escape ends the game while the ball rolls (at a launch prompt it would
 # leave without a game over): game over, the new best score stored at once,
 # then the final score spoken and the press-any-key prompt.
-end_game_with_escape
+end_game_with_escape 120 choose_pacman
 wait_state "game over|press any key" 5
 best=$(setting HSPacMan)
 [ -n "$best" ] && [ "$best" != 0 ] || fail "no best score was stored at game over"

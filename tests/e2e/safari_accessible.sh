@@ -5,15 +5,17 @@
 # main menu and the last entry leaves the program.
 source "$(dirname "$0")/lib/common.bash" "$1"
 
+choose_safari() {
+    until_state "menu 0" space
+    for entry in 1 2 3; do step Down "entry $entry"; done   # "Safari"
+    press Return
+    until_state "launch" space 30
+    until_state "play" space 30
+}
+
 start_display
 start_game
-until_state "menu 0" space
-step Down "entry 1"
-step Down "entry 2"
-step Down "entry 3"              # "Safari"
-press Return
-until_state "launch" space 30
-until_state "play" space 30
+choose_safari
 aimed=0
 for _ in $(seq "${PLAY_ROUNDS:-40}"); do
     case "$(state)" in
@@ -23,7 +25,7 @@ for _ in $(seq "${PLAY_ROUNDS:-40}"); do
     esac
 done
 kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
-end_game_with_escape
+end_game_with_escape 120 choose_safari
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 [ "$(setting HSSafari)" = 0 ] || fail "Escape stored a best score: $(setting HSSafari)"

@@ -12,12 +12,16 @@ peak_since() {
     tail -c +"$(( $1 + 1 ))" "$SDL_DISKAUDIOFILE" | od -An -v -td2 -w2 | awk '{v=$1<0?-$1:$1; if(v>m)m=v} END{print m+0}'
 }
 
+choose_soccer() {
+    until_state "menu 0" space   # Space skips the jingles and the instructions
+    step Down "entry 1"          # Soccer Star
+    press Return
+    until_state "play" space 30  # Space launches the ball
+}
+
 start_display
 start_game
-until_state "menu 0" space       # Space skips the jingles and the instructions
-step Down "entry 1"              # Soccer Star
-press Return
-until_state "play" space 30      # Space launches the ball
+choose_soccer
 for _ in $(seq 12); do
     sleep 0.5; press Shift_L 0.2
     sleep 0.5; press Shift_R 0.2
@@ -29,7 +33,7 @@ kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended during play"
 # pressed again until the match is over): the horn, game over, the score,
 # the goals and who won, then the press-any-key prompt.
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
-end_game_with_escape
+end_game_with_escape 120 choose_soccer
 wait_state "game over|press any key" 5
 wait_state "press any key" 60
 sleep 0.5

@@ -48,7 +48,15 @@ for _ in $(seq 300); do
     sleep 0.2
 done
 named || fail "nothing the ball hit was named"
-end_game_with_escape
+# practice_again: from the main menu (left on Safari) back to a rolling ball.
+practice_again() {
+    until_state "menu 3" space
+    step t "tour 0"
+    press Return
+    until_state "launch" space 30
+    until_state "play" space 30
+}
+end_game_with_escape 120 practice_again
 wait_state "press any key" 60
 press x 0.3                      # any key: a fresh main menu, on Safari
 until_state "menu 3" space

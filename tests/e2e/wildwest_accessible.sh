@@ -41,7 +41,7 @@ if [[ "$(state)" =~ ^(game\ over|press\ any\ key)$ ]]; then
 fi
 # Escape ends the game while the ball rolls or the aim scan listens (at a
 # launch prompt it would leave without a game over).
-end_game_with_escape
+end_game_with_escape 120 choose_wildwest
 wait_state "game over|press any key" 5
 wait_state "press any key" 60    # "your score was zero points", the prompt
 [ "$(setting HSWildWest)" = "$stored" ] || fail "a game left with Escape stored a best score"

@@ -204,24 +204,35 @@ step() {
     wait_state "$2" "${3:-30}"
 }
 
-# end_game_with_escape [SECONDS]: presses Escape while the ball rolls or
-# an aim or a hunt waits (at a launch prompt Escape would leave
+# end_game_with_escape [SECONDS [AGAIN]]: presses Escape while the ball
+# rolls or an aim or a hunt waits (at a launch prompt Escape would leave
 # without a game over, so there Space launches first; a lost ball's words
 # or a tilt are waited out, however long a busy machine makes them), until
-# game over. Sets ESCAPED=1 once Escape was pressed.
+# game over. Sets ESCAPED=1 once Escape was pressed. A ball can be lost
+# between reading "play" and the Escape arriving; the Escape then leaves
+# from the next launch prompt, as a player's would, and AGAIN (the script's
+# way from the main menu back to a rolling ball) starts the table once more.
 ESCAPED=0
 end_game_with_escape() {
-    local limit=$(( SECONDS + ${1:-120} ))
+    local seconds=${1:-120} again=${2:-}
+    local limit=$(( SECONDS + seconds ))
     while [ "$SECONDS" -lt "$limit" ]; do
         [[ "$(state)" =~ ^(game\ over|press\ any\ key)$ ]] && return 0
         kill -0 "$GAME_PID" 2>/dev/null || fail "the game ended before its game over"
         case "$(state)" in
             launch) press space 0.3; sleep 0.5 ;;
             play|aim|hunt) press Escape 0.3; ESCAPED=1; sleep 1 ;;
+            menu\ *|entry\ *)
+                [ "$ESCAPED" = 1 ] || fail "the table left for the main menu before any Escape"
+                [ -n "$again" ] || fail "an Escape left from a launch prompt (no way back given)"
+                echo "the ball was lost as Escape was pressed; the table once more" >&2
+                ESCAPED=0
+                "$again"
+                limit=$(( SECONDS + seconds )) ;;
             *) sleep 0.3 ;;
         esac
     done
-    fail "no game over within ${1:-120} s of Escape presses (state '$(state)')"
+    fail "no game over within $seconds s of Escape presses (state '$(state)')"
 }
 
 # setting KEY: the stored value of a settings key.
