@@ -27,7 +27,7 @@ void HelpMenu() {
     NoteState("help", entry);
     do {
         PollKeyboard();
-        YieldToSystem();
+        YieldIdle();
         MoveWithArrows(entry, kTableCount + 1, SpeakTableDescription);
         if (CommandPress(scan::Return)) {
             if (!IsTable(entry)) {

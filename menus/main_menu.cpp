@@ -85,7 +85,7 @@ void RunMainMenu() {
     NoteState("menu", entry);
     for (;;) {
         PollKeyboard();
-        YieldToSystem();
+        YieldIdle();
         MoveWithArrows(entry, kEntryCount, SpeakMainMenu);
         if (TakeLatchedPress(scan::Return)) {
             if (entry <= 5) {

@@ -263,7 +263,7 @@ void OptionsMenu() {
     NoteState("options", entry);
     do {
         PollKeyboard();
-        YieldToSystem();
+        YieldIdle();
         MoveWithArrows(entry, kOptionCount, SpeakOptionsMenu);
         Turn turn = Turn::None;
         if (CommandPress(scan::Return)) turn = Turn::Enter;

@@ -27,7 +27,7 @@ void ScoreMenuLoop() {
     prompt();
     while (stay) {
         PollKeyboard();
-        YieldToSystem();
+        YieldIdle();
         bool moved = false;
         if (TakeLatchedPress(scan::Up)) {
             entry = entry == 0 ? 5 : entry - 1;

@@ -34,6 +34,10 @@ void YieldToSystem() {
     if (g_beforeYield != nullptr) g_beforeYield();
     Need(g_platform.clock, "clock").Yield();
 }
+void YieldIdle() {
+    if (g_beforeYield != nullptr) g_beforeYield();
+    Need(g_platform.clock, "clock").YieldIdle();
+}
 void SetBeforeYield(void (*hook)()) { g_beforeYield = hook; }
 Mixer& SoundMixer() { return Need(g_platform.mixer, "mixer"); }
 Keyboard& KeyboardDevice() { return Need(g_platform.keyboard, "keyboard"); }

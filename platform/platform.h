@@ -54,6 +54,9 @@ public:
     // for the next one, at most until the tick can next have moved on: a
     // key, or a sound that ran out, ends the wait at once.
     virtual void Yield() = 0;
+    // As Yield, for a pass with nothing timed to look at (a menu waiting for
+    // a key): with no event the wait may last several clock steps.
+    virtual void YieldIdle() { Yield(); }
 };
 
 // ------------------------------------------------------------- keyboard ---
@@ -269,6 +272,10 @@ const Platform& CurrentPlatform();
 // The calls game code makes.
 uint32_t GetTick();
 void YieldToSystem();
+// For a loop that acts only on what an event brings (a key, a controller's
+// news, a sound that ran out) and never on the clock: an idle menu then
+// wakes a few times a second instead of at every clock step.
+void YieldIdle();
 // Runs at the start of every YieldToSystem: the game hands the window its
 // picture there, never from inside a pass.
 void SetBeforeYield(void (*hook)());

@@ -56,6 +56,7 @@ public:
 
     uint32_t Tick() override;
     void Yield() override;
+    void YieldIdle() override;
 
     int32_t ReadState(uint8_t state[256]) override;
     bool Acquire() override;
@@ -91,7 +92,9 @@ private:
     void ToggleFullScreen();
     void Handle(const SDL_Event& event);
     void ReleaseAllKeys();
-    int MillisecondsToNextTick();
+    // To the start of the clock step after the next EXTRA ones.
+    int MillisecondsToNextTick(int extra = 0);
+    void Pass(int extraSteps);
 
     std::chrono::steady_clock::time_point start_;
     std::string caption_ = "Tamblor";

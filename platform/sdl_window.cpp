@@ -47,16 +47,31 @@ uint32_t SdlWindowSystem::Tick() {
 // Time only moves on in whole steps, so until the next step nothing can
 // change but what an event brings: a key, the window, or a sound running
 // out (WakeGameThread). A pass therefore waits for whichever comes first.
-int SdlWindowSystem::MillisecondsToNextTick() {
+int SdlWindowSystem::MillisecondsToNextTick(int extra) {
     auto elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
                        std::chrono::steady_clock::now() - start_)
                        .count();
-    uint64_t next = (static_cast<uint64_t>(elapsed) / kTickQuantumMicros + 1) * kTickQuantumMicros;
+    uint64_t next = (static_cast<uint64_t>(elapsed) / kTickQuantumMicros + 1 + static_cast<uint64_t>(extra)) *
+                    kTickQuantumMicros;
     // Rounded up: waking before the step would only cost an idle pass.
     return static_cast<int>((next - static_cast<uint64_t>(elapsed) + 999) / 1000);
 }
 
-void SdlWindowSystem::Yield() {
+void SdlWindowSystem::Yield() { Pass(0); }
+
+// An idle wait ends at the latest after this many steps (125 ms): the
+// longest a caption outlives its time, a controller plugged in goes
+// unheard, or an end signal waits.
+constexpr int kIdleWaitSteps = 8;
+
+void SdlWindowSystem::YieldIdle() {
+    // A controller's buttons are read at the pass, not sent as events.
+    bool padOpen = false;
+    for (SDL_GameController* pad : pads_) padOpen = padOpen || pad != nullptr;
+    Pass(padOpen ? 0 : kIdleWaitSteps - 1);
+}
+
+void SdlWindowSystem::Pass(int extraSteps) {
     if (int signal = PendingEndSignal()) throw ProcessExit{EndSignalStatus(signal)};
     if (instance_.TakeActivation()) Raise();
     if (!EnsureVideo()) {
@@ -76,7 +91,7 @@ void SdlWindowSystem::Yield() {
     const bool keysFresh = keyChanges_ != changesBefore || keysJustRead_;
     keysJustRead_ = false;
     if (keysFresh) return;
-    if (SDL_WaitEventTimeout(&event, MillisecondsToNextTick()) != 0) Handle(event);
+    if (SDL_WaitEventTimeout(&event, MillisecondsToNextTick(extraSteps)) != 0) Handle(event);
 }
 
 namespace {
