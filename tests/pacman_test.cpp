@@ -9,6 +9,7 @@
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "support/table_fixture.h"
+#include "table_checks.h"
 #include "table/ball.h"
 #include "table/services.h"
 #include "table/table.h"
@@ -44,8 +45,7 @@ TEST_F(PacManRules, PowerOpensTheHouseAndACornerReAimsByTheFloorFirst) {
     // wall first, the ball would always leave at 20 or 24.
     std::set<float> seen;
     for (int i = 0; i < 200; ++i) {
-        Game.BounceIndex = 1;
-        std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
+        ClearBounceHistory();
         StepAt(2, 43, heading::Down);
         seen.insert(Ball.Direction);
     }
@@ -64,7 +64,7 @@ TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
         EXPECT_EQ(Ball.Speed, 1.5f);
         rows.insert(Ball.Y);
         if (Ball.Y == 6) {
-            EXPECT_TRUE(Ball.Direction >= 50 && Ball.Direction <= 110) << Ball.Direction;
+            EXPECT_TRUE(HeadingWithin(50, 110));
         } else {
             EXPECT_TRUE(Ball.Direction <= 46 || (Ball.Direction >= 114 && Ball.Direction <= 127)) << Ball.Direction;
         }
@@ -129,7 +129,7 @@ TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
         TapAtSweepPosition(top ? 64 : 61);  // the first position of the second sweep
         AimScanHole(top);
         ReleaseShot();
-        std::vector<std::string> heard = StartedSince(from);
+        const std::vector<std::string> heard = StartedSince(from);
         return std::set<std::string>(heard.begin(), heard.end());
     };
     auto both = [&] {
@@ -166,11 +166,9 @@ TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
 TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     // A pill: power, its cue, 50000; the siren gives way to the power loop.
     Put(14, 11, heading::Up);
-    double before = Game.Score;
-    HandleCell();
+    EXPECT_GE(Gain(HandleCell), 50000);
     EXPECT_TRUE(PacMan.PowerActive);
     EXPECT_TRUE(PacMan.PillEaten[1]);
-    EXPECT_GE(Game.Score - before, 50000);
     EXPECT_FALSE(platform.IsLabelPlaying("pacman/Siren.wav"));
     EXPECT_TRUE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
 
@@ -180,13 +178,9 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     EXPECT_FALSE(PacMan.PillEaten[4]);
 
     // Ghosts of one period: 40000, then 80000; one already eaten is nothing.
-    before = Game.Score;
-    Ghost(1);
-    EXPECT_EQ(Game.Score - before, 40000);
-    Ghost(2);
-    EXPECT_EQ(Game.Score - before, 120000);
-    Ghost(2);
-    EXPECT_EQ(Game.Score - before, 120000);
+    EXPECT_EQ(Gain([] { Ghost(1); }), 40000);
+    EXPECT_EQ(Gain([] { Ghost(2); }), 80000);
+    EXPECT_EQ(Gain([] { Ghost(2); }), 0);
 
     // The period runs out: ghosts reset, the next first ghost is 40000 again.
     Wait(PacMan.PowerDuration);
@@ -196,9 +190,7 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
     HandleCell();  // now the pill at (30, 38) is eaten
     EXPECT_TRUE(PacMan.PillEaten[4]);
-    before = Game.Score;
-    Ghost(2);
-    EXPECT_EQ(Game.Score - before, 40000);
+    EXPECT_EQ(Gain([] { Ghost(2); }), 40000);
 
     // A table finished in power mode keeps the doubled value.
     LaunchEveryBall();
@@ -207,18 +199,14 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     EXPECT_FALSE(PacMan.PowerActive);
     EXPECT_EQ(PacMan.PowerDuration, 13000);
     PowerPill(1);
-    before = Game.Score;
-    Ghost(1);
-    EXPECT_EQ(Game.Score - before, 80000);
+    EXPECT_EQ(Gain([] { Ghost(1); }), 80000);
 }
 
 TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
     LaunchEveryBall();
     AnswerTheLastPrompt();
-    PacMan.PowerActive = true;
     PacMan.FruitPresent = true;
     PacMan.GhostEaten[3] = true;
-    PacMan.PowerActive = false;
     size_t from = Mark();
     StepAt(8, 12, heading::Left);  // ghost 1, in its room, takes the ball
     std::vector<std::string> heard = StartedSince(from);
@@ -266,12 +254,10 @@ TEST_F(PacManRules, EatingDotsReachesFewerNeighboursTableByTable) {
     // A dot is eaten once; each pays 1000 with its sound panned half-width.
     PacMan.TablesCompleted = 0;
     platform.ClearSoundLog();
-    double before = Game.Score;
-    int32_t left = PacMan.DotsLeft;
+    const int32_t left = PacMan.DotsLeft;
     Put(10, 34, heading::Right);
-    EatDots(ReadCellsAround(10, 34));
+    EXPECT_EQ(Gain([] { EatDots(ReadCellsAround(10, 34)); }), 4000);
     EXPECT_EQ(PacMan.DotsLeft, left - 4);
-    EXPECT_EQ(Game.Score - before, 4000);
     EXPECT_EQ(Ops("pacman/EatDot.wav").front(), "pan:-3000");
 }
 
@@ -310,11 +296,9 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
     EXPECT_EQ(PacMan.TablesCompleted, 0);
 
     PacMan.DotsLeft = 10;
-    double before = Game.Score;
     size_t from = Mark();
-    EXPECT_TRUE(KeysWith(scan::Space));
+    EXPECT_EQ(Gain([&] { EXPECT_TRUE(KeysWith(scan::Space)); }), 0);  // no bonus
     EXPECT_EQ(PacMan.TablesCompleted, 1);
-    EXPECT_EQ(Game.Score, before);  // no bonus
     EXPECT_EQ(PacMan.DotsLeft, TableMap.DotCount);
     EXPECT_TRUE(HeardInARow({"pacman/TableCom.wav", "pacman/lvlMusic.wav"}, from));
 
@@ -330,48 +314,35 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
 
     // Eating the last dot pays the completion bonus and starts a new table.
     PacMan.DotsLeft = 1;
-    before = Game.Score;
     LaunchEveryBall();
-    EXPECT_TRUE(Restarts([] { EatDots(ReadCellsAround(10, 34)); }));
+    EXPECT_EQ(Gain([] { EXPECT_TRUE(Restarts([] { EatDots(ReadCellsAround(10, 34)); })); }), 200000);
     EXPECT_EQ(PacMan.TablesCompleted, 2);
-    EXPECT_EQ(Game.Score - before, 200000);
 }
 
 TEST_F(PacManRules, FruitComesEveryThirtySecondsStaysTwentyAndPaysMoreEachTime) {
-    Wait(30000);
-    FruitTiming();
-    EXPECT_TRUE(PacMan.FruitPresent);
+    // Whether a fruit is there once `ms` more have passed.
+    auto fruitAfter = [&](uint32_t ms) {
+        Wait(ms);
+        FruitTiming();
+        return PacMan.FruitPresent;
+    };
+    EXPECT_TRUE(fruitAfter(30000));
     EXPECT_EQ(platform.Played().back(), "pacman/FruitPr.wav");
     // Eaten ten seconds later: the first pays 20000.
-    Wait(10000);
-    FruitTiming();
-    double before = Game.Score;
-    StepAt(25, 25, heading::Up);  // the fruit spot in the house
-    EXPECT_EQ(Game.Score - before, 20000);
+    EXPECT_TRUE(fruitAfter(10000));
+    EXPECT_EQ(Gain([&] { StepAt(25, 25, heading::Up); }), 20000);  // the fruit spot in the house
     EXPECT_FALSE(PacMan.FruitPresent);
 
     // Eating it did not restart the clock: the next comes 30 s after the last came.
-    Wait(19000);
-    FruitTiming();
-    EXPECT_FALSE(PacMan.FruitPresent);
-    Wait(1100);
-    FruitTiming();
-    EXPECT_TRUE(PacMan.FruitPresent);
+    EXPECT_FALSE(fruitAfter(19000));
+    EXPECT_TRUE(fruitAfter(1100));
     PacMan.TablesCompleted = 1;
-    before = Game.Score;
-    Fruit();
-    EXPECT_EQ(Game.Score - before, 60000);  // third fruit (x3) on the second table (x2)
+    EXPECT_EQ(Gain(Fruit), 60000);  // third fruit (x3) on the second table (x2)
 
     // Uneaten, a fruit goes after 20 s.
-    Wait(30000);
-    FruitTiming();
-    ASSERT_TRUE(PacMan.FruitPresent);
-    Wait(19000);
-    FruitTiming();
-    EXPECT_TRUE(PacMan.FruitPresent);
-    Wait(1100);
-    FruitTiming();
-    EXPECT_FALSE(PacMan.FruitPresent);
+    ASSERT_TRUE(fruitAfter(30000));
+    EXPECT_TRUE(fruitAfter(19000));
+    EXPECT_FALSE(fruitAfter(1100));
 }
 
 TEST_F(PacManRules, TheKeyThatEndsAPauseDoesNothingMoreInTheTable) {

@@ -11,6 +11,7 @@
 #include "core/keyboard.h"
 #include "platform/platform.h"
 #include "support/table_fixture.h"
+#include "table_checks.h"
 #include "table/ball.h"
 #include "table/table.h"
 #include "table/table_map.h"
@@ -50,21 +51,21 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
         Set(wx, wy, code::Floor);
         return Ball.Direction;
     };
+    auto leaves = [&](int wx, int wy, uint8_t code, uint8_t number, float direction, float lowest, float highest) {
+        hit(wx, wy, code, number, direction);
+        return HeadingWithin(lowest, highest);
+    };
     // A one-way wall stops the ball from above and from the right...
-    float d = hit(x, y + 1, code::Wall, 1, heading::Down);
-    EXPECT_TRUE(d >= 6 && d <= 26) << d;
+    EXPECT_TRUE(leaves(x, y + 1, code::Wall, 1, heading::Down, 6, 26));
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
-    d = hit(x - 1, y, code::Wall, 1, heading::Left);
-    EXPECT_TRUE(d >= 38 && d <= 58) << d;
+    EXPECT_TRUE(leaves(x - 1, y, code::Wall, 1, heading::Left, 38, 58));
     // ...but lets it through going up or right.
     EXPECT_EQ(hit(x, y - 1, code::Wall, 1, heading::Up), heading::Up);
     EXPECT_EQ(hit(x + 1, y, code::Wall, 1, heading::Right), heading::Right);
     EXPECT_EQ(Ball.Speed, 2.0f);
     // A plain wall stops it every way.
-    d = hit(x, y - 1, code::Wall, 0, heading::Up);
-    EXPECT_TRUE(d >= 70 && d <= 90) << d;
-    d = hit(x + 1, y, code::Wall, 0, heading::Right);
-    EXPECT_TRUE(d >= 102 && d <= 122) << d;
+    EXPECT_TRUE(leaves(x, y - 1, code::Wall, 0, heading::Up, 70, 90));
+    EXPECT_TRUE(leaves(x + 1, y, code::Wall, 0, heading::Right, 102, 122));
     EXPECT_EQ(Count("sounds/WallHit.wav"), 4);
 
     // A bumper scores and restores the speed; one with a second byte is
@@ -82,8 +83,7 @@ TEST_F(SafariRules, WallsOneWayWallsAndBumpersAsTheBallMeetsThem) {
     // floor sends back up anywhere from 6 to 26.
     std::set<float> third;
     for (int round = 0; round < 64; ++round) {
-        Game.BounceIndex = 1;
-        std::fill(std::begin(Game.BounceHistory), std::end(Game.BounceHistory), uint8_t(0));
+        ClearBounceHistory();
         EXPECT_EQ(hit(x, y + 1, code::Wall, 0, 70), 26);
         EXPECT_EQ(hit(x, y + 1, code::Wall, 0, 70), 26);
         third.insert(hit(x, y + 1, code::Wall, 0, 70));

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <utility>
 
 #include "core/app.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
 #include "support/table_fixture.h"
+#include "table_checks.h"
 #include "table/ball.h"
 #include "table/table.h"
 #include "table/table_map.h"
@@ -42,24 +44,19 @@ protected:
     // says what to do in that round.
     enum class Move { BlockAndPunch, WrongKey, Nothing };
     void Fighter(std::function<Move(int round, bool fromRight)> play, uint64_t reactMs = 60) {
-        platform.OnYield([this, play, reactMs, round = 0, seen = size_t(0)]() mutable {
-            const std::vector<SoundEvent>& log = platform.SoundLog();
-            for (; seen < log.size(); ++seen) {
-                const SoundEvent& e = log[seen];
-                if (e.label != "wildwest/FistSwng.wav" || e.op != "pan") continue;
-                const bool right = e.value > 0;
-                const uint8_t block = right ? scan::RightShift : scan::LeftShift;
-                const uint8_t punch = right ? scan::LeftShift : scan::RightShift;
-                switch (play(round++, right)) {
-                case Move::BlockAndPunch:
-                    platform.TapAt(e.ms + reactMs, block, 30);
-                    // The punch once the block has been heard.
-                    platform.TapWhenSoundStarts("wildwest/block.wav", punch, SoundMs("wildwest/block.wav") + reactMs,
-                                                30);
-                    break;
-                case Move::WrongKey: platform.TapAt(e.ms + reactMs, punch, 30); break;
-                case Move::Nothing: break;
-                }
+        OnEachSound(platform, [this, play, reactMs, round = 0](const SoundEvent& e) mutable {
+            if (e.label != "wildwest/FistSwng.wav" || e.op != "pan") return;
+            const bool right = e.value > 0;
+            const uint8_t block = right ? scan::RightShift : scan::LeftShift;
+            const uint8_t punch = right ? scan::LeftShift : scan::RightShift;
+            switch (play(round++, right)) {
+            case Move::BlockAndPunch:
+                platform.TapAt(e.ms + reactMs, block, 30);
+                // The punch once the block has been heard.
+                platform.TapWhenSoundStarts("wildwest/block.wav", punch, SoundMs("wildwest/block.wav") + reactMs, 30);
+                break;
+            case Move::WrongKey: platform.TapAt(e.ms + reactMs, punch, 30); break;
+            case Move::Nothing: break;
             }
         });
     }
@@ -71,12 +68,8 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     auto catchHorse = [&](int n) {
         for (int x = 2; x < 48; ++x)
             for (int y = 2; y < 48; ++y)
-                if (TableMap.Cells[x][y].Code == code::Horse && TableMap.Cells[x][y].Number == n) {
-                    Put(float(x), float(y), heading::Up);
-                    const double before = Game.Score;
-                    HandleCell();
-                    return Game.Score - before;
-                }
+                if (TableMap.Cells[x][y].Code == code::Horse && TableMap.Cells[x][y].Number == n)
+                    return Gain([&] { StepAt(float(x), float(y), heading::Up); });
         ADD_FAILURE() << "no horse " << n << " on the map";
         return 0.0;
     };
@@ -89,9 +82,7 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     EXPECT_EQ(catchHorse(3), 200000);
     EXPECT_TRUE(Town.ThievesAlerted);
     EXPECT_EQ(Count("wildwest/thieves.wav"), 1);
-    int horseSounds = 0;
-    for (const char* h : {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}) horseSounds += Count(h);
-    EXPECT_EQ(horseSounds, 4);
+    EXPECT_EQ(CountAny(platform, {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}), 4);
 
     // A new ball clears them all.
     StartOfPlay();
@@ -104,8 +95,7 @@ TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
     StepAt(2.6f, 20, heading::Left);  // the left box
     EXPECT_EQ(Town.Ammunition, 2);
     EXPECT_TRUE(BallAt(20, 18));
-    EXPECT_GE(Ball.Direction, 80);
-    EXPECT_LE(Ball.Direction, 112);
+    EXPECT_TRUE(HeadingWithin(80, 112));
     StepAt(47, 21, heading::Right);  // the right box
     EXPECT_EQ(Town.Ammunition, 4);
     EXPECT_EQ(Ball.X, 31);
@@ -130,23 +120,16 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
 
     int paid = 0, thrown = 0;
     for (int visit = 1; visit <= 40; ++visit) {
-        Put(9, 6, heading::Down);
-        const double before = Game.Score;
-        HandleCell();
+        const double gained = Gain([&] { StepAt(9, 6, heading::Down); });
         if (visit % 4 != 0) {
-            EXPECT_EQ(Game.Score, before) << visit;
+            EXPECT_EQ(gained, 0) << visit;
             EXPECT_EQ(Ball.Y, 6);
             continue;
         }
         EXPECT_TRUE(BallAt(25, 16));
-        EXPECT_GE(Ball.Direction, 72);
-        EXPECT_LE(Ball.Direction, 88);
-        if (Game.Score > before) {
-            EXPECT_EQ(Game.Score - before, 100000);
-            ++paid;
-        } else {
-            ++thrown;
-        }
+        EXPECT_TRUE(HeadingWithin(72, 88));
+        EXPECT_TRUE(gained == 0 || gained == 100000) << gained;
+        (gained > 0 ? paid : thrown)++;
     }
     EXPECT_EQ(paid + thrown, 10);
     EXPECT_EQ(Count("wildwest/ENormGS.wav"), paid);
@@ -169,15 +152,11 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     // A wall now ricochets and sends the ball off at 3.2.
     StepAt(40, 4.4f, heading::Up, 1.0f);
     EXPECT_EQ(Ball.Speed, 3.2f);
-    int ricochets = 0;
-    for (const char* r : {"wildwest/ricocht1.wav", "wildwest/ricocht2.wav", "wildwest/ricocht3.wav",
-                          "wildwest/ricocht4.wav"})
-        ricochets += Count(r);
-    EXPECT_EQ(ricochets, 1);
+    EXPECT_EQ(CountAny(platform, {"wildwest/ricocht1.wav", "wildwest/ricocht2.wav", "wildwest/ricocht3.wav",
+                                  "wildwest/ricocht4.wav"}),
+              1);
     // The bell pays double meanwhile.
-    double before = Game.Score;
-    StepAt(18, 13, heading::Up);
-    EXPECT_EQ(Game.Score - before, 20000);
+    EXPECT_EQ(Gain([&] { StepAt(18, 13, heading::Up); }), 20000);
 
     TimersAfter(9900);
     EXPECT_TRUE(Town.BonusRunning);
@@ -191,8 +170,7 @@ TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
     for (int i = 0; i < 100; ++i) {
         StepAt(5, 41, heading::Down);
         EXPECT_TRUE(BallAt(11, 39));
-        EXPECT_GE(Ball.Direction, 24);
-        EXPECT_LE(Ball.Direction, 40);
+        EXPECT_TRUE(HeadingWithin(24, 40));
         StepAt(44, 41, heading::Down);
         EXPECT_TRUE(BallAt(38, 39));
         EXPECT_TRUE(Ball.Direction <= 8 || (Ball.Direction >= 116 && Ball.Direction <= 124)) << Ball.Direction;
@@ -216,13 +194,12 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
         StepAt(25, 10, heading::Up);
         StepAt(20, 6, heading::Down);
         EXPECT_TRUE(Town.InSaloon);
-        const double before = Game.Score;
-        StepAt(20, 7, heading::Down);
+        const double gained = Gain([&] { StepAt(20, 7, heading::Down); });
         EXPECT_FALSE(Town.InSaloon);
         EXPECT_TRUE(BallAt(25, 44));
         EXPECT_LE(Ball.Direction, 32);
-        EXPECT_TRUE(Game.Score - before == 20000 || Game.Score - before >= 100000) << Game.Score - before;
-        (Game.Score - before == 20000 ? beers : fights)++;
+        EXPECT_TRUE(gained == 20000 || gained >= 100000) << gained;
+        (gained == 20000 ? beers : fights)++;
         EXPECT_TRUE(platform.IsLabelPlaying("wildwest/lvlAmb.wav"));
         EXPECT_FALSE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
         EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
@@ -276,9 +253,7 @@ TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOt
     FistDifficulty = 0;
     Town.Multiplier = 2;
     Fighter([](int, bool) { return Move::BlockAndPunch; });
-    const double before = Game.Score;
-    FistFight();
-    EXPECT_EQ(Game.Score - before, 100000);  // difficulty 0
+    EXPECT_EQ(Gain(FistFight), 100000);  // difficulty 0
     EXPECT_EQ(FistDifficulty, 100);
     for (const char* each : {"wildwest/FistSwng.wav", "wildwest/block.wav", "wildwest/Punch.wav"})
         EXPECT_EQ(Count(each), 6) << each;
@@ -286,17 +261,13 @@ TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOt
     // A later win pays for the difficulty, multiplied; it grows by 100 to
     // 600, then by 20, and stops at 800.
     FistDifficulty = 500;
-    const double later = Game.Score;
-    FistFight();
-    EXPECT_EQ(Game.Score - later, 100000 + 500 * 1000 * 2);
+    EXPECT_EQ(Gain(FistFight), 100000 + 500 * 1000 * 2);
     EXPECT_EQ(FistDifficulty, 600);
-    FistFight();
-    EXPECT_EQ(FistDifficulty, 620);
-    FistDifficulty = 790;
-    FistFight();
-    EXPECT_EQ(FistDifficulty, 800);
-    FistFight();
-    EXPECT_EQ(FistDifficulty, 800);
+    for (auto [before, after] : {std::pair{600, 620}, {790, 800}, {800, 800}}) {
+        FistDifficulty = before;
+        FistFight();
+        EXPECT_EQ(FistDifficulty, after) << before;
+    }
     EXPECT_EQ(Game.BallsLeft, 2);
 }
 
@@ -347,11 +318,9 @@ TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWro
     // it sounds; one from the left loses the fight the moment it sounds.
     LaunchEveryBall();
     platform.SetKeyDown(scan::RightShift, true);
-    platform.OnYield([this, seen = size_t(0)]() mutable {
-        const std::vector<SoundEvent>& log = platform.SoundLog();
-        for (; seen < log.size(); ++seen)
-            if (log[seen].op == "play" && log[seen].label == "wildwest/block.wav")
-                platform.TapAt(log[seen].ms + SoundMs("wildwest/block.wav") + 50, scan::LeftShift, 30);
+    OnEachSound(platform, [this](const SoundEvent& e) {
+        if (e.op == "play" && e.label == "wildwest/block.wav")
+            platform.TapAt(e.ms + SoundMs("wildwest/block.wav") + 50, scan::LeftShift, 30);
     });
     for (int fight = 0; fight < 4; ++fight) {
         const size_t from = Mark();
@@ -388,14 +357,11 @@ TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesA
     // The fist fight, paused as the first swing sounds and resumed with that
     // swing's own Shift, held: no block comes of it, the round runs out.
     LaunchEveryBall();
-    platform.OnYield([this, seen = size_t(0), done = false]() mutable {
-        for (const std::vector<SoundEvent>& log = platform.SoundLog(); seen < log.size(); ++seen) {
-            const SoundEvent& e = log[seen];
-            if (done || e.label != "wildwest/FistSwng.wav" || e.op != "pan") continue;
-            platform.TapAt(e.ms + 10, scan::P, 30);
-            platform.PressAt(e.ms + 600, e.value > 0 ? scan::RightShift : scan::LeftShift);
-            done = true;
-        }
+    OnEachSound(platform, [this, done = false](const SoundEvent& e) mutable {
+        if (done || e.label != "wildwest/FistSwng.wav" || e.op != "pan") return;
+        platform.TapAt(e.ms + 10, scan::P, 30);
+        platform.PressAt(e.ms + 600, e.value > 0 ? scan::RightShift : scan::LeftShift);
+        done = true;
     });
     Ball.Speed = 1.2f;
     FistFight();
@@ -449,13 +415,10 @@ protected:
     // Taps right Shift each of `delays` ms after the outlaw first draws
     // (at position outlaw - 2).
     void ShootAfterTheDraw(std::vector<uint64_t> delays) {
-        platform.OnYield([this, delays, seen = size_t(0), done = false]() mutable {
-            const std::vector<SoundEvent>& log = platform.SoundLog();
-            for (; seen < log.size(); ++seen) {
-                if (done || log[seen].op != "play" || log[seen].label != "wildwest/ShDraw.wav") continue;
-                for (uint64_t ms : delays) platform.TapAt(log[seen].ms + ms, scan::RightShift, 30);
-                done = true;
-            }
+        OnEachSound(platform, [this, delays, done = false](const SoundEvent& e) mutable {
+            if (done || e.op != "play" || e.label != "wildwest/ShDraw.wav") return;
+            for (uint64_t ms : delays) platform.TapAt(e.ms + ms, scan::RightShift, 30);
+            done = true;
         });
     }
     void ShootAfterTheDraw(uint64_t ms) { ShootAfterTheDraw(std::vector<uint64_t>{ms}); }
@@ -465,9 +428,7 @@ TEST_F(WildWestGunfight, AShotAtTheOutlawsTwoPositionsWinsAndSpeedsTheNextFight)
     Town.Ammunition = 4;
     Town.Multiplier = 2;
     ShootAfterTheDraw(160);  // one position on: outlaw - 1
-    const double before = Game.Score;
-    EXPECT_TRUE(Duel(30));
-    EXPECT_EQ(Game.Score - before, 400000);
+    EXPECT_EQ(Gain([&] { EXPECT_TRUE(Duel(30)); }), 400000);
     EXPECT_EQ(Town.Ammunition, 2);
     EXPECT_EQ(Game.TableLevel, 1);
     EXPECT_TRUE(BallAt(25, 44));
