@@ -27,9 +27,9 @@ class FailuresTest : public GameTest {
 protected:
     std::string Archive() const { return appFolder + "/tamblor.tmb"; }
     std::string ReportFile() const { return DataFolder + "/" + kErrorReportFile; }
-    bool Heard(const std::string& label) const {
-        std::vector<std::string> played = platform.Played();
-        return std::find(played.begin(), played.end(), label) != played.end();
+    // The first `size` bytes of an archive, as the game's archive file.
+    void WriteArchive(const std::vector<uint8_t>& bytes, size_t size) const {
+        std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(size));
     }
 };
 
@@ -38,8 +38,7 @@ TEST_F(FailuresTest, AnArchiveCutAfterFiveDirectoryEntriesEndsTheStartWithAMessa
     WriteLooseFile("system/errors/error.wav", 300);
     WriteLooseFile("system/errors/archive.wav", 900);
     std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
-    size_t cut = size_t(ReadLe32(bytes.data() + 4)) + 5 * kArchiveEntrySize;
-    std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(cut));
+    WriteArchive(bytes, size_t(ReadLe32(bytes.data() + 4)) + 5 * kArchiveEntrySize);
 
     EXPECT_EQ(RunUntilExit(RunGame), 1);
     ASSERT_EQ(platform.Messages().size(), 1u);
@@ -75,7 +74,7 @@ TEST_F(FailuresTest, AnArchiveWithoutTheMenuVoicesOrWithABadEntryIsRefused) {
     std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
     size_t entry = size_t(ReadLe32(bytes.data() + 4)) + 3 * kArchiveEntrySize;
     WriteLe32(&bytes[entry + kArchiveNameField + 4], int32_t(bytes.size()));
-    std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    WriteArchive(bytes, bytes.size());
     EXPECT_EQ(RunUntilExit(RunGame), 1);
     EXPECT_NE(platform.Messages().back().find("directory entry 4 (sounds/MultiHit.wav) is damaged"), std::string::npos)
         << platform.Messages().back();

@@ -83,8 +83,14 @@ protected:
         GameTest::SetUp();
         target = root + "/precious.txt";
         WriteFile(target, "precious");
+        fs::create_directories(settingsFolder());
     }
     void PlantLink(const std::string& path) { fs::create_symlink(target, path); }
+    // A save of one option through a store of the settings folder.
+    void SaveGameMode(IniSettingsStore& store) {
+        store.Set("VKM222005", "Settings", "GameMode", "1");
+        store.Flush();
+    }
     std::string settingsFolder() const { return root + "/config"; }
     std::string settingsFile() const { return settingsFolder() + "/VKM222005.ini"; }
 
@@ -92,7 +98,7 @@ protected:
     FifoPoker poker;
 };
 
-TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameAndLeavesTheirTargetAlone) {
+TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameButRefusesAFifoOrFolder) {
     std::string map = "the map\r\n";
     UseArchive({{"pacman/pacman.map", {map.begin(), map.end()}}});
     for (const char* name : {"pacman.map", "PACMAN.MAP", "PacMan.Map"}) PlantLink(DataFolder + "/" + name);
@@ -105,11 +111,9 @@ TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameAndLeaves
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(DataFolder + "/PACMAN.MAP")));
     EXPECT_EQ(ReadFile(ExtractedPath("pacman.map")), map);
     EXPECT_TRUE(platform.Messages().empty());
-}
 
-TEST_F(HostileFilesTest, AFifoOrFolderUnderTheExtractedNameIsRefusedAtOnce) {
-    std::string map = "the map\r\n";
-    UseArchive({{"pacman/pacman.map", {map.begin(), map.end()}}});
+    // A FIFO or a folder under the name is refused at once.
+    fs::remove(DataFolder + "/PACMAN.MAP");
     std::string fifo = DataFolder + "/Pacman.map";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_TRUE(EndsAtOnce([] { ExtractMember("pacman/pacman.map"); }, [&] { poker.Poke(fifo); }));
@@ -143,18 +147,15 @@ TEST_F(HostileFilesTest, TheMapListingIsNeverWrittenThroughALinkOrIntoAFifo) {
 }
 
 TEST_F(HostileFilesTest, ASettingsSaveReplacesALinkInsteadOfWritingThroughIt) {
-    fs::create_directories(settingsFolder());
     PlantLink(settingsFile());
     IniSettingsStore store(settingsFolder());
-    store.Set("VKM222005", "Settings", "GameMode", "1");
-    store.Flush();
+    SaveGameMode(store);
     EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(settingsFile())));
     EXPECT_NE(ReadFile(settingsFile()).find("GameMode=1"), std::string::npos);
 }
 
 TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIsLeftAlone) {
-    fs::create_directories(settingsFolder());
     ASSERT_EQ(::mkfifo(settingsFile().c_str(), 0600), 0);
     ::testing::internal::CaptureStderr();
     {
@@ -163,8 +164,7 @@ TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIs
         EXPECT_TRUE(EndsAtOnce([&] { value = store.Get("VKM222005", "Settings", "GameMode", "0"); },
                                [&] { poker.Poke(settingsFile()); }));
         EXPECT_EQ(value, "0");
-        store.Set("VKM222005", "Settings", "GameMode", "1");
-        store.Flush();
+        SaveGameMode(store);
     }
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("is a named pipe (FIFO), not a file"), std::string::npos);
     EXPECT_TRUE(fs::is_fifo(settingsFile()));
@@ -175,14 +175,12 @@ TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIs
     ::testing::internal::CaptureStderr();
     IniSettingsStore store(settingsFolder());
     EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
-    store.Set("VKM222005", "Settings", "GameMode", "1");
-    store.Flush();
+    SaveGameMode(store);
     ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(ReadFile(settingsFile() + "/inside"), "kept");  // not moved, not replaced
 }
 
 TEST_F(HostileFilesTest, StaleSaveTemporariesAreRemovedAtTheFirstRead) {
-    fs::create_directories(settingsFolder());
     std::string stale = settingsFile() + ".tmp-Ab12Cd";
     std::string fresh = settingsFile() + ".tmp-Ef34Gh";
     std::string other = settingsFolder() + "/other.ini.tmp-Ij56Kl";
@@ -200,7 +198,6 @@ TEST_F(HostileFilesTest, StaleSaveTemporariesAreRemovedAtTheFirstRead) {
 
 TEST_F(HostileFilesTest, OneBadLineCostsOnlyItselfAndThePlayerHearsAboutIt) {
     UseArchive(StandardMembers(), false);
-    fs::create_directories(settingsFolder());
     std::string text = "; Tamblor settings\n[Settings]\nVersion=1.0\nGameMode=1\nHSPacMan=" +
                        EncodeScore(120000, "1.0") + "\nthis line is not a setting\nHSWildWest=" +
                        EncodeScore(4500, "1.0") + "\n[Scores]\n0I=ABC\n";

@@ -19,6 +19,10 @@ namespace {
 
 class MenuTest : public MenuGameTest {
 protected:
+    // The same key on each of these voices in turn.
+    void OnEach(std::initializer_list<const char*> labels, uint8_t key) {
+        for (const char* label : labels) On(label, key);
+    }
     std::vector<int64_t> MusicVolumes() {
         std::vector<int64_t> v;
         for (const SoundEvent& e : platform.SoundLog())
@@ -43,10 +47,8 @@ TEST_F(MenuTest, MainMenuWrapsBothWaysAndClicksBeforeEachEntry) {
 
 TEST_F(MenuTest, AHeldArrowMovesOneEntryAndAHeldEnterChoosesOnce) {
     On("sounds/menu/mnuInstr.wav", scan::Down, 2000);  // held for two seconds
-    On("sounds/menu/mnuSS.wav", scan::Up);
-    On("sounds/menu/mnuPM.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    OnEach({"sounds/menu/mnuSS.wav", "sounds/menu/mnuPM.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuOMenu.wav"},
+           scan::Up);
     On("sounds/menu/mnuHMenu.wav", scan::Return, 3000);  // the help menu, entered once
     After("sounds/menu/mnuPMSD.wav", scan::Escape);
     platform.TapAt(90000, scan::Escape);
@@ -83,16 +85,15 @@ TEST_F(MenuTest, VersionIsSpokenFromTheDigitFiles) {
 TEST_F(MenuTest, OptionsAreStoredAtOnceSurviveARestartAndLeadToAFreshMainMenu) {
     // Main menu: Up, Up to the options; then mode, speed, speed, mode... and out.
     IntoOptions();
-    On("sounds/menu/mnuOMI.wav", scan::Up);       // 0 -> 14 (leave, always last)
-    On("sounds/menu/mnuEOM.wav", scan::Up);       // 14 -> 13 (naming hits)
-    On("sounds/menu/mnuNHits.wav", scan::Up);     // 13 -> 12 (rumble)
-    On("sounds/menu/mnuRumbl.wav", scan::Up);     // 12 -> 11 (screen)
+    // 0 -> 14 (leave, always last) -> 13 (naming hits) -> 12 (rumble) -> 11 (screen)
+    OnEach({"sounds/menu/mnuOMI.wav", "sounds/menu/mnuEOM.wav", "sounds/menu/mnuNHits.wav", "sounds/menu/mnuRumbl.wav"},
+           scan::Up);
     On("sounds/menu/mnuScrn.wav", scan::Return);  // captions only
     After("sounds/menu/mnuScCO.wav", scan::Up);   // 11 -> 10 (voice)
-    for (const char* name : {"sounds/menu/mnuVoice.wav", "sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav", "sounds/menu/mnuMuVol.wav",
-                             "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuSpVol.wav"})
-        On(name, scan::Up);                       // ... 4 -> 3 (menu instructions)
-    On("sounds/menu/mnuMInst.wav", scan::Up);     // 3 -> 2 (speed)
+    // 10 -> ... -> 3 (menu instructions) -> 2 (speed)
+    OnEach({"sounds/menu/mnuVoice.wav", "sounds/menu/mnuRate.wav", "sounds/menu/mnuPan.wav", "sounds/menu/mnuDuck.wav",
+            "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuFxVol.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuMInst.wav"},
+           scan::Up);
     On("sounds/menu/mnuGSped.wav", scan::Return);  // insane
     After("sounds/menu/mnuInsan.wav", scan::Up);  // 2 -> 1 (mode)
     On("sounds/menu/mnuGMode.wav", scan::Return);  // classic
@@ -152,10 +153,8 @@ TEST_F(MenuTest, HighScoreReadoutResetAndReturn) {
     BestScore[kHeist] = 0;
     platform.StoredSettings()[{kSettingsApp, "Settings", "HSHeist"}] = EncodeScore(305, "1.0");
     // Main menu: Up x4 to entry 6; readout; reset; readout; Escape; then leave.
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
-    On("sounds/menu/mnuHMenu.wav", scan::Up);
+    OnEach({"sounds/menu/mnuInstr.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuHMenu.wav"},
+           scan::Up);
     On("sounds/menu/mnuHighS.wav", scan::Return);
     On("system/hss/scoresel.wav", scan::Return);   // entry 0: hear them
     On("system/hss/scoresel.wav", scan::Up);       // after the readout: 0 -> 5
@@ -176,9 +175,7 @@ TEST_F(MenuTest, HighScoreReadoutResetAndReturn) {
 }
 
 TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
-    On("sounds/menu/mnuInstr.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Up);
+    OnEach({"sounds/menu/mnuInstr.wav", "sounds/menu/mnuExitP.wav", "sounds/menu/mnuOMenu.wav"}, scan::Up);
     On("sounds/menu/mnuHMenu.wav", scan::Return);
     After("sounds/menu/mnuPMSD.wav", scan::Down);  // the first entry, spoken on entering
     On("sounds/menu/mnuSSSD.wav", scan::Return);

@@ -52,14 +52,12 @@ protected:
 
 TEST_F(ScreenMenus, MenusEntriesAndCaptionsAreDrawnOnceAStepAndNotAtAllWhileOff) {
     platform.TapWhenSoundStarts("sounds/menu/mnuInstr.wav", scan::Down, 6000);  // the caption has gone by then
-    On("sounds/menu/mnuSS.wav", scan::Up);
-    On("sounds/menu/mnuPM.wav", scan::Up);
-    On("sounds/menu/mnuExitP.wav", scan::Up);
+    for (const char* entry : {"sounds/menu/mnuSS.wav", "sounds/menu/mnuPM.wav", "sounds/menu/mnuExitP.wav"})
+        On(entry, scan::Up);
     On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Up);
-    On("sounds/menu/mnuEOM.wav", scan::Up);
-    On("sounds/menu/mnuNHits.wav", scan::Up);
-    On("sounds/menu/mnuRumbl.wav", scan::Up);       // the screen option
+    for (const char* option : {"sounds/menu/mnuOMI.wav", "sounds/menu/mnuEOM.wav", "sounds/menu/mnuNHits.wav",
+                               "sounds/menu/mnuRumbl.wav"})
+        On(option, scan::Up);                       // up to the screen option
     On("sounds/menu/mnuScrn.wav", scan::Return);    // captions only
     After("sounds/menu/mnuScCO.wav", scan::Return);  // off
     After("sounds/menu/mnuScOff.wav", scan::Return); // table and captions
@@ -114,9 +112,12 @@ TEST_F(ScreenTable, TheMapBallScoreAndAimRayAreWhatThePlayIs) {
     BeginPlay();
     Put(12.5f, 30.25f, heading::Up);
     Game.Score = 12345;
-    platform.AdvanceMs(20);
-    YieldToSystem();
-    const Frame& f = platform.DrawnFrame();
+    auto nextFrame = [&]() -> const Frame& {
+        platform.AdvanceMs(20);
+        YieldToSystem();
+        return platform.DrawnFrame();
+    };
+    const Frame& f = nextFrame();
     EXPECT_EQ(f.scene, Scene::Table);
     EXPECT_TRUE(f.ballShown);
     EXPECT_EQ(f.ballX, 12.5f);
@@ -134,17 +135,14 @@ TEST_F(ScreenTable, TheMapBallScoreAndAimRayAreWhatThePlayIs) {
 
     QuietScan scan;
     scan.Probe(2);  // 20 degrees, 30 steps
-    platform.AdvanceMs(20);
-    YieldToSystem();
+    const Frame& aimed = nextFrame();
     const StepVector step = StepForAngle(20);
-    EXPECT_TRUE(platform.DrawnFrame().rayShown);
-    EXPECT_EQ(platform.DrawnFrame().rayX0, 12.5f);
-    EXPECT_FLOAT_EQ(platform.DrawnFrame().rayX1, 12.5f - 30 * step.dx);
-    EXPECT_FLOAT_EQ(platform.DrawnFrame().rayY1, 30.25f - 30 * step.dy);
+    EXPECT_TRUE(aimed.rayShown);
+    EXPECT_EQ(aimed.rayX0, 12.5f);
+    EXPECT_FLOAT_EQ(aimed.rayX1, 12.5f - 30 * step.dx);
+    EXPECT_FLOAT_EQ(aimed.rayY1, 30.25f - 30 * step.dy);
     EXPECT_EQ(scan.Run(), 0);  // shot at once
-    platform.AdvanceMs(20);
-    YieldToSystem();
-    EXPECT_FALSE(platform.DrawnFrame().rayShown);
+    EXPECT_FALSE(nextFrame().rayShown);
 }
 
 }  // namespace

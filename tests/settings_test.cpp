@@ -55,9 +55,12 @@ TEST(ScoreCodingTest, TamperedDigitsAndForeignCharactersAreRejected) {
 TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
     LoadSettings();
     SaveSettings();
-    EXPECT_EQ(platform.Stored("Settings", "Version"), "1.0");
-    EXPECT_EQ(platform.Stored("Settings", "GameMode"), "0");
-    EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "0");
+    const std::pair<const char*, const char*> options[] = {
+        {"Version", "1.0"},   {"GameMode", "0"},   {"GameSpeed", "0"},      {"MenuInstructions", "0"},
+        {"SpeechVolume", "0"}, {"EffectsVolume", "0"}, {"MusicVolume", "0"}, {"Pan", "0"},
+        {"Ducking", "1000"},  {"SpeechRate", "100"}, {"Voice", "0"},       {"Screen", "0"},
+        {"Rumble", "1"},      {"NameHits", "0"}};
+    for (const auto& [key, value] : options) EXPECT_EQ(platform.Stored("Settings", key), value) << key;
     for (const char* t : {"PacMan", "SoccerStar", "Heist", "Safari", "HauntedHouse", "WildWest"}) {
         EXPECT_EQ(platform.Stored("Settings", std::string("HS") + t), "0") << t;
         EXPECT_EQ(platform.Stored("Settings", std::string("MV") + t), "0") << t;
@@ -68,15 +71,6 @@ TEST_F(SettingsTest, FirstRunSavesEveryKeyWithItsDefault) {
         EXPECT_EQ(platform.Stored("Scores", n + "S"), "0");
         EXPECT_EQ(platform.Stored("Scores", n + "P"), "None");
     }
-    EXPECT_EQ(platform.Stored("Settings", "MenuInstructions"), "0");
-    for (const char* key : {"SpeechVolume", "EffectsVolume", "MusicVolume", "Pan"})
-        EXPECT_EQ(platform.Stored("Settings", key), "0") << key;
-    EXPECT_EQ(platform.Stored("Settings", "Ducking"), "1000");
-    EXPECT_EQ(platform.Stored("Settings", "SpeechRate"), "100");
-    EXPECT_EQ(platform.Stored("Settings", "Voice"), "0");
-    EXPECT_EQ(platform.Stored("Settings", "Screen"), "0");
-    EXPECT_EQ(platform.Stored("Settings", "Rumble"), "1");
-    EXPECT_EQ(platform.Stored("Settings", "NameHits"), "0");
     EXPECT_EQ(platform.StoredSettings().size(), 12u + 12u + 20u);
 }
 

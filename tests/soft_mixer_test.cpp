@@ -66,46 +66,37 @@ int32_t ErrorOf(auto&& call) {
     return 0;
 }
 
-TEST(SoftMixerTest, PanAttenuatesOnlyTheOppositeSideByHundredthsOfDecibel) {
+TEST(SoftMixerTest, PanAndVolumeAreHundredthsOfDecibelThatAddUpAndTheirEndsAreSilent) {
     SoftMixer mixer(48000, 1.0f);
-    BufferId id = Create(mixer, Sine(1000, 22050, 22050));
+    BufferId id = Create(mixer, Sine(1000, 22050, 22050, 16000.0));  // under the limiter's ceiling
     mixer.Play(id, true);
     auto centre = Render(mixer, 9600);
     const double full = Rms(centre, 0);
     EXPECT_NEAR(Rms(centre, 1), full, full * 1e-3);
 
+    // Pan attenuates only the opposite side; volume both.
     struct Case {
-        int32_t pan;
+        int32_t volume, pan;
         double leftDb, rightDb;
     };
-    for (Case c : {Case{1000, -10, 0}, Case{-1000, 0, -10}, Case{2500, -25, 0}, Case{-600, 0, -6}}) {
+    for (Case c : {Case{0, 1000, -10, 0}, Case{0, -1000, 0, -10}, Case{0, 2500, -25, 0}, Case{0, -600, 0, -6},
+                   Case{-600, 0, -6, -6}, Case{-600, 1000, -16, -6}}) {
+        mixer.SetVolume(id, c.volume);
         mixer.SetPan(id, c.pan);
         auto out = Render(mixer, 9600);
-        EXPECT_NEAR(Db(Rms(out, 0) / full), c.leftDb, 0.05) << "pan " << c.pan;
-        EXPECT_NEAR(Db(Rms(out, 1) / full), c.rightDb, 0.05) << "pan " << c.pan;
+        EXPECT_NEAR(Db(Rms(out, 0) / full), c.leftDb, 0.05) << "volume " << c.volume << ", pan " << c.pan;
+        EXPECT_NEAR(Db(Rms(out, 1) / full), c.rightDb, 0.05) << "volume " << c.volume << ", pan " << c.pan;
     }
+    EXPECT_EQ(mixer.GetVolume(id), -600);
 
+    mixer.SetVolume(id, 0);
     mixer.SetPan(id, kPanRight);
     auto right = Render(mixer, 4800);
     EXPECT_EQ(Rms(right, 0), 0.0);
     EXPECT_NEAR(Rms(right, 1), full, full * 0.01);
     mixer.SetPan(id, kPanLeft);
     EXPECT_EQ(Rms(Render(mixer, 4800), 1), 0.0);
-}
-
-TEST(SoftMixerTest, VolumeIsHundredthsOfDecibelAndBottomIsSilent) {
-    SoftMixer mixer(48000, 1.0f);
-    BufferId id = Create(mixer, Sine(440, 22050, 22050, 16000.0));  // under the limiter's ceiling
-    mixer.Play(id, true);
-    const double full = Rms(Render(mixer, 9600), 0);
-    mixer.SetVolume(id, -600);
-    EXPECT_EQ(mixer.GetVolume(id), -600);
-    auto out = Render(mixer, 9600);
-    EXPECT_NEAR(Db(Rms(out, 0) / full), -6, 0.05);
-    EXPECT_NEAR(Db(Rms(out, 1) / full), -6, 0.05);
-    // Volume and pan add up in decibels.
-    mixer.SetPan(id, 1000);
-    EXPECT_NEAR(Db(Rms(Render(mixer, 9600), 0) / full), -16, 0.05);
+    mixer.SetPan(id, 0);
     mixer.SetVolume(id, kVolumeMin);
     auto silent = Render(mixer, 4800);
     EXPECT_EQ(Rms(silent, 0) + Rms(silent, 1), 0.0);

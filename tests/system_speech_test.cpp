@@ -18,10 +18,8 @@
 namespace tamblor::test {
 namespace {
 
-ArchiveMember VoiceTexts() { return ManifestVoiceTexts(); }
-
 std::string Text(const std::string& member) {
-    static std::vector<uint8_t> bytes = VoiceTexts().bytes;
+    static std::vector<uint8_t> bytes = ManifestVoiceTexts().bytes;
     const std::string all(bytes.begin(), bytes.end());
     const size_t at = all.find(member + "\t");
     const size_t text = all.find('\t', at + member.size() + 1) + 1;
@@ -46,15 +44,20 @@ class SystemSpeech : public MenuGameTest {
 protected:
     void SetUp() override {
         MenuGameTest::SetUp();
-        std::vector<ArchiveMember> members = MenuMembers();
-        members.push_back(VoiceTexts());
-        UseArchive(members, false);
-        ChooseSystemSpeech();
+        UseArchiveWithTexts(MenuMembers());
+        platform.StoredSettings()[{kSettingsApp, "Settings", "Voice"}] = "1";
     }
-    void ChooseSystemSpeech() { platform.StoredSettings()[{kSettingsApp, "Settings", "Voice"}] = "1"; }
+    void UseArchiveWithTexts(std::vector<ArchiveMember> members) {
+        members.push_back(ManifestVoiceTexts());
+        UseArchive(members, false);
+    }
     bool PlayedRecording(const std::string& member) const {
         const std::vector<std::string> played = platform.Played();
         return std::find(played.begin(), played.end(), member) != played.end();
+    }
+    // The same key on each of these voices (or texts) in turn.
+    void OnEach(std::initializer_list<std::string> labels, uint8_t key) {
+        for (const std::string& label : labels) On(label, key);
     }
     std::string Said() const {
         std::string out;
@@ -68,15 +71,9 @@ protected:
 // relative rate), R, and out.
 TEST_F(SystemSpeech, AMenuWalkSendsEveryVoicesWordsInOrder) {
     On(kInstructions, scan::Down);
-    On("Soccer Star.", scan::Up);
-    On("Pac Man.", scan::Up);
-    On("Leave the game.", scan::Up);
+    OnEach({"Soccer Star.", "Pac Man.", "Leave the game."}, scan::Up);
     On("Options menu.", scan::Return);
-    On(Text("sounds/menu/mnuOMI.wav"), scan::Up);
-    On("Leave the options menu.", scan::Up);
-    On("Name what you hit.", scan::Up);
-    On("Rumble.", scan::Up);
-    On("Screen.", scan::Up);
+    OnEach({Text("sounds/menu/mnuOMI.wav"), "Leave the options menu.", "Name what you hit.", "Rumble.", "Screen."}, scan::Up);
     On("Voice.", scan::Left);                        // recorded: said by its recording
     After("sounds/menu/mnuVRec.wav", scan::Right);   // system again: said as text
     After(Text("sounds/menu/mnuVSys.wav"), scan::Up);
@@ -142,13 +139,10 @@ TEST_F(SystemSpeech, ALostServiceGivesTheRecordedVoicesBackAndSaysSoOnce) {
 TEST_F(SystemSpeech, WithNoServiceTheRecordedVoicesSayItIsNotThere) {
     platform.SetSpeechAnswers(false);
     platform.TapWhenSoundStarts("sounds/menu/mnuVNA.wav", scan::F3, 0, 1);  // at start-up
-    for (const char* option : {"sounds/menu/mnuInstr.wav", "sounds/menu/mnuExitP.wav"}) On(option, scan::Up);
-    On("sounds/menu/mnuOMenu.wav", scan::Return);
-    On("sounds/menu/mnuOMI.wav", scan::Up);
-    On("sounds/menu/mnuEOM.wav", scan::Up);
-    On("sounds/menu/mnuNHits.wav", scan::Up);
-    On("sounds/menu/mnuRumbl.wav", scan::Up);
-    On("sounds/menu/mnuScrn.wav", scan::Up);
+    IntoOptions();
+    OnEach({"sounds/menu/mnuOMI.wav", "sounds/menu/mnuEOM.wav", "sounds/menu/mnuNHits.wav", "sounds/menu/mnuRumbl.wav",
+            "sounds/menu/mnuScrn.wav"},
+           scan::Up);
     On("sounds/menu/mnuVoice.wav", scan::Right);
     platform.TapWhenSoundStarts("sounds/menu/mnuVNA.wav", scan::Escape, 700);
     On("sounds/menu/mnuInstr.wav", scan::Escape);
@@ -183,11 +177,8 @@ TEST_F(SystemSpeech, AMissingOrDamagedTableLeavesTheRecordedVoices) {
 class SystemSpeechGame : public SystemSpeech {
 protected:
     void SetUp() override {
-        MenuGameTest::SetUp();
-        std::vector<ArchiveMember> members = ProgramMembers(kPacManCase);
-        members.push_back(VoiceTexts());
-        UseArchive(members, false);
-        ChooseSystemSpeech();
+        SystemSpeech::SetUp();
+        UseArchiveWithTexts(ProgramMembers(kPacManCase));
     }
     void TearDown() override {
         UnloadTable(kPacManCase.table);
