@@ -47,6 +47,11 @@ protected:
         for (int v = from; v <= to; ++v) r.insert(float(v));
         return r;
     }
+    // The standard archive, and each slot made from its member.
+    void LoadSounds(std::initializer_list<std::pair<SoundSlot*, const char*>> slots) {
+        UseArchive(StandardMembers());
+        for (auto [slot, member] : slots) CreateSoundBuffer(*slot, member);
+    }
     // The pans set on `label` from log entry `from` on, a value held over
     // several sets counted once.
     std::vector<int64_t> PansOf(const std::string& label, size_t from = 0) const {
@@ -241,10 +246,13 @@ protected:
 };
 
 TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) {
-    std::vector<ArchiveMember> members = StandardMembers();
-    for (ArchiveMember& m : members)
-        if (m.name == "sounds/ScanBeep.wav") m.bytes = SoundMember(50);  // shorter than a position
-    UseArchive(members);
+    auto withBeepOf = [](uint32_t ms) {
+        std::vector<ArchiveMember> members = StandardMembers();
+        for (ArchiveMember& m : members)
+            if (m.name == "sounds/ScanBeep.wav") m.bytes = SoundMember(ms);
+        return members;
+    };
+    UseArchive(withBeepOf(50));  // shorter than a position
     CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
     CreateSoundBuffer(sndScanTrig, "sounds/ScanTrig.wav");
     Ball = {25, 25, 0, 0};
@@ -258,10 +266,7 @@ TEST_F(EngineTest, TheAimScanSweepsPanningEachPositionAndFiresAtTheOneSounding) 
     // A cue still sounding from the probe before moves to the new probe's
     // pan instead of staying where it was started.
     KillBuffer(sndScanBeep);
-    std::vector<ArchiveMember> longBeep = members;
-    for (ArchiveMember& m : longBeep)
-        if (m.name == "sounds/ScanBeep.wav") m.bytes = SoundMember(1000);
-    UseArchive(longBeep);
+    UseArchive(withBeepOf(1000));
     CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
     platform.SetKeyDown(scan::RightShift, false);
     platform.ClearSoundLog();
@@ -294,9 +299,7 @@ protected:
 };
 
 TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
-    UseArchive(StandardMembers());
-    CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
-    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
+    LoadSounds({{&sndScanWait, "sounds/ScanWait.wav"}, {&sndScanBeep, "sounds/ScanBeep.wav"}});
     Ball = {25, 45, 0, 0};
     // Safari's two sides: the left one sweeps its cues right to left.
     const SideSweep left{44, 0, 59, 2, true}, right{4, 0, 59, -2, false};
@@ -344,9 +347,7 @@ TEST_F(EngineTest, FlipperTablesChooseASideThenSweepItsHeadingsInOrder) {
 // A bumper 45 cells up the field is out of reach of the usual 50 steps,
 // within 60.
 TEST_F(EngineTest, ASideScansProbesReachAsFarAsItsTableAsks) {
-    UseArchive(StandardMembers());
-    CreateSoundBuffer(sndScanWait, "sounds/ScanWait.wav");
-    CreateSoundBuffer(sndScanTrig, "sounds/ScanTrig.wav");
+    LoadSounds({{&sndScanWait, "sounds/ScanWait.wav"}, {&sndScanTrig, "sounds/ScanTrig.wav"}});
     TableMap.Cells[25][2].Code = 36;
     Ball = {25, 47, 0, 0};
     const SideSweep straightUp{31, 0, 0, 0, false};  // one position: heading 16
@@ -372,11 +373,8 @@ TEST_F(EngineTest, ASideScansProbesReachAsFarAsItsTableAsks) {
 }
 
 TEST_F(EngineTest, TimersWarningsDecayAndHeldLoopsFollowTheTick) {
-    UseArchive(StandardMembers());
-    CreateSoundBuffer(sndProxBeep, "sounds/ProxBeep.wav");
-    CreateSoundBuffer(sndBall, "sounds/ball.wav");
     SoundSlot music;
-    CreateSoundBuffer(music, "sounds/PausedLp.wav");
+    LoadSounds({{&sndProxBeep, "sounds/ProxBeep.wav"}, {&sndBall, "sounds/ball.wav"}, {&music, "sounds/PausedLp.wav"}});
 
     // A timer counts real ticks and expires strictly after its length.
     TableTimer timer;
@@ -393,22 +391,14 @@ TEST_F(EngineTest, TimersWarningsDecayAndHeldLoopsFollowTheTick) {
 
     // The warning starts once on entering its box, follows the pitch when
     // asked, and stops on leaving it.
+    const size_t from = Mark();
     WarnWhileInside(sndProxBeep, true, 2000, 23000, true);
     WarnWhileInside(sndProxBeep, true, 2000, 24000, true);
     EXPECT_TRUE(Game.WarningPlaying);
-    EXPECT_TRUE(sndProxBeep.IsLooping());
-    int starts = 0;
-    int64_t lastHz = 0;
-    for (const SoundEvent& e : platform.SoundLog()) {
-        if (e.label != "sounds/ProxBeep.wav") continue;
-        if (e.op == "loop") ++starts;
-        if (e.op == "frequency") lastHz = e.value;
-    }
-    EXPECT_EQ(starts, 1);
-    EXPECT_EQ(lastHz, 24000);
     WarnWhileInside(sndProxBeep, false, 0, 0, false);
     EXPECT_FALSE(Game.WarningPlaying);
-    EXPECT_FALSE(sndProxBeep.IsPlaying());
+    EXPECT_EQ(Ops("sounds/ProxBeep.wav", from),
+              (std::vector<std::string>{"pan:2000", "frequency:23000", "loop:0", "frequency:24000", "stop:0"}));
 
     // A slowing ball loses 0.025 every 70 ms, never below 1.
     Ball.Speed = 1.05f;
@@ -437,9 +427,8 @@ TEST_F(EngineTest, TimersWarningsDecayAndHeldLoopsFollowTheTick) {
 }
 
 TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
-    UseArchive(StandardMembers());
     SoundSlot music;
-    CreateSoundBuffer(music, "sounds/PausedLp.wav");
+    LoadSounds({{&music, "sounds/PausedLp.wav"}});
     MusicVolume[kSafari] = -9800;
     auto pass = [&](std::initializer_list<uint8_t> held, int table = kSafari, int16_t quietest = -10000) {
         for (uint8_t k : {scan::Delete, scan::PageDown, scan::End}) platform.SetKeyDown(k, false);
@@ -471,8 +460,7 @@ TEST_F(EngineTest, VolumeKeysActOncePerPressWithinTheirRange) {
 }
 
 TEST_F(EngineTest, TheClassicFlipperWindowStaysOpenForOneSecond) {
-    UseArchive(StandardMembers());
-    CreateSoundBuffer(sndFlipper, "sounds/Flipper.wav");
+    LoadSounds({{&sndFlipper, "sounds/Flipper.wav"}});
     GameMode = 1;
     CommandKeysReleased = true;
     platform.SetKeyDown(scan::LeftShift, true);
@@ -536,13 +524,10 @@ TEST_F(EngineTest, ATableLoadsItsStereoSoundsItsLoopsSurviveTheExtraBallAndAHard
 
     // A hard wall: base speed and the second bumper's knock at the ball.
     Ball = {36, 20, 0, 1.0f};
-    platform.ClearSoundLog();
+    const size_t from = Mark();
     HardWallHit();
     EXPECT_EQ(Ball.Speed, SpeedFactor);
-    std::vector<std::string> knock;
-    for (const SoundEvent& e : platform.SoundLog())
-        if (e.label == "sounds/bumper2.wav") knock.push_back(e.op + ":" + std::to_string(e.value));
-    EXPECT_EQ(knock, (std::vector<std::string>{"stop:0", "pan:4000", "play:0"}));
+    EXPECT_EQ(Ops("sounds/bumper2.wav", from), (std::vector<std::string>{"stop:0", "pan:4000", "play:0"}));
     UnloadTable(t);
 }
 
@@ -614,8 +599,7 @@ TEST_F(EngineTest, AFanSweepsItsAnglesAndShootsAlongTheRayItSounded) {
                                           {&down, 15, 0.0f}, {&down, 16, 127.0f}, {&down, 28, 115.0f}})
         EXPECT_NEAR(FanHeading(*fan, position), heading, 1e-4) << position;
 
-    UseArchive(StandardMembers());
-    CreateSoundBuffer(sndScanBeep, "sounds/ScanBeep.wav");
+    LoadSounds({{&sndScanBeep, "sounds/ScanBeep.wav"}});
     Ball = {25, 25, 0, 0};
     // Two sweeps of three positions, then a shot at the second position.
     platform.PressAt(4 * 157 + 20, scan::LeftShift);

@@ -108,14 +108,16 @@ TEST_P(EveryTable, AnExtraBallAboveEachLevelComesOnceItsVoiceHeardOverTheSilence
     BeginPlay();
     const double every = case_.extraBallEvery;
     const int spares = Game.BallsLeft, factor = case_.doubleScore ? case_.doubleScore() : 1;
+    // The balls gained once the score is set to `score`.
+    auto gainedAt = [spares](double score) {
+        Game.Score = score;
+        ExtraBallCheck();
+        return Game.BallsLeft - spares;
+    };
     sndBall.Play(true);
     Table().music->SetVolume(-700);
-    Game.Score = every;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, spares);  // not above it yet
-    Game.Score = every + 1;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, spares + 1);
+    EXPECT_EQ(gainedAt(every), 0);  // not above it yet
+    EXPECT_EQ(gainedAt(every + 1), 1);
     EXPECT_EQ(Game.Score, every + 1 + 100000 * factor);
     EXPECT_EQ(Game.ExtraBallLevel, 2);
     EXPECT_EQ(Count(case_.extraBallVoice), 1);
@@ -123,12 +125,8 @@ TEST_P(EveryTable, AnExtraBallAboveEachLevelComesOnceItsVoiceHeardOverTheSilence
     EXPECT_TRUE(SilencedThenBackAt("sounds/ball.wav", 0));
     EXPECT_TRUE(SilencedThenBackAt(MusicMember(), -700));
     ExtraBallCheck();
-    Game.Score = 2 * every;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, spares + 1);
-    Game.Score = 2 * every + 1;
-    ExtraBallCheck();
-    EXPECT_EQ(Game.BallsLeft, spares + 2);
+    EXPECT_EQ(gainedAt(2 * every), 1);
+    EXPECT_EQ(gainedAt(2 * every + 1), 2);
 }
 
 TEST_P(EveryTable, TheStatusReportSaysThePointsTheTablesOwnWordsAndTheBallsLeft) {

@@ -27,7 +27,6 @@
 namespace tamblor::test {
 namespace {
 
-bool Started(const SoundEvent& e) { return e.op == "play" || e.op == "loop"; }
 bool In(const std::vector<std::string>& list, const std::string& s) {
     return std::find(list.begin(), list.end(), s) != list.end();
 }
@@ -38,13 +37,10 @@ BotCues PacManCues() {
     BotCues cues;
     cues.events = {{"pacman/EatDot.wav", "dot"}, {"sounds/bumper1.wav", "bumper"},
                    {"pacman/eatghost.wav", "ghost eaten"}, {"pacman/pacdie.wav", "ghost took the ball"},
-                   {"pacman/EatFrS.wav", "fruit eaten"}, {"pacman/EatFrGR.wav", "fruit eaten"},
-                   {"pacman/BonusLif.wav", "extra ball"}, {"sounds/v_NHS.wav", "new high score cue"}};
-    cues.notCellEvents = {"extra ball", "new high score cue"};
+                   {"pacman/EatFrS.wav", "fruit eaten"}, {"pacman/EatFrGR.wav", "fruit eaten"}};
     cues.progress = {"dot", "pill", "ghost eaten", "ghost took the ball", "fruit eaten", "top hole",
                      "bottom hole", "table completed by its last dot", "table skipped"};
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "pacman/ScanGhst.wav", "pacman/ScanFrt.wav",
-                     "pacman/ScanPUp.wav", "pacman/ScanTunl.wav"};
+    cues.scanCues = {"pacman/ScanGhst.wav", "pacman/ScanFrt.wav", "pacman/ScanPUp.wav", "pacman/ScanTunl.wav"};
     cues.targets = {{"pacman/ScanGhst.wav", "ghost eaten"}, {"pacman/ScanFrt.wav", "fruit eaten"},
                     {"pacman/ScanPUp.wav", "pill"}};
     return cues;
@@ -65,10 +61,8 @@ protected:
     bool Hear(const SoundEvent& e) override {
         const std::string& l = e.label;
         const bool started = Started(e);
-        if (l == "pacman/GhostRun.wav") {
-            if (e.op == "loop") power_ = true;
-            if (e.op == "stop") power_ = false;
-        } else if (l == "pacman/Swoosh.wav" && e.op == "pan") {
+        FollowLoop(e, "pacman/GhostRun.wav", power_);
+        if (l == "pacman/Swoosh.wav" && e.op == "pan") {
             Count(e.value < 0 ? "left tunnel" : "right tunnel");
         } else if (l == "pacman/Siren.wav" && e.op == "frequency") {
             if (e.value == 30050 && !tenLeft_) {
@@ -81,7 +75,7 @@ protected:
                 skipAt_ = 0;
             }
         } else if (started && l == "pacman/powerup.wav") {
-            Count("pill " + std::to_string(TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)].Number));
+            Count("pill " + std::to_string(BallCell().Number));
             Count("pill");
         } else if (started && l == "pacman/pacdie.wav") {
             power_ = false;
@@ -140,19 +134,17 @@ BotCues SoccerCues() {
                    {"soccer/v_DblScr.wav", "double score started"}, {"soccer/v_OffSid.wav", "offside"},
                    {"soccer/v_YCard.wav", "yellow card"}, {"soccer/v_RCard1.wav", "red card"},
                    {"soccer/v_RCard2.wav", "red card"}, {"soccer/v_Midf.wav", "midfield opened"},
-                   {"soccer/extraball.wav", "extra ball"}, {"sounds/bumper1.wav", "bumper"},
-                   {"soccer/GameWon.wav", "match won"}, {"soccer/GameLost.wav", "match lost"},
-                   {"soccer/v_TGWT.wav", "match tied"}, {"sounds/v_NHS.wav", "new high score cue"}};
+                   {"sounds/bumper1.wav", "bumper"}, {"soccer/GameWon.wav", "match won"},
+                   {"soccer/GameLost.wav", "match lost"}, {"soccer/v_TGWT.wav", "match tied"}};
     for (char d = '0'; d <= '4'; ++d) cues.events[std::string("soccer/v_d") + d + ".wav"] = std::string("defender ") + d + " down";
-    cues.notCellEvents = {"block used", "extra ball", "new high score cue", "match won", "match lost", "match tied",
-                          "midfield opened", "midfield closed", "double score ended", "kick-off shot",
-                          "striker shot"};
+    cues.notCellEvents = {"block used", "match won", "match lost", "match tied", "midfield opened",
+                          "midfield closed", "double score ended", "kick-off shot", "striker shot"};
     cues.progress = {"goal scored", "shot missed", "goal against", "goal saved", "SAVE completed", "letter",
                      "double-score target", "offside", "defender 0 down", "defender 1 down", "defender 2 down",
                      "defender 3 down", "defender 4 down", "home goal kick", "visitors' goal kick", "penalty kick",
                      "kick-off shot", "striker shot"};
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "soccer/ScanDfnd.wav", "soccer/ScanDblS.wav",
-                     "soccer/ScanMidf.wav", "soccer/ScanNet.wav", "soccer/ScanSpll.wav", "soccer/ScanFlip.wav"};
+    cues.scanCues = {"soccer/ScanDfnd.wav", "soccer/ScanDblS.wav", "soccer/ScanMidf.wav", "soccer/ScanNet.wav",
+                     "soccer/ScanSpll.wav", "soccer/ScanFlip.wav"};
     cues.targets = {{"soccer/ScanFlip.wav", "striker aim"}, {"soccer/ScanSpll.wav", "letter"},
                     {"soccer/ScanDblS.wav", "double-score target"}, {"soccer/ScanDfnd.wav", "defender"}};
     return cues;
@@ -189,16 +181,11 @@ protected:
         // The bot hears the block warning in time 85 times in a hundred.
         if (l == "soccer/BlokBeep.wav" && e.op == "loop" && Chance(0.85)) Tap(uint64_t(Uniform(30, 250)), scan::Space);
         if (l == "sounds/ball.wav" && e.op == "loop" && inScan_) Count(striker_ ? "striker shot" : "kick-off shot");
-        if (l == "soccer/Chant.wav") {
-            if (e.op == "loop") chant_ = true;
-            if (e.op == "stop" && chant_ && soccer::Soccer.Multiplier == 1) Count("double score ended");
-            if (e.op == "stop") chant_ = false;
-        }
-        if (l == "soccer/MFMusic.wav") {
-            if (e.op == "loop") music_ = true;
-            if (e.op == "stop" && music_ && !soccer::Soccer.MidfieldOpen) Count("midfield closed");
-            if (e.op == "stop") music_ = false;
-        }
+        // Read from the game, for the report only: did the double score or the midfield end?
+        if (FollowLoop(e, "soccer/Chant.wav", chant_) && soccer::Soccer.Multiplier == 1)
+            Count("double score ended");
+        if (FollowLoop(e, "soccer/MFMusic.wav", music_) && !soccer::Soccer.MidfieldOpen)
+            Count("midfield closed");
         if (started && l == "soccer/GHitVist.wav") afterDefender_ = true;
         if (started && l == "soccer/BallKick.wav") {
             if (!afterDefender_) Count(Ball.Y > 25 ? "home goal kick" : "visitors' goal kick");
@@ -240,16 +227,15 @@ BotCues HeistCues() {
                    {"heist/SB03.wav", "score box floor"}, {"heist/pu_vest.wav", "power-up F"},
                    {"heist/pu_mace.wav", "power-up G"}, {"heist/pu_pistl.wav", "power-up H"},
                    {"heist/pu_shtgn.wav", "power-up I"}, {"heist/pu_9mm.wav", "power-up J"},
-                   {"heist/xtraball.wav", "extra ball"}, {"sounds/bumper1.wav", "bumper or door"},
-                   {"sounds/bumper2.wav", "police car"}, {"sounds/v_NHS.wav", "new high score cue"}};
+                   {"sounds/bumper1.wav", "bumper or door"}, {"sounds/bumper2.wav", "police car"}};
     for (char n = '1'; n <= '4'; ++n) cues.events[std::string("heist/j") + n + ".wav"] = std::string("job ") + n + " done";
     for (char n = '1'; n <= '9'; ++n) cues.events[std::string("heist/SE0") + n + ".wav"] = "effect spot";
-    cues.notCellEvents = {"extra ball", "new high score cue", "chase started", "job missed"};
+    cues.notCellEvents = {"chase started", "job missed"};
     cues.progress = {"letter", "JOBS spelt", "job 1 done", "job 2 done", "job 3 done", "job 4 done", "job missed",
                      "busted", "ball lost to the police", "score box entered", "score box floor", "power-up F",
                      "power-up G", "power-up H", "power-up I", "power-up J", "jackpot", "extra ball", "shot"};
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "heist/ScanSB.wav", "heist/ScanChse.wav",
-                     "heist/ScanBnus.wav", "heist/ScanJ.wav", "heist/ScanO.wav", "heist/ScanB.wav", "heist/ScanS.wav"};
+    cues.scanCues = {"heist/ScanSB.wav", "heist/ScanChse.wav", "heist/ScanBnus.wav", "heist/ScanJ.wav",
+                     "heist/ScanO.wav", "heist/ScanB.wav", "heist/ScanS.wav"};
     cues.fireBothShifts = true;  // either launcher takes its own
     return cues;
 }
@@ -281,7 +267,7 @@ protected:
         if (l.size() == 12 && l.rfind("heist/j", 0) == 0 && std::isdigit((unsigned char)l[7])) {
             // The jackpot says the job voices of its number. Read from the
             // game, for the report only: which of the two it was.
-            if (TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)].Code == heist::code::Jackpot) {
+            if (BallCell().Code == heist::code::Jackpot) {
                 Count("jackpot");
                 return true;
             }
@@ -352,18 +338,16 @@ BotCues SafariCues() {
                    {"Safari/v_I.wav", "letter 6 I"}, {"Safari/v_Safari.wav", "hunt opened"},
                    {"Safari/Shoot.wav", "shot fired"}, {"Safari/bodydrop.wav", "animal shot"},
                    {"safari/JolyRnch.wav", "all five animals"}, {"sounds/flush.wav", "drained"},
-                   {"Safari/Enter.wav", "entry gate"}, {"Safari/xtraball.wav", "extra ball"},
-                   {"sounds/v_NHS.wav", "new high score cue"}};
+                   {"Safari/Enter.wav", "entry gate"}};
     cues.flipChance = 0.85;
-    cues.notCellEvents = {"extra ball", "new high score cue", "rounds run out"};
+    cues.notCellEvents = {"rounds run out"};
     cues.progress = {"bell kicker", "multi-hit kicker", "drowned", "swam out", "quicksand", "acid pool",
                      "snake kill", "snake bite", "cougar outrun", "cougar ate the ball", "letter 1 S", "letter 2 A",
                      "letter 3 F", "letter 4 A", "letter 5 R", "letter 6 I", "hunt opened", "shot fired",
                      "animal shot", "drained", "drain shot from the aim scan", "extra ball"};
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "Safari/ScanS.wav", "Safari/ScanA.wav",
-                     "Safari/ScanF.wav", "Safari/ScanR.wav", "Safari/ScanI.wav", "Safari/ScanSand.wav",
-                     "Safari/ScanCat.wav", "Safari/ScanHawk.wav", "Safari/ScanHipo.wav", "Safari/scanelep.wav",
-                     "Safari/ScanBoar.wav"};
+    cues.scanCues = {"Safari/ScanS.wav",    "Safari/ScanA.wav",    "Safari/ScanF.wav",    "Safari/ScanR.wav",
+                     "Safari/ScanI.wav",    "Safari/ScanSand.wav", "Safari/ScanCat.wav",  "Safari/ScanHawk.wav",
+                     "Safari/ScanHipo.wav", "Safari/scanelep.wav", "Safari/ScanBoar.wav"};
     cues.targets = {{"Safari/ScanS.wav", "letter 1"}, {"Safari/ScanA.wav", "letter "}, {"Safari/ScanF.wav", "letter 3"},
                     {"Safari/ScanR.wav", "letter 5"}, {"Safari/ScanI.wav", "letter 6"}};
     for (const char* call : {"Safari/ScanCat.wav", "Safari/ScanHawk.wav", "Safari/ScanHipo.wav", "Safari/scanelep.wav",
@@ -508,8 +492,7 @@ BotCues HauntedCues() {
                    {"Haunted/InFire.wav", "ball burnt"}, {"Haunted/Creak.wav", "spooky creak"},
                    {"Haunted/v_Tombs.wav", "tomb mode"}, {"Haunted/allstone.wav", "tomb mode with all six stones down"},
                    {"Haunted/v_NoStns.wav", "tomb mode with fewer stones down"},
-                   {"Haunted/xtraball.wav", "extra ball"}, {"sounds/flush.wav", "drain lost"},
-                   {"sounds/v_NHS.wav", "new high score cue"}};
+                   {"sounds/flush.wav", "drain lost"}};
     for (int i = 1; i <= 9; ++i) {
         if (i <= 8) cues.events["Haunted/SE0" + std::to_string(i) + ".wav"] = "spooky effect";
         cues.events["Haunted/LE0" + std::to_string(i) + ".wav"] = "spooky zone that pays";
@@ -521,14 +504,13 @@ BotCues HauntedCues() {
         cues.targets[std::string("Haunted/Scan") + *c + ".wav"] = std::string("letter ") + *c;
     }
     cues.flipChance = 0.95;
-    cues.notCellEvents = {"extra ball", "new high score cue", "tomb mode with all six stones down",
-                          "tomb mode with fewer stones down", "drain saved", "drain shot", "double score"};
+    cues.notCellEvents = {"tomb mode with all six stones down", "tomb mode with fewer stones down", "drain saved",
+                          "drain shot", "double score"};
     cues.progress.insert(cues.progress.end(),
                          {"grave", "wind raised", "fire lit", "spooky zone that pays", "monster woken", "ball grabbed",
                           "grave trap", "ball burnt", "drain lost", "drain saved", "drain shot"});
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "Haunted/ScanG.wav", "Haunted/ScanR.wav",
-                     "Haunted/ScanA.wav", "Haunted/ScanV.wav", "Haunted/ScanE.wav", "Haunted/ScanGlas.wav",
-                     "Haunted/scancrk.wav"};
+    cues.scanCues = {"Haunted/ScanG.wav", "Haunted/ScanR.wav", "Haunted/ScanA.wav", "Haunted/ScanV.wav",
+                     "Haunted/ScanE.wav", "Haunted/ScanGlas.wav", "Haunted/scancrk.wav"};
     cues.targets["Haunted/ScanGlas.wav"] = "grave";
     cues.targets["Haunted/scancrk.wav"] = "spooky";
     return cues;
@@ -549,11 +531,7 @@ protected:
     bool Hear(const SoundEvent& e) override {
         const std::string& l = e.label;
         const bool started = Started(e);
-        if (l == "Haunted/franken.wav") {
-            if (e.op == "loop") monster_ = true;
-            if (e.op == "stop") monster_ = false;
-            return true;
-        }
+        FollowLoop(e, "Haunted/franken.wav", monster_);
         if (tomb_) {
             if (started && l == "Haunted/ScanSton.wav" && Chance(0.93)) Tap(3, scan::RightShift, 30);
             if (started && (l == "sounds/ScanBeep.wav" || l == "Haunted/ScanSton.wav")) return true;
@@ -594,16 +572,15 @@ BotCues WildWestCues() {
                    {"wildwest/thieves.wav", "thieves alerted"}, {"wildwest/ShHit.wav", "gunfight won"},
                    {"wildwest/PShot.wav", "gunfight lost"}, {"wildwest/hung.wav", "hanged"},
                    {"wildwest/jail.wav", "jail"}, {"sounds/Bell.wav", "bell"}, {"sounds/flush.wav", "drained"},
-                   {"sounds/bumper1.wav", "bumper"}, {"wildwest/XBall.wav", "extra ball"},
-                   {"sounds/v_NHS.wav", "new high score cue"}};
+                   {"sounds/bumper1.wav", "bumper"}};
     cues.flipChance = 0.85;
-    cues.notCellEvents = {"extra ball", "new high score cue", "gunfight won", "gunfight lost", "fist fight won",
-                          "fist fight lost", "gunfight shot"};
+    cues.notCellEvents = {"gunfight won", "gunfight lost", "fist fight won", "fist fight lost",
+                          "gunfight shot"};
     cues.progress = {"beer", "fist fight won", "fist fight lost", "store paid", "blacksmith", "horse",
                      "thieves alerted", "gunfight won", "gunfight lost", "gunfight shot", "hanged", "jail",
                      "bell", "drained", "drain saved", "drain shot", "extra ball"};
-    cues.scanCues = {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav", "wildwest/ScanHrse.wav",
-                     "wildwest/ScanAmmo.wav", "wildwest/ScanDoor.wav", "wildwest/ScanBS.wav"};
+    cues.scanCues = {"wildwest/ScanHrse.wav", "wildwest/ScanAmmo.wav", "wildwest/ScanDoor.wav",
+                     "wildwest/ScanBS.wav"};
     cues.targets = {{"wildwest/ScanDoor.wav", "saloon entered"}, {"wildwest/ScanBS.wav", "blacksmith"},
                     {"wildwest/ScanAmmo.wav", "ammunition"}, {"wildwest/ScanHrse.wav", "horse"}};
     return cues;
@@ -647,12 +624,12 @@ protected:
         if (gunfight_) return HearGunfight(e);
         if (fistFight_) return HearFistFight(e);
         if (started && l == "wildwest/ammo.wav") {
-            Count(CellNumber() == 1 ? "left ammunition box" : "right ammunition box");
+            Count(BallCell().Number == 1 ? "left ammunition box" : "right ammunition box");
             Count("ammunition");
             return true;
         }
         if (started && l.rfind("wildwest/horse", 0) == 0) {
-            Count("horse " + std::to_string(CellNumber()));
+            Count("horse " + std::to_string(BallCell().Number));
             Count("horse");
             return true;
         }
@@ -666,8 +643,6 @@ protected:
     }
 
 private:
-    static int CellNumber() { return TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)].Number; }
-
     // The gun sweeps a position every so many milliseconds; the outlaw is
     // hit one and two positions after the one where he draws.
     bool HearGunfight(const SoundEvent& e) {
@@ -702,8 +677,7 @@ private:
 // The town as the bot plays it: its own cell handler, watched for the
 // kickers and the flipper, which make no sound of their own.
 void WatchedWildWestCell() {
-    const bool atFlipper =
-        GameMode == 1 && TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)].Code == wildwest::code::FlipperZone;
+    const bool atFlipper = GameMode == 1 && BallCell().Code == wildwest::code::FlipperZone;
     wildwest::HandleCell();
     if (atFlipper) watching->Note("drain saved");  // a drained ball leaves before this
     if (Ball.Y == 39 && (Ball.X == 11 || Ball.X == 38)) watching->Note(Ball.X == 11 ? "left kicker" : "right kicker");

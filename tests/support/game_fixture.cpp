@@ -181,6 +181,22 @@ std::string GameTest::PlayedList() const {
     return out;
 }
 
+std::vector<std::string> GameTest::Ops(const std::string& label, size_t from) const {
+    std::vector<std::string> out;
+    const std::vector<SoundEvent>& log = platform.SoundLog();
+    for (size_t i = from; i < log.size(); ++i)
+        if (log[i].label == label) out.push_back(log[i].op + ":" + std::to_string(log[i].value));
+    return out;
+}
+
+std::vector<std::string> GameTest::StartedSince(size_t from) const {
+    std::vector<std::string> out;
+    const std::vector<SoundEvent>& log = platform.SoundLog();
+    for (size_t i = from; i < log.size(); ++i)
+        if (log[i].op == "play" || log[i].op == "loop") out.push_back(log[i].label);
+    return out;
+}
+
 void MenuGameTest::SetUp() {
     GameTest::SetUp();
     UseArchive(MenuMembers(), false);

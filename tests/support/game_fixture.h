@@ -44,6 +44,11 @@ protected:
 
     // Labels of started sounds, as a compact comma-separated string.
     std::string PlayedList() const;
+    // Ops of the sound log on `label` (from log entry `from` on), as "op:value" strings.
+    std::vector<std::string> Ops(const std::string& label, size_t from = 0) const;
+    // Labels started (play or loop), in order, from log entry `from` on.
+    std::vector<std::string> StartedSince(size_t from) const;
+    size_t Mark() const { return platform.SoundLog().size(); }
 
     ScriptedPlatform platform;
     std::string root;       // a fresh temporary folder

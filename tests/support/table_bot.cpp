@@ -11,6 +11,7 @@
 #include "core/settings.h"
 #include "table/ball.h"
 #include "table/table.h"
+#include "table/table_map.h"
 
 namespace tamblor::test {
 
@@ -80,10 +81,25 @@ void ReportBotFigures(const std::string& label, const BotFigures& f, double wall
 }
 
 TableBot::TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues)
-    : platform_(platform), figures_(figures), cues_(std::move(cues)) {}
+    : platform_(platform), figures_(figures), cues_(std::move(cues)) {
+    cues_.events.emplace("sounds/v_NHS.wav", "new high score cue");
+    cues_.notCellEvents.insert(cues_.notCellEvents.end(), {"extra ball", "new high score cue"});
+    cues_.scanCues.insert(cues_.scanCues.end(), {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav"});
+}
+
+const MapCell& BallCell() { return TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)]; }
+
+bool TableBot::FollowLoop(const SoundEvent& e, const std::string& label, bool& on) {
+    if (e.label != label) return false;
+    const bool was = on;
+    if (e.op == "loop") on = true;
+    if (e.op == "stop") on = false;
+    return was && !on;
+}
 
 void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs) {
     rng_.seed(seed);
+    extraBallVoice_ = table.extraBallVoice;
     const uint64_t stallBefore = figures_.longestStallMs;
     platform_.Seed(seed * 0x9E3779B97F4A7C15ull + 1);
     lastMs_ = Now();
@@ -183,6 +199,7 @@ void TableBot::HearCore(const SoundEvent& e) {
     }
     auto counted = cues_.events.find(l);
     if (counted != cues_.events.end()) Count(counted->second);
+    if (extraBallVoice_ && l == extraBallVoice_) Count("extra ball");
     if (l == "sounds/LReady.wav") {
         rolling_ = inScan_ = false;
         Tap(300 + uint64_t(Uniform(20, 900)), scan::Space, 80);

@@ -21,6 +21,7 @@
 
 namespace tamblor {
 struct TableDesc;
+struct MapCell;
 }
 
 namespace tamblor::test {
@@ -37,6 +38,9 @@ struct BotFigures {
     std::map<std::string, int> events;
 };
 
+// What every table's bot hears the same way: the table's extra-ball voice
+// and the new high score are events of no cell, and the shared floor beep
+// and bumper answer of an aim scan are scan cues.
 struct BotCues {
     // A started sound and the event it counts (a cell event unless listed
     // in `notCellEvents`).
@@ -44,7 +48,7 @@ struct BotCues {
     std::vector<std::string> notCellEvents;
     // Events that are progress; a roll without any for too long is a stuck ball.
     std::vector<std::string> progress;
-    // Sounds that mean an aim scan is sweeping.
+    // Sounds that mean an aim scan is sweeping, besides the shared ones.
     std::vector<std::string> scanCues;
     // A target cue of a scan and the event (or event prefix) that reaching it counts.
     std::map<std::string, std::string> targets;
@@ -70,6 +74,9 @@ int BotGames(int games, int sanitized);
 // Prints a bot's figures, one line of figures and one of events, each
 // beginning with "[ bot <label> ]".
 void ReportBotFigures(const std::string& label, const BotFigures& figures, double wallSeconds);
+
+// The map cell under the ball: what a bot reads from the game for its report only.
+const MapCell& BallCell();
 
 // Fails for each of `events` that none of `figures` reached.
 void ExpectReached(const std::vector<const BotFigures*>& figures, const std::vector<std::string>& events,
@@ -105,6 +112,10 @@ protected:
     uint8_t RandomShift() { return Chance(0.5) ? scan::LeftShift : scan::RightShift; }
     uint64_t Now() const { return platform_.NowMs(); }
 
+    static bool Started(const SoundEvent& e) { return e.op == "play" || e.op == "loop"; }
+    // Follows a loop of `label`: `on` while it loops; true when it stops after looping.
+    static bool FollowLoop(const SoundEvent& e, const std::string& label, bool& on);
+
     ScriptedPlatform& platform_;
     BotFigures& figures_;
     BotCues cues_;
@@ -127,6 +138,7 @@ private:
     uint64_t fallbackAt_ = 0;
     // The last shot at a target: what reaching it sounds like, and until when.
     std::string shotTarget_;
+    const char* extraBallVoice_ = nullptr;
     uint64_t shotUntilPlayMs_ = 0;
     uint64_t nextStatus_ = 0, nextPause_ = 0, nextVolume_ = 0, nextFlipper_ = 0, tiltAt_ = 0;
     bool tiltThisGame_ = false;

@@ -163,13 +163,6 @@ int TableTest::CountSince(size_t from, const std::string& label) const {
 
 uint32_t TableTest::SoundMs(const std::string& member) const { return LengthOf(sounds_, member); }
 
-std::vector<std::string> TableTest::Ops(const std::string& label) const {
-    std::vector<std::string> out;
-    for (const SoundEvent& e : platform.SoundLog())
-        if (e.label == label) out.push_back(e.op + ":" + std::to_string(e.value));
-    return out;
-}
-
 bool TableTest::HasOp(const std::string& label, const std::string& op) const {
     const std::vector<std::string> ops = Ops(label);
     return std::find(ops.begin(), ops.end(), op) != ops.end();
@@ -180,14 +173,6 @@ bool TableTest::HasOp(const std::string& label, const std::string& op) const {
     if (HasOp(label, "volume:-10000") && ops.back() == "volume:" + std::to_string(volume))
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << label << ": " << ::testing::PrintToString(ops);
-}
-
-std::vector<std::string> TableTest::StartedSince(size_t from) const {
-    std::vector<std::string> out;
-    const std::vector<SoundEvent>& log = platform.SoundLog();
-    for (size_t i = from; i < log.size(); ++i)
-        if (log[i].op == "play" || log[i].op == "loop") out.push_back(log[i].label);
-    return out;
 }
 
 namespace {

@@ -98,14 +98,9 @@ protected:
     ::testing::AssertionResult BallAt(float x, float y) const;
     // Length of a stand-in sound.
     uint32_t SoundMs(const std::string& member) const;
-    // Ops of the sound log on `label`, as "op:value" strings.
-    std::vector<std::string> Ops(const std::string& label) const;
     bool HasOp(const std::string& label, const std::string& op) const;
     // Whether `label` was silenced (under a voice) and its last op set it back to `volume`.
     ::testing::AssertionResult SilencedThenBackAt(const std::string& label, int volume) const;
-    // Labels started (play or loop), in order, from log entry `from` on.
-    std::vector<std::string> StartedSince(size_t from) const;
-    size_t Mark() const { return platform.SoundLog().size(); }
     // Runs `body` until it leaves the table for the main menu; false when it
     // returned or ended otherwise.
     bool RunUntilMainMenu(const std::function<void()>& body);
