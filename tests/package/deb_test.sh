@@ -32,6 +32,7 @@ fi
 
 installed=0
 remove_package() {
+    in_main_shell || return 0
     if [ "$installed" = 1 ]; then dpkg --purge tamblor >/dev/null 2>&1 || true; fi
     cleanup
 }

@@ -9,7 +9,18 @@ WORK=$(mktemp -d /tmp/tamblor-e2e.XXXXXX)
 GAME_PID=""
 XVFB_PID=""
 
+# A subshell killed just after it started (a watchdog a run ends at once)
+# runs this shell's EXIT trap as its own, which would take the X server and
+# the work folder from under the run: only the run's own shell cleans up.
+MAIN_PID=$$
+in_main_shell() {
+    local self _
+    read -r self _ </proc/self/stat
+    [ "$self" = "$MAIN_PID" ]
+}
+
 cleanup() {
+    in_main_shell || return 0
     [ -n "$GAME_PID" ] && kill "$GAME_PID" 2>/dev/null || true
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
     if [ "${KEEP_E2E:-0}" != 1 ]; then rm -rf "$WORK"; fi

@@ -6,7 +6,7 @@
 SD="$WORK/speechd"
 SD_PID=""
 SD_LOG="$SD/log/speech-dispatcher.log"
-trap '[ -n "$SD_PID" ] && kill "$SD_PID" 2>/dev/null; cleanup' EXIT
+trap 'in_main_shell && [ -n "$SD_PID" ] && kill "$SD_PID" 2>/dev/null; cleanup' EXIT
 
 start_speechd() {
     local _
