@@ -43,7 +43,8 @@ for _ in $(seq 600); do
 done
 wait_state "game over|press any key" 10
 best=$(setting HSWildWest)
-[ -n "$best" ] && [ "$best" != 0 ] || fail "no best score was stored when the game ended"
+[ -n "$best" ] && [ "$best" != 0 ] ||
+    fail "no best score was stored when the game ended (the settings: $(tr '\n' ' ' <"$SETTINGS"))"
 saved_at=$(stat -c %s "$SDL_DISKAUDIOFILE")
 wait_state "press any key" 60    # game over, "your score was ...", the prompt
 sleep 0.5
