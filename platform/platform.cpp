@@ -50,7 +50,7 @@ void Randomize() { Need(g_platform.random, "random").Reseed(); }
 SpeechService* TextSpeech() { return g_platform.speech; }
 Gamepads* Pads() { return g_platform.pads; }
 
-void NoteState(const char* place, int number) {
+void NoteState(const char* place, int number, const char* detail) {
     static const char* const path = std::getenv("TAMBLOR_STATE_FILE");
     if (path == nullptr || *path == 0) return;
     // Written whole and renamed, so a reader never sees half a line.
@@ -59,6 +59,7 @@ void NoteState(const char* place, int number) {
     if (f == nullptr) return;
     if (number >= 0) std::fprintf(f, "%s %d\n", place, number);
     else std::fprintf(f, "%s\n", place);
+    if (detail != nullptr) std::fprintf(f, "%s\n", detail);
     if (std::fclose(f) == 0) std::rename(temp.c_str(), path);
 }
 

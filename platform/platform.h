@@ -294,6 +294,7 @@ Gamepads* Pads();             // nullptr when the platform has none
 // written to the file named by TAMBLOR_STATE_FILE, when it is set, so a
 // test driving the real program can wait for the state it needs instead of
 // guessing how long a voice takes. Called on changes only, never per pass.
-void NoteState(const char* place, int number = -1);
+// `detail`, when given, is a second line (game over adds the final score).
+void NoteState(const char* place, int number = -1, const char* detail = nullptr);
 
 }  // namespace tamblor

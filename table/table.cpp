@@ -1,6 +1,7 @@
 #include "table/table.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "audio/positional.h"
 #include "audio/sound.h"
@@ -222,7 +223,11 @@ void EndGame() {
     const bool newBest = Game.Score > BestScore[table.id] && !Game.Tilted && !Game.Practice;
     if (newBest) BestScore[table.id] = Game.Score;
     SaveSettings();
-    NoteState("game over");
+    // The final score goes along, so a test can tell a game that scored
+    // nothing (and rightly stored no best) from a best score lost.
+    char scoreLine[40];
+    std::snprintf(scoreLine, sizeof scoreLine, "score %.0f", Game.Score);
+    NoteState("game over", -1, scoreLine);
     if (table.beforeGameOver) table.beforeGameOver();
     PlaySound("sounds/v_GOver.wav", 0, true);
     if (newBest) PlaySound("sounds/v_NHTS.wav", 0, true);
@@ -230,7 +235,7 @@ void EndGame() {
     SpeakNumber(Game.Score);
     PlaySound("sounds/v_Points.wav", 0, true);
     if (table.finalWords) table.finalWords();
-    NoteState("press any key");
+    NoteState("press any key", -1, scoreLine);
     PressAnyKey();
     UnloadTable(table);
     Game.GameRunning = false;

@@ -181,6 +181,12 @@ state() {
     printf '%s\n' "$STATE"
 }
 
+# final_score: the score a game ended with, which the game notes under its
+# game over and press-any-key states ("" in any other state).
+final_score() {
+    sed -n 's/^score //p' "$TAMBLOR_STATE_FILE" 2>/dev/null
+}
+
 # wait_state REGEX [SECONDS]: waits until the whole state line matches.
 wait_state() {
     local want=$1 limit=${2:-30} _
