@@ -26,9 +26,15 @@ bool g_taken = false;
 uint32_t g_cellsTick = 0;     // and its cells at this one
 bool g_cellsTaken = false;
 uint32_t g_captionTick = 0;   // when the caption was last heard going on
+bool g_prompt = false;        // a change drawn at once: a menu, a caption, the aim
+
+// The ball and the score are drawn every other clock step (32 times a
+// second): smooth to the eye, and half the drawing a step would cost.
+constexpr uint32_t kMotionEveryMs = 30;
 
 void Changed() {
     g_changed = true;
+    g_prompt = true;
     if (!g_hooked) {
         SetBeforeYield(PresentScreen);
         g_hooked = true;
@@ -172,7 +178,8 @@ void PresentScreen() {
         g_takenTick = now;
     }
     if (!g_changed) return;
-    g_changed = false;
+    if (!g_prompt && g_drawn && now - g_drawnTick < kMotionEveryMs) return;
+    g_changed = g_prompt = false;
     g_drawn = true;
     g_drawnTick = now;
     g_drawnMode = g_frame.mode;
@@ -185,7 +192,7 @@ void ForgetScreen() {
     const ScreenMode mode = g_frame.mode;
     g_frame = Frame{};
     g_frame.mode = mode;
-    g_changed = g_drawn = g_taken = g_cellsTaken = false;
+    g_changed = g_prompt = g_drawn = g_taken = g_cellsTaken = false;
     g_drawnTick = g_captionTick = 0;
 }
 

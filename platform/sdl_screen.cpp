@@ -213,6 +213,7 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
     int y = margin;
     y += Put(target, frame.title, kSmall, kYellow, x, y, wrap) + margin;
     char line[64];
+    figuresTop_ = y;
     y += Put(target, "Score", kSmall, kWhite, x, y);
     PutNumber(target, frame.score, x, y);
     y += TTF_FontLineSkip(fonts_[kSmall]) + margin;
@@ -222,6 +223,7 @@ void SdlScreen::Table(SDL_Surface* target, const Frame& frame, int bottom) {
         std::snprintf(line, sizeof line, "Points x%d", frame.multiplier);
         y += Put(target, line, kSmall, kWhite, x, y, wrap);
     }
+    figuresBottom_ = y;
     // The legend: each colour of the map and what it is, as many as fit.
     y += margin;
     const int skip = TTF_FontLineSkip(fonts_[kSmall]);
@@ -304,8 +306,12 @@ bool SdlScreen::Changes(const Frame& frame, SDL_Surface* target, SDL_Rect* rects
                 if (r.w > 0) rects[(*count)++] = r;
             }
         }
-        if (frame.score != was.score || frame.ballsLeft != was.ballsLeft || frame.multiplier != was.multiplier)
+        // The multiplier's line coming or going moves the legend: the whole
+        // panel then; otherwise only the lines of figures.
+        if ((frame.multiplier > 1) != (was.multiplier > 1))
             rects[(*count)++] = SDL_Rect{panelX_, 0, target->w - panelX_, bandTop_};
+        else if (frame.score != was.score || frame.ballsLeft != was.ballsLeft || frame.multiplier != was.multiplier)
+            rects[(*count)++] = SDL_Rect{panelX_, figuresTop_, target->w - panelX_, figuresBottom_ - figuresTop_};
     }
     if (std::strcmp(frame.caption, was.caption) != 0)
         rects[(*count)++] = SDL_Rect{0, bandTop_, target->w, target->h - bandTop_};

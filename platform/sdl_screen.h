@@ -61,6 +61,7 @@ private:
     bool shown_ = false;    // last_ is on the window
     int shownW_ = 0, shownH_ = 0;
     int panelX_ = 0, bandTop_ = 0;
+    int figuresTop_ = 0, figuresBottom_ = 0;  // the score, balls and multiplier lines
 
     bool fontMissing_ = false;
     int fontHeight_ = 0;  // the window height the fonts were opened for

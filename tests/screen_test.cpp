@@ -1,7 +1,8 @@
 // What the window is handed: the menu with its current entry, the caption
 // of each message (numbers as digits) until a while after its voice ends,
 // the table with its ball, score and aim ray; at most one frame a clock
-// step, and none while the Screen option has the window off.
+// step (the ball's motion every other step), and none while the Screen
+// option has the window off.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -143,6 +144,22 @@ TEST_F(ScreenTable, TheMapBallScoreAndAimRayAreWhatThePlayIs) {
     EXPECT_FLOAT_EQ(aimed.rayY1, 30.25f - 30 * step.dy);
     EXPECT_EQ(scan.Run(), 0);  // shot at once
     EXPECT_FALSE(nextFrame().rayShown);
+
+    // A ball moving at every step is drawn at every other; a caption the
+    // step it comes.
+    const size_t before = platform.FrameDraws().size();
+    for (int i = 1; i <= 16; ++i) {
+        Ball.X = 12.5f + 0.1f * float(i);
+        platform.AdvanceMs(kTickQuantumMicros / 1000 + (i % 2));
+        YieldToSystem();
+    }
+    EXPECT_EQ(platform.FrameDraws().size() - before, 8u);
+    EXPECT_GE(platform.DrawnFrame().ballX, 12.5f + 0.1f * 15 - 0.01f);  // a step behind at most
+    const size_t moved = platform.FrameDraws().size();
+    ShowCaption("Bonus");
+    YieldToSystem();
+    ASSERT_EQ(platform.FrameDraws().size(), moved + 1);
+    EXPECT_STREQ(platform.DrawnFrame().caption, "Bonus");
 }
 
 }  // namespace
