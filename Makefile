@@ -1,7 +1,7 @@
 # Tamblor: `make play` builds the game and its data (nothing else) and
 # starts it; `make test` builds everything and runs the whole test suite
-# (then once more under the address and undefined-behaviour sanitizers, then
-# the Debian package end to end); `make install` (PREFIX, DESTDIR) and
+# (the unit tests once more under the address and undefined-behaviour
+# sanitizers, and the Debian package end to end); `make install` (PREFIX, DESTDIR) and
 # `make deb` package the game.
 
 BUILD      ?= build
@@ -28,8 +28,11 @@ TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev speech-dispatcher xvfb x
 DEB_PKGS   = debhelper dpkg-dev fakeroot lintian
 FUZZ_PKGS  = clang libclang-rt-14-dev
 PKGS       = $(GAME_PKGS) $(TEST_PKGS)
+# `make test` installs what the build needs first and the rest while it compiles.
+BUILD_PKGS = $(GAME_PKGS) libgtest-dev libgmock-dev libbenchmark-dev
+LATER_PKGS = $(filter-out $(BUILD_PKGS),$(TEST_PKGS)) $(DEB_PKGS)
 
-.PHONY: all deps game build play install deb deb-test test-deps test unit-test asan-build asan-test fuzz fuzz-deps bench clean
+.PHONY: all deps game build build-only play install deb deb-test test-deps test unit-test asan-build asan-test fuzz fuzz-deps bench clean
 
 all: build
 
@@ -56,7 +59,9 @@ $(BUILD)/build.ninja:
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_TESTS=ON
 
 # Everything, tests included; a folder `make play` configured gets them added.
-build: deps
+build: deps build-only
+
+build-only:
 	@grep -qs '^TAMBLOR_TESTS:BOOL=ON' $(BUILD)/CMakeCache.txt || \
 	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMBLOR_TESTS=ON
 	cmake --build $(BUILD) -j $(JOBS)
@@ -93,18 +98,10 @@ deb-test: deb
 test-deps:
 	$(call install_missing,$(PKGS) $(DEB_PKGS))
 
-# The end-to-end runs mostly wait on the game, so the sanitizer build
-# compiles meanwhile (its output goes to a log, shown if it fails).
-test: test-deps build
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) -LE e2e
-	@$(MAKE) --no-print-directory $(ASAN_BUILD)/build.ninja >/dev/null
-	@echo "Compiling the sanitizer build meanwhile (log: $(ASAN_BUILD)/build.log)"
-	@cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(ASAN_TARGETS) >$(ASAN_BUILD)/build.log 2>&1 & asan=$$!; \
-	  ctest --test-dir $(BUILD) --output-on-failure -j $(E2E_JOBS) -L e2e; e2e=$$?; \
-	  wait $$asan || { echo "The sanitizer build failed:"; tail -n 60 $(ASAN_BUILD)/build.log; exit 1; }; \
-	  exit $$e2e
-	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -LE needs-data
-	@$(MAKE) --no-print-directory deb-test
+# Stage by stage, the waiting ones beside the compiling ones (see the script).
+test:
+	@BUILD_PKGS="$(BUILD_PKGS)" LATER_PKGS="$(LATER_PKGS)" \
+	  tools/test-suite.sh $(BUILD) $(ASAN_BUILD) $(JOBS) $(E2E_JOBS)
 
 bench: build
 	$(BUILD)/tests/tamblor_bench
