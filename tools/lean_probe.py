@@ -13,7 +13,8 @@ through the burst times gives the moment the output reaches any frame.
       program (SIGTERM) and prints the milliseconds from the start to that
       sample.
   lean_probe.py key AUDIO STATEFILE KEY CUTKEY MEMBER_WAV COUNT
-      COUNT times: waits for the state "play", presses KEY (XTEST), finds
+      COUNT times: waits for the state "play" (launching a new ball when
+      one was lost, stopping early at game over), presses KEY (XTEST), finds
       the answering voice MEMBER_WAV in the output, presses CUTKEY to cut
       it short; prints each latency in ms and then the median.
 """
@@ -178,9 +179,19 @@ def key(audio, state_file, key_name, cut_key, member, count):
         tries += 1
         end = time.monotonic() + 60
         while state(state_file) != "play":
+            now_in = state(state_file).split("\n")[0]
+            if now_in in ("game over", "press any key"):
+                break  # every ball drained: what was read so far stands
+            if now_in == "launch":  # a ball was lost: the next one launched
+                keys.send("space", True)
+                time.sleep(0.1)
+                keys.send("space", False)
+                time.sleep(0.5)
             if time.monotonic() > end:
                 raise SystemExit("lean_probe: the game is not in play")
             time.sleep(0.05)
+        if state(state_file) != "play":
+            break
         out.watch(0.5)  # the bursts before the press
         out.poll()
         background = out.samples(max(0, out.size // FRAME - RATE // 5), out.size // FRAME)
