@@ -23,6 +23,13 @@ namespace {
 
 std::string StoredKey(const TableDesc& table) { return std::string("HS") + FactsOfTable(table.id).keyName; }
 
+// A fixture of the table that each row of `Row` names.
+template <class Row>
+class TableRows : public TableTest, public ::testing::WithParamInterface<Row> {
+protected:
+    TableRows() : TableTest(*this->GetParam().table) {}
+};
+
 class EveryTable : public TableTest, public ::testing::WithParamInterface<const TableCase*> {
 protected:
     EveryTable() : TableTest(*GetParam()) {}
@@ -184,10 +191,7 @@ struct HitCase {
     std::vector<std::string> ops;
 };
 
-class TableHit : public TableTest, public ::testing::WithParamInterface<HitCase> {
-protected:
-    TableHit() : TableTest(*GetParam().table) {}
-};
+using TableHit = TableRows<HitCase>;
 
 TEST_P(TableHit, TheBallMeetsWhatTheMapHoldsThereWithItsSoundAtTheBall) {
     const HitCase& c = GetParam();
@@ -237,10 +241,7 @@ struct GuardCase {
     bool inside = false;
 };
 
-class FieldGuard : public TableTest, public ::testing::WithParamInterface<GuardCase> {
-protected:
-    FieldGuard() : TableTest(*GetParam().table) {}
-};
+using FieldGuard = TableRows<GuardCase>;
 
 TEST_P(FieldGuard, AnEscapedBallIsPutBackInTheMiddleHeadingUp) {
     BeginPlay();
@@ -275,12 +276,9 @@ struct DrainCase {
     float drainRow;
 };
 
-class FlipperTable : public TableTest, public ::testing::WithParamInterface<DrainCase> {
-protected:
-    FlipperTable() : TableTest(*GetParam().table) {}
-};
+using FlipperTable = TableRows<DrainCase>;
 
-TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnly) {
+TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnlyAndOutlivesAPauseOrAReport) {
     BeginPlay(1);
     const float row = GetParam().warnRow;
     auto at = [&](float y, float direction) {
@@ -292,6 +290,22 @@ TEST_P(FlipperTable, TheDrainWarningSoundsOnTheWayDownInClassicModeOnly) {
               (std::vector<std::string>{"pan:0", "frequency:" + std::to_string(GetParam().warnHz), "loop:0"}));
     at(row + 2, heading::Down);  // not retuned while it sounds
     EXPECT_EQ(Ops("sounds/ProxBeep.wav").size(), 3u);
+    // Stopped under a pause or a report, and back after.
+    const std::vector<std::pair<const char*, std::function<void()>>> holds = {
+        {"pause", [this] {
+             platform.TapWhenSoundStarts("sounds/PausedLp.wav", scan::Space, 100, 30);
+             PauseTable();
+         }},
+        {"report", [this] { Table().statusReport(); }}};
+    for (const auto& [name, hold] : holds) {
+        ASSERT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav")) << name;
+        const size_t from = Mark();
+        hold();
+        std::vector<std::string> ops;
+        for (size_t i = from; i < platform.SoundLog().size(); ++i)
+            if (platform.SoundLog()[i].label == "sounds/ProxBeep.wav") ops.push_back(platform.SoundLog()[i].op);
+        EXPECT_EQ(ops, (std::vector<std::string>{"stop", "loop"})) << name;
+    }
     at(row + 2, heading::Up);
     EXPECT_FALSE(platform.IsLabelPlaying("sounds/ProxBeep.wav"));
     GameMode = 0;
@@ -319,27 +333,6 @@ TEST_P(FlipperTable, TheFlipperSendsTheBallBackWithinASecondOfAShiftElseItDrains
     EXPECT_TRUE(Restarts(Table().handleCell));
     EXPECT_EQ(Count("sounds/flush.wav"), 1);
     EXPECT_EQ(Game.BallsLeft, spares - 1);
-}
-
-TEST_P(FlipperTable, TheDrainWarningStopsUnderAPauseAndAReportAndComesBackAfter) {
-    BeginPlay(1);
-    Put(25, GetParam().warnRow, heading::Down);
-    Table().afterTick();
-    const std::vector<std::pair<const char*, std::function<void()>>> holds = {
-        {"pause", [this] {
-             platform.TapWhenSoundStarts("sounds/PausedLp.wav", scan::Space, 100, 30);
-             PauseTable();
-         }},
-        {"report", [this] { Table().statusReport(); }}};
-    for (const auto& [name, hold] : holds) {
-        ASSERT_TRUE(platform.IsLabelPlaying("sounds/ProxBeep.wav")) << name;
-        const size_t from = Mark();
-        hold();
-        std::vector<std::string> ops;
-        for (size_t i = from; i < platform.SoundLog().size(); ++i)
-            if (platform.SoundLog()[i].label == "sounds/ProxBeep.wav") ops.push_back(platform.SoundLog()[i].op);
-        EXPECT_EQ(ops, (std::vector<std::string>{"stop", "loop"})) << name;
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(, FlipperTable,

@@ -146,16 +146,17 @@ TEST_F(HostileFilesTest, TheMapListingIsNeverWrittenThroughALinkOrIntoAFifo) {
     EXPECT_TRUE(platform.Messages().empty());  // only a diagnostic: no box for it
 }
 
-TEST_F(HostileFilesTest, ASettingsSaveReplacesALinkInsteadOfWritingThroughIt) {
+// A link at the settings path is replaced, never written through; a FIFO or
+// a folder there gives the defaults at once and is left as it is.
+TEST_F(HostileFilesTest, TheSettingsPathReplacesALinkButLeavesAFifoOrAFolderAndGivesDefaults) {
     PlantLink(settingsFile());
-    IniSettingsStore store(settingsFolder());
-    SaveGameMode(store);
+    IniSettingsStore linked(settingsFolder());
+    SaveGameMode(linked);
     EXPECT_EQ(ReadFile(target), "precious");
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(settingsFile())));
     EXPECT_NE(ReadFile(settingsFile()).find("GameMode=1"), std::string::npos);
-}
 
-TEST_F(HostileFilesTest, AFifoOrAFolderAtTheSettingsPathGivesDefaultsAtOnceAndIsLeftAlone) {
+    fs::remove(settingsFile());
     ASSERT_EQ(::mkfifo(settingsFile().c_str(), 0600), 0);
     ::testing::internal::CaptureStderr();
     {

@@ -189,10 +189,8 @@ TEST_F(MenuTest, HelpDescriptionsSilenceTheMusicAndBringItBackFull) {
               "v_SDSS bumper1 mnuPMSD bumper1 mnuEHM bumper1 mnuHMenu mnuExit");
     std::vector<int64_t> v = MusicVolumes();
     // Around the description: silent, then full.
-    bool found = false;
-    for (size_t i = 0; i + 1 < v.size(); ++i)
-        if (v[i] == -10000 && v[i + 1] == 0) found = true;
-    EXPECT_TRUE(found);
+    EXPECT_NE(std::adjacent_find(v.begin(), v.end(), [](int64_t a, int64_t b) { return a == -10000 && b == 0; }),
+              v.end());
 }
 
 TEST_F(MenuTest, QuittingAtTheFirstLaunchPromptReleasesTheTableForAFreshMenu) {

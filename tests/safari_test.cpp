@@ -33,12 +33,14 @@ protected:
         TableMap.Cells[x][y].Code = code;
         TableMap.Cells[x][y].Number = number;
     }
-    // Opens the hunt as the last letter does, without its words.
-    void OpenHunt() {
+    // Lights the letters before the last, as spelling does, without their
+    // words; `running`: and the hunt they open under way.
+    void OpenHunt(bool running = false) {
         for (int n = 1; n <= 5; ++n) {
             Safari.LetterTaken[n] = true;
             Safari.SpellingProgress = uint8_t(n);
         }
+        Safari.HuntActive = running;
     }
 };
 
@@ -334,8 +336,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     // A shot at step 46 or later ends the hunt at once.
     Game.Score = 0;
     Safari.AnimalsBagged = 0;
-    OpenHunt();
-    Safari.HuntActive = true;
+    OpenHunt(true);
     Safari.Rounds = 3;
     Safari.SweepStep = 46;
     Safari.SweepAngle = 47;
@@ -368,8 +369,7 @@ TEST_F(SafariRules, HuntShotsBagsDryFireAndTheReport) {
     // Just above the row, on an animal, in a hunt: the bag is heard first,
     // before the rifle takes the ball back.
     Safari.AnimalsBagged = 0;
-    OpenHunt();
-    Safari.HuntActive = true;
+    OpenHunt(true);
     Safari.Rounds = 0;
     for (int x = 15; x <= 17; ++x) Set(x, 30, code::Animal, 2);
     from = Mark();

@@ -116,7 +116,7 @@ TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPositionAndASecondLoadReplacesTh
     }
 }
 
-TEST_F(TableMapTest, TextFieldsAreCutOrPaddedToTheirWidths) {
+TEST_F(TableMapTest, TextIsCutOrPaddedToItsWidthAndMayHoldCommasAndLineEndsAndNumbersReachTheirExtremes) {
     std::vector<std::string> lines = MapLines(MapGrid{});
     std::string long70(70, 'L'), long130(130, 'F');
     lines[0] = WithField(lines[0], 2, "abc");                      // unquoted, 16 wide
@@ -124,7 +124,14 @@ TEST_F(TableMapTest, TextFieldsAreCutOrPaddedToTheirWidths) {
     lines[0] = WithField(lines[0], 16, "\"" + long70 + "\"");        // 64 wide
     lines[0] = WithField(lines[0], 18, "short one   ");               // trailing spaces dropped
     lines[CellLine(3, 4)] = WithField(lines[CellLine(3, 4)], 5, "seventeen chars!!");
+    lines[CellLine(5, 5)] = WithField(lines[CellLine(5, 5)], 5, "\",,\"");
+    lines[CellLine(0, 0)] = WithField(lines[CellLine(0, 0)], 5, "\"a,b\r\nc\ndef\"");
     lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"" + long130 + "\"");
+    // Spaces around numbers, the extremes of each type, floats with a
+    // fraction and an exponent.
+    std::string extremes = "31 , 7,0,0,\"\",-32768,0,32767,0, 1.5 ,0,0,0,0,0,0,-2.5e1";
+    for (int i = 18; i <= 33; ++i) extremes += ",0";
+    lines[CellLine(1, 0)] = extremes + ",255";
     Load(Join(lines));
 
     EXPECT_EQ(TextOf(TableMap.Header.Field2), "abc" + std::string(13, ' '));
@@ -133,26 +140,9 @@ TEST_F(TableMapTest, TextFieldsAreCutOrPaddedToTheirWidths) {
     EXPECT_EQ(TextOf(TableMap.Header.Field18), "short one" + std::string(55, ' '));
     EXPECT_EQ(TextOf(TableMap.Cells[3][4].Field5), "seventeen chars!");
     EXPECT_EQ(TextOf(TableMap.Cells[4][4].Field5), std::string(16, ' '));
-    EXPECT_EQ(TextOf(TableMap.Footer.Text), std::string(128, 'F'));
-
-    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"end\"");
-    Load(Join(lines));
-    EXPECT_EQ(TextOf(TableMap.Footer.Text), "end" + std::string(125, ' '));
-}
-
-TEST_F(TableMapTest, QuotedTextMayHoldCommasAndLineEnds) {
-    std::vector<std::string> lines = MapLines(MapGrid{});
-    lines[CellLine(0, 0)] = WithField(lines[CellLine(0, 0)], 5, "\"a,b\r\nc\ndef\"");
-    lines[0] = WithField(lines[0], 2, "\",,\"");
-    // Spaces around numbers, the extremes of each type, floats with a
-    // fraction and an exponent.
-    std::string extremes = "31 , 7,0,0,\"\",-32768,0,32767,0, 1.5 ,0,0,0,0,0,0,-2.5e1";
-    for (int i = 18; i <= 33; ++i) extremes += ",0";
-    lines[CellLine(1, 0)] = extremes + ",255";
-    Load(Join(lines));
-
+    EXPECT_EQ(TextOf(TableMap.Cells[5][5].Field5), ",," + std::string(14, ' '));
     EXPECT_EQ(TextOf(TableMap.Cells[0][0].Field5), "a,b\r\nc\ndef" + std::string(6, ' '));
-    EXPECT_EQ(TextOf(TableMap.Header.Field2), ",," + std::string(14, ' '));
+    EXPECT_EQ(TextOf(TableMap.Footer.Text), std::string(128, 'F'));
     const MapCell& cell = TableMap.Cells[1][0];
     EXPECT_EQ(cell.Code, 31);
     EXPECT_EQ(cell.Number, 7);
@@ -162,12 +152,10 @@ TEST_F(TableMapTest, QuotedTextMayHoldCommasAndLineEnds) {
     EXPECT_FLOAT_EQ(cell.Field17, -25.0f);
     EXPECT_EQ(cell.Field34, 255);
     EXPECT_EQ(TableMap.DotCount, 1);
-}
 
-TEST_F(TableMapTest, BareLineFeedsWork) {
-    Load(Join(MapLines(Walled(kDotCode)), "\n"));
-    EXPECT_EQ(TableMap.DotCount, 48 * 48);
-    EXPECT_EQ(TableMap.Cells[0][7].Code, 1);
+    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"end\"");
+    Load(Join(lines));
+    EXPECT_EQ(TextOf(TableMap.Footer.Text), "end" + std::string(125, ' '));
 }
 
 struct BadMap {
@@ -223,9 +211,10 @@ TEST_F(TableMapTest, MalformedMapsAreReportedAndLeadBackToTheMenu) {
         EXPECT_NE(report.find(bad.where), std::string::npos) << report;
     }
 
-    // A good map loads after all of that.
-    Load(Join(good));
+    // A good map loads after all of that, with bare line feeds too.
+    Load(Join(good, "\n"));
     EXPECT_EQ(TableMap.DotCount, 48 * 48);
+    EXPECT_EQ(TableMap.Cells[0][7].Code, 1);
 }
 
 TEST_F(TableMapTest, MissingFileIsReported) {
