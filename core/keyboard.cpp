@@ -25,8 +25,14 @@ void PollKeyboard() {
         return;
     }
     std::memcpy(KeyState.Down, fresh, sizeof fresh);
-    for (int k = 0; k < 256; ++k) {
-        if (KeyState.Latched[k] && !(KeyState.Down[k] & 0x80)) KeyState.Latched[k] = false;
+    // A latch lasts while its key is down. This runs at every pass, so
+    // eight keys at a time: each latch byte (0 or 1) keeps its key's bit 7.
+    for (int k = 0; k < 256; k += 8) {
+        uint64_t latched, down;
+        std::memcpy(&latched, KeyState.Latched + k, 8);
+        std::memcpy(&down, fresh + k, 8);
+        latched &= (down >> 7) & 0x0101010101010101u;
+        std::memcpy(KeyState.Latched + k, &latched, 8);
     }
 }
 

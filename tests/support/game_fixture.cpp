@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <unistd.h>
 
 #include "audio/archive.h"
@@ -22,6 +23,11 @@ namespace tamblor::test {
 namespace fs = std::filesystem;
 
 std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels) {
+    // Every fixture asks for thousands of these, and a length and channel
+    // count always make the same bytes: each is made once.
+    static std::map<std::pair<uint32_t, uint16_t>, std::vector<uint8_t>> made;
+    auto [known, fresh] = made.try_emplace({ms, channels});
+    if (!fresh) return known->second;
     uint64_t frames = uint64_t(ms) * 22050 / 1000;
     std::vector<uint8_t> samples;
     samples.reserve(frames * 2 * channels + 156);
@@ -33,7 +39,8 @@ std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels) {
         }
     }
     samples.resize(samples.size() + 156, 0);
-    return MakeWav(PcmFormat(channels), samples);
+    known->second = MakeWav(PcmFormat(channels), samples);
+    return known->second;
 }
 
 std::vector<ArchiveMember> StandardMembers() {
