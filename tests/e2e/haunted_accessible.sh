@@ -9,7 +9,7 @@ choose_haunted_house() {
     until_state "menu 0" space       # Space skips the jingles and the instructions
     for entry in 1 2 3 4; do step Down "entry $entry"; done
     press Return
-    until_state "launch" space 30    # Space cuts the table's intro
+    until_state "launch|play" space 30    # Space cuts the table's intro
     until_state "play" space 30      # and launches the ball
 }
 

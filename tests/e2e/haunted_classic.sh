@@ -23,7 +23,7 @@ switch_game_mode() {
 choose_haunted_house() {
     for entry in 1 2 3 4; do step Down "entry $entry"; done
     press Return
-    until_state "launch" space 30    # Space cuts the table's intro
+    until_state "launch|play" space 30    # Space cuts the table's intro
     until_state "play" space 30      # and launches the ball
 }
 

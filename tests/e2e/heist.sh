@@ -15,7 +15,7 @@ choose_heist() {
     until_state "menu 0" space   # Space skips the jingles and the instructions
     for entry in 1 2; do step Down "entry $entry"; done     # Heist
     press Return
-    until_state "launch" space 30    # Space cuts the table's intro
+    until_state "launch|play" space 30    # Space cuts the table's intro
     until_state "play" space 30  # and launches the ball
 }
 

@@ -16,7 +16,7 @@ peak_since() {
 choose_pacman() {
     until_state "menu 0" space   # Space skips the jingles and the instructions
     press Return                 # entry 0: Pac Man
-    until_state "launch" space 30    # Space cuts the table's start music
+    until_state "launch|play" space 30    # Space cuts the table's start music
     until_state "play" space 30  # and launches the ball
     play_rounds "${1:-4}" press Shift_L Shift_R space
 }

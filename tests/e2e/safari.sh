@@ -22,7 +22,7 @@ step Down "entry 1"
 step Down "entry 2"
 step Down "entry 3"              # "Safari"
 press Return
-until_state "launch" space 30    # Space cuts the intro
+until_state "launch|play" space 30    # Space cuts the intro
 until_state "play" space 30      # and launches the ball
 sleep 1; press Shift_L 0.1       # a nervous flipper press or two, far from the drain
 sleep 0.5; press Shift_R 0.1

@@ -9,7 +9,7 @@ choose_safari() {
     until_state "menu 0" space
     for entry in 1 2 3; do step Down "entry $entry"; done   # "Safari"
     press Return
-    until_state "launch" space 30
+    until_state "launch|play" space 30
     until_state "play" space 30
 }
 

@@ -74,7 +74,7 @@ wait_for "main menu" 60 traced sounds/menu/mnuInstr.wav
 cp "$SETTINGS" "$WORK/settings.before"
 # Keys are pressed again until the game shows it took them: on a loaded
 # machine a short press can fall between two of the game's passes.
-until_state "launch" Return 60
+until_state "launch|play" Return 60
 until_state "play" space 60
 end_by TERM
 [ "$GAME_STATUS" = 143 ] || fail "exit status $GAME_STATUS after SIGTERM"

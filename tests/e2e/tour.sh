@@ -23,7 +23,7 @@ step t "tour 0"                  # its tour, on "practice this table"
 for entry in 1 2 3; do step Down "entry $entry"; done   # the ball, a wall, the gate
 for entry in 2 1 0; do step Up "entry $entry"; done
 press Return                     # practice
-until_state "launch" space 30    # Space cuts the intro
+until_state "launch|play" space 30    # Space cuts the intro
 until_state "play" space 30      # and launches the ball
 
 # Left alone, the ball is lost sooner or later; practice gives it back.
@@ -53,7 +53,7 @@ practice_again() {
     until_state "menu 3" space
     step t "tour 0"
     press Return
-    until_state "launch" space 30
+    until_state "launch|play" space 30
     until_state "play" space 30
 }
 end_game_with_escape 120 practice_again

@@ -25,7 +25,7 @@ press Escape                     # back to a fresh main menu
 until_state "menu 0" space
 for n in 1 2 3 4 5; do step Down "entry $n"; done   # entry 5: Wild West
 press Return
-until_state "launch" space 30    # Space cuts the table's intro
+until_state "launch|play" space 30    # Space cuts the table's intro
 until_state "play" space 30      # and launches the ball
 # Left alone, the ball drains (or the jail, the gallows or a fist fight
 # takes it); Space launches each new ball. The best score is stored the

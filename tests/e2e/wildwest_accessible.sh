@@ -12,7 +12,7 @@ choose_wildwest() {
     until_state "menu 0" space
     for n in 1 2 3 4 5; do step Down "entry $n"; done   # entry 5: Wild West
     press Return
-    until_state "launch" space 30
+    until_state "launch|play" space 30
     until_state "play" space 30
 }
 

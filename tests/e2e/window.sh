@@ -53,7 +53,7 @@ read_entry "Heist"
 step Up "entry 1"
 step Up "entry 0"
 press Return
-until_state "launch" space 30
+until_state "launch|play" space 30
 until_state "play" space 30
 wait_shot "size 800 600 scene 2 .* ball 1 "
 echo "window: $(shot_tool ball "$WORK/seen.bmp" || fail "the ball is not where it is drawn")"

@@ -202,6 +202,8 @@ wait_state() {
 # until_state REGEX KEY [SECONDS [PRESSER]]: presses KEY once a second
 # (skipping a voice, answering a prompt) until the state matches; PRESSER
 # is the command that presses it (press, or a controller's button tap).
+# A press that lands just as the state changes acts on the new one (a Space
+# at the launch prompt launches), so callers also accept the state after.
 until_state() {
     local want=$1 key=$2 limit=${3:-60} presser=${4:-press} _ __
     for _ in $(seq "$limit"); do
