@@ -1,10 +1,6 @@
 #include "support/table_bot.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <iostream>
-
-#include <gtest/gtest.h>
 
 #include "core/errors.h"
 #include "core/keyboard.h"
@@ -17,75 +13,10 @@ namespace tamblor::test {
 
 namespace {
 constexpr uint64_t kRefireAfterMs = 2000;  // a shot the scan did not take
-constexpr uint64_t kStallLimitMs = 3 * 60 * 1000;
-
-bool Contains(const std::vector<std::string>& list, const std::string& s) {
-    return std::find(list.begin(), list.end(), s) != list.end();
-}
 }  // namespace
 
-int BotGames(int games, int sanitized) {
-    const char* asked = std::getenv("TAMBLOR_BOT_GAMES");
-    return asked && std::atoi(asked) > 0 ? std::atoi(asked) : kSanitized ? sanitized : games;
-}
-
-void ExpectReached(const std::vector<const BotFigures*>& figures, const std::vector<std::string>& events,
-                   const std::string& where) {
-    for (const std::string& event : events) {
-        int reached = 0;
-        for (const BotFigures* f : figures) reached += f->events.count(event) ? f->events.at(event) : 0;
-        EXPECT_GT(reached, 0) << where << event;
-    }
-}
-
-BotSession::BotSession(ScriptedPlatform& platform, const TableDesc& table, uint64_t budgetMs, uint64_t quietLimitMs)
-    : platform_(platform), table_(table), budgetMs_(budgetMs), quietLimitMs_(quietLimitMs),
-      guardResets_(FieldGuardResets), started_(std::chrono::steady_clock::now()) {}
-
-BotSession::~BotSession() {
-    EXPECT_EQ(FieldGuardResets, guardResets_);
-    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    if (!kSanitized) {
-        EXPECT_LT(wallSeconds, 120);
-    }
-}
-
-void BotSession::Play(TableBot& bot, uint8_t mode, int count, uint64_t first, uint64_t step, const std::string& label) {
-    const auto from = std::chrono::steady_clock::now();
-    const int games = bot.Figures().games;
-    GameMode = mode;
-    platform_.SetTimeLimitMs(platform_.NowMs() + uint64_t(count + 1) * 24 * 3600 * 1000);
-    for (int game = 0; game < count; ++game) bot.PlayGame(table_, first + uint64_t(game) * step, budgetMs_);
-    const BotFigures& f = bot.Figures();
-    ReportBotFigures(label, f, std::chrono::duration<double>(std::chrono::steady_clock::now() - from).count());
-    EXPECT_EQ(f.games - games, count) << label;
-    EXPECT_LE(f.longestStallMs, kStallLimitMs) << label;
-    if (quietLimitMs_) {
-        EXPECT_LE(f.longestQuietMs, quietLimitMs_) << label;
-    }
-}
-
-void ReportBotFigures(const std::string& label, const BotFigures& f, double wallSeconds) {
-    const std::string tag = "[ bot " + label + " ]";
-    const int games = std::max(f.games, 1);
-    std::cout << tag << " " << f.games << " games, " << wallSeconds << " s of wall time, average "
-              << double(f.playMs) / games / 60000.0 << " game minutes and " << f.totalScore / games
-              << " points; longest quiet roll " << f.longestQuietMs / 1000.0 << " s; longest roll without progress "
-              << f.longestStallMs / 1000.0 << " s (seed " << f.longestStallSeed << ")";
-    if (f.shotsAtTargets)
-        std::cout << "; " << f.targetsReached << " of " << f.shotsAtTargets << " aimed shots reached their target ("
-                  << 100.0 * f.targetsReached / f.shotsAtTargets << "%)";
-    std::cout << "\n" << tag;
-    for (const auto& [event, count] : f.events) std::cout << " " << event << ": " << count << ";";
-    std::cout << std::endl;
-}
-
 TableBot::TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues)
-    : platform_(platform), figures_(figures), cues_(std::move(cues)) {
-    cues_.events.emplace("sounds/v_NHS.wav", "new high score cue");
-    cues_.notCellEvents.insert(cues_.notCellEvents.end(), {"extra ball", "new high score cue"});
-    cues_.scanCues.insert(cues_.scanCues.end(), {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav"});
-}
+    : platform_(platform), figures_(figures), cues_(std::move(cues)) {}
 
 const MapCell& BallCell() { return TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)]; }
 
@@ -98,23 +29,22 @@ bool TableBot::FollowLoop(const SoundEvent& e, const std::string& label, bool& o
 }
 
 void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs) {
+    // What every table's bot hears the same way, beside the table's own cues.
+    cues_.events.emplace("sounds/v_NHS.wav", "new high score cue");
+    cues_.notCellEvents.insert(cues_.notCellEvents.end(), {"extra ball", "new high score cue"});
+    cues_.scanCues.insert(cues_.scanCues.end(), {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav"});
     rng_.seed(seed);
     extraBallVoice_ = table.extraBallVoice;
     const uint64_t stallBefore = figures_.longestStallMs;
     platform_.Seed(seed * 0x9E3779B97F4A7C15ull + 1);
     lastMs_ = Now();
     budgetMs_ = budgetMs;
-    gamePlayMs_ = quietMs_ = stallMs_ = 0;
-    rolling_ = ended_ = inScan_ = fired_ = warned_ = choosingSide_ = false;
-    busyUntil_ = shotUntilPlayMs_ = 0;
-    shotTarget_.clear();
     nextStatus_ = uint64_t(Uniform(5000, 120000));
     nextPause_ = uint64_t(Uniform(30000, 300000));
     nextVolume_ = uint64_t(Uniform(20000, 200000));
     nextFlipper_ = uint64_t(Uniform(5000, 60000));
     tiltThisGame_ = Chance(0.15);
     tiltAt_ = uint64_t(Uniform(20000, 400000));
-    NewGame();
 
     platform_.ClearSoundLog();
     platform_.OnYield([this] { OnYield(); });
@@ -153,11 +83,13 @@ void TableBot::StartScan() {
 }
 
 void TableBot::Fire() {
+    const int late = cues_.sideShotLateMs;
+    const uint64_t delayMs = choosingSide_ && late ? uint64_t(Uniform(late, late + 25)) : 3;
     if (cues_.fireBothShifts) {
-        Tap(3, scan::LeftShift, 40);
-        Tap(3, scan::RightShift, 40);
+        Tap(delayMs, scan::LeftShift, 40);
+        Tap(delayMs, scan::RightShift, 40);
     } else {
-        Tap(3, RandomShift(), 40);
+        Tap(delayMs, RandomShift(), 40);
     }
     fired_ = true;
     fallbackAt_ = Now() + kRefireAfterMs;
@@ -199,9 +131,11 @@ void TableBot::HearCore(const SoundEvent& e) {
     }
     auto counted = cues_.events.find(l);
     if (counted != cues_.events.end()) Count(counted->second);
+    for (const auto& [sound, event] : cues_.numbered)
+        if (l.rfind(sound, 0) == 0) Count(event + " " + std::to_string(BallCell().Number)), Count(event);
     if (extraBallVoice_ && l == extraBallVoice_) Count("extra ball");
     if (l == "sounds/LReady.wav") {
-        rolling_ = inScan_ = false;
+        rolling_ = inScan_ = choosingSide_ = false;
         Tap(300 + uint64_t(Uniform(20, 900)), scan::Space, 80);
     } else if (l == "sounds/v_PAKTC.wav") {
         ended_ = true;

@@ -8,7 +8,7 @@
 // and what reaching each target sounds like.
 #pragma once
 
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -45,6 +45,9 @@ struct BotCues {
     // A started sound and the event it counts (a cell event unless listed
     // in `notCellEvents`).
     std::map<std::string, std::string> events;
+    // A sound (or the start of the names of several) that counts its event
+    // twice: as it is, and followed by the number of the ball's cell.
+    std::map<std::string, std::string> numbered;
     std::vector<std::string> notCellEvents;
     // Events that are progress; a roll without any for too long is a stuck ball.
     std::vector<std::string> progress;
@@ -54,44 +57,30 @@ struct BotCues {
     std::map<std::string, std::string> targets;
     uint64_t reachWithinMs = 10000;  // game time a shot has to reach its target
     bool fireBothShifts = false;     // a shot presses both Shift keys, not one of them at random
+    // A shot in a side's sweep is pressed this long (and up to 25 ms more)
+    // after its cue, as a player reacts; 0: at once.
+    int sideShotLateMs = 0;
     // On the tables with flippers: how often the drain warning gets a
     // flipper press in time (classic mode); a side is chosen whenever an aim
     // waits for one (accessible mode).
     double flipChance = 0;
 };
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // every step is slower: a few games, for memory faults more than coverage
-#else
-constexpr bool kSanitized = false;
-#endif
-
-// The number of games a bot test plays: `games`, `sanitized` under the
-// sanitizers, or TAMBLOR_BOT_GAMES when set (a longer search for stuck
-// balls after a map change).
-int BotGames(int games, int sanitized);
-
-// Prints a bot's figures, one line of figures and one of events, each
-// beginning with "[ bot <label> ]".
-void ReportBotFigures(const std::string& label, const BotFigures& figures, double wallSeconds);
-
 // The map cell under the ball: what a bot reads from the game for its report only.
 const MapCell& BallCell();
 
-// Fails for each of `events` that none of `figures` reached.
-void ExpectReached(const std::vector<const BotFigures*>& figures, const std::vector<std::string>& events,
-                   const std::string& where = "");
-
 class TableBot {
 public:
-    TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues);
+    // A table's bot sets its own cues as it is made.
+    TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues = {});
     virtual ~TableBot() = default;
 
-    // Plays one game as the main menu starts it, until the main menu. The
-    // game ends by the loss of the last ball, a tilt, or Escape once it has
-    // run `budgetMs` of game time.
+    // Plays its one game (a bot is one player, for one game) as the main
+    // menu starts it, until the main menu. The game ends by the loss of the
+    // last ball, a tilt, or Escape once it has run `budgetMs` of game time.
     void PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs);
-    const BotFigures& Figures() const { return figures_; }
+    // Counts an event the bot heard, or one its table's test saw in the game.
+    void Count(const std::string& event);
 
 protected:
     // The table's own listening; called for every sound event before the
@@ -101,11 +90,8 @@ protected:
     virtual std::string ChooseTarget() { return ""; }
     // The table's own move while the ball rolls; true when it made one.
     virtual bool Move(uint64_t) { return false; }
-    // Called at the start of each game.
-    virtual void NewGame() {}
 
     void Tap(uint64_t delayMs, uint8_t key, uint64_t holdMs = 60);
-    void Count(const std::string& event);
     void Fire();
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(rng_); }
@@ -113,6 +99,9 @@ protected:
     uint64_t Now() const { return platform_.NowMs(); }
 
     static bool Started(const SoundEvent& e) { return e.op == "play" || e.op == "loop"; }
+    static bool Contains(const std::vector<std::string>& list, const std::string& s) {
+        return std::find(list.begin(), list.end(), s) != list.end();
+    }
     // Follows a loop of `label`: `on` while it loops; true when it stops after looping.
     static bool FollowLoop(const SoundEvent& e, const std::string& label, bool& on);
 
@@ -142,27 +131,6 @@ private:
     uint64_t shotUntilPlayMs_ = 0;
     uint64_t nextStatus_ = 0, nextPause_ = 0, nextVolume_ = 0, nextFlipper_ = 0, tiltAt_ = 0;
     bool tiltThisGame_ = false;
-};
-
-// A bot test's games. Each Play plays seeded games of the table in one game
-// mode, reports the bot's figures and fails when a game was lost or a ball
-// rolled on for more than three minutes without progress (or, when asked,
-// `quietLimitMs` without any cell event). On leaving, every ball must have
-// stayed on the field and, without the sanitizers, the games must have
-// taken less than two minutes of wall time.
-class BotSession {
-public:
-    BotSession(ScriptedPlatform& platform, const TableDesc& table, uint64_t budgetMs, uint64_t quietLimitMs = 0);
-    ~BotSession();
-    // `count` games with the seeds `first`, `first + step`, ...
-    void Play(TableBot& bot, uint8_t mode, int count, uint64_t first, uint64_t step, const std::string& label);
-
-private:
-    ScriptedPlatform& platform_;
-    const TableDesc& table_;
-    uint64_t budgetMs_, quietLimitMs_;
-    uint32_t guardResets_;
-    std::chrono::steady_clock::time_point started_;
 };
 
 }  // namespace tamblor::test
