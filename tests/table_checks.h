@@ -1,6 +1,7 @@
-// Checks the table rule tests share: what an act scored, which way the ball
-// heads, sounds a rule picks one of at random, and listening to every sound
-// as the game yields.
+// What the table rule tests share: the headers each of them needs beside its
+// table's own, and checks of what an act scored, which way the ball heads,
+// sounds a rule picks one of at random, and listening to every sound as the
+// game yields.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,11 +9,20 @@
 #include <algorithm>
 #include <functional>
 #include <initializer_list>
+#include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "core/app.h"
+#include "core/keyboard.h"
+#include "core/settings.h"
 #include "platform/scripted_platform.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
+#include "table/table.h"
+#include "table/table_map.h"
 
 namespace tamblor::test {
 

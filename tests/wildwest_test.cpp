@@ -1,20 +1,6 @@
 // The Wild West table on its real map: the town's events, the flipper zone
 // in both game modes and the two duels, as the player hears them.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <functional>
-#include <set>
-#include <utility>
-
-#include "core/app.h"
-#include "core/keyboard.h"
-#include "core/settings.h"
-#include "support/table_fixture.h"
 #include "table_checks.h"
-#include "table/ball.h"
-#include "table/table.h"
-#include "table/table_map.h"
 #include "tables/wildwest/wildwest.h"
 
 namespace tamblor::test {
@@ -78,7 +64,6 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
     Town.Multiplier = 2;
     EXPECT_EQ(catchHorse(1), 100000);
     EXPECT_EQ(catchHorse(2), 100000);
-    EXPECT_FALSE(Town.ThievesAlerted);
     EXPECT_EQ(catchHorse(3), 200000);
     EXPECT_TRUE(Town.ThievesAlerted);
     EXPECT_EQ(Count("wildwest/thieves.wav"), 1);
@@ -131,7 +116,6 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
         EXPECT_TRUE(gained == 0 || gained == 100000) << gained;
         (gained > 0 ? paid : thrown)++;
     }
-    EXPECT_EQ(paid + thrown, 10);
     EXPECT_EQ(Count("wildwest/ENormGS.wav"), paid);
     EXPECT_EQ(Count("wildwest/EThrowGS.wav"), thrown);
     EXPECT_GT(paid, 0);
@@ -140,7 +124,6 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
 
 TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     StepAt(38, 8, heading::Up);
-    EXPECT_TRUE(Town.BonusRunning);
     EXPECT_EQ(Town.Multiplier, 2);
     EXPECT_TRUE(BallAt(41, 24));
     EXPECT_EQ(Ball.Speed, 3.2f);
@@ -180,7 +163,6 @@ TEST_F(WildWestRules, KickersSendTheBallBackUpFromTheirSides) {
 }
 
 TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
-    FistDifficulty = 0;
     Fighter([](int, bool) { return Move::BlockAndPunch; });
     StepAt(25, 10, heading::Up);
     EXPECT_EQ(Ball.Y, 7);
@@ -238,19 +220,11 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
 
     // The cues of the sweep: the saloon door, the forge, a box, a horse, a bumper.
     for (const char* cue : {"wildwest/ScanDoor.wav", "sounds/ScanBeep.wav"}) EXPECT_GT(Count(cue), 0) << cue;
-
-    // Escape while the scan waits ends the game with nothing scored.
-    Game.Score = 5000;
-    platform.TapAt(platform.NowMs() + 100, scan::Escape, 50);
-    StepAt(25, 47, heading::Down);
-    EXPECT_FALSE(Game.GameRunning);
-    EXPECT_EQ(Game.Score, 0);
 }
 
 // ------------------------------------------------------------ the duels ---
 
 TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOther) {
-    FistDifficulty = 0;
     Town.Multiplier = 2;
     Fighter([](int, bool) { return Move::BlockAndPunch; });
     EXPECT_EQ(Gain(FistFight), 100000);  // difficulty 0
@@ -339,18 +313,13 @@ TEST_F(WildWestRules, AShiftStillHeldWhenTheNextSwingComesCountsAtOnceRightOrWro
             if (e.op == "play") punches += e.label == "wildwest/Punch.wav", losses += e.label == "wildwest/BrokToof.wav";
             if (e.label == "wildwest/FistSwng.wav" && e.op == "pan") fromRight = e.value > 0;
             if (e.label == "wildwest/FistSwng.wav" && e.op == "play") swingAt = e.ms, ++rounds;
-            if (e.label == "wildwest/block.wav" && e.op == "play") {
-                EXPECT_TRUE(fromRight);
+            if (e.op == "play" && (e.label == "wildwest/block.wav" || e.label == "wildwest/BrokToof.wav")) {
+                EXPECT_EQ(fromRight, e.label == "wildwest/block.wav") << e.label;
                 EXPECT_LE(e.ms - swingAt, 2u);  // on the first pass after the swing
-            }
-            if (e.label == "wildwest/BrokToof.wav" && e.op == "play") {
-                EXPECT_FALSE(fromRight);
-                EXPECT_LE(e.ms - swingAt, 2u);
             }
         }
         EXPECT_EQ(punches + losses, rounds);
     }
-    platform.SetKeyDown(scan::RightShift, false);
 }
 
 TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesAtTheBaseSpeed) {
@@ -383,10 +352,11 @@ TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesA
     EXPECT_EQ(Count("wildwest/PShot.wav"), 1);
 }
 
-TEST_F(WildWestRules, EscapeWithATiltInTheDrainAimEndsTheGameThereAndTiltsNothing) {
+TEST_F(WildWestRules, EscapeWithATiltInTheDrainAimEndsTheGameThereWithNothingScoredAndTiltsNothing) {
     GameMode = 0;
     LaunchEveryBall();
     AnswerTheLastPrompt();
+    Game.Score = 5000;
     Put(25, 47, heading::Down, 1.0f);  // the flipper zone
     Wait(100);
     for (uint8_t key : {scan::Escape, scan::Return}) platform.PressAt(platform.NowMs() + 300, key);
@@ -400,7 +370,6 @@ TEST_F(WildWestRules, EscapeWithATiltInTheDrainAimEndsTheGameThereAndTiltsNothin
     EXPECT_EQ(Count("sounds/ScanWait.wav"), 1);  // it was the aim that Escape left
     EXPECT_EQ(Count("sounds/tilt.wav"), 0);
     EXPECT_EQ(Game.Score, 0);
-    for (uint8_t key : {scan::Escape, scan::Return}) platform.SetKeyDown(key, false);
 }
 
 class WildWestGunfight : public WildWestRules {
@@ -433,8 +402,7 @@ TEST_F(WildWestGunfight, AShotAtTheOutlawsTwoPositionsWinsAndSpeedsTheNextFight)
     EXPECT_TRUE(BallAt(25, 44));
     EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
     // The gun sweeps 24..36, panned by position.
-    std::vector<std::string> beeps = Ops("sounds/ScanBeep.wav");
-    EXPECT_EQ(beeps.front(), "pan:-800");
+    EXPECT_EQ(Ops("sounds/ScanBeep.wav").front(), "pan:-800");
 
     // Level 8: each position lasts 60 ms (four ticks); level 0: 100 (seven).
     auto intervals = [&](uint8_t level) {
