@@ -28,11 +28,6 @@ protected:
             if (KeyDown(uint8_t(k))) down.push_back(k);
         return down;
     }
-    std::vector<uint32_t> PulseLengths() const {
-        std::vector<uint32_t> lengths;
-        for (const RumbleEvent& r : platform.Rumbles()) lengths.push_back(r.length);
-        return lengths;
-    }
 };
 
 TEST_F(PadTest, EveryButtonIsItsKeyInAMenuAndAtATable) {
@@ -166,7 +161,9 @@ TEST_F(PadTest, RumbleFollowsTheHitsAtTheYieldStrongerCutsWeakerAndOffOrMotorles
     YieldToSystem();
     platform.SetKeyDown(scan::Space, true);
     Restarts(LoseBall);  // the long one, then the launch's knock once it is over
-    EXPECT_EQ(PulseLengths(), (std::vector<uint32_t>{60, 120, 60, 700, 120}));
+    std::vector<uint32_t> lengths;
+    for (const RumbleEvent& r : platform.Rumbles()) lengths.push_back(r.length);
+    EXPECT_EQ(lengths, (std::vector<uint32_t>{60, 120, 60, 700, 120}));
     EXPECT_EQ(platform.Rumbles()[0].ms, platform.Rumbles()[1].ms - 1) << "one per yield";
 
     for (bool motors : {true, false}) {

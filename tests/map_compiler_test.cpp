@@ -1,9 +1,8 @@
-// The map compiler: source syntax, the validation rules, the written map
-// format and the PNG picture.
+// The map compiler: source syntax, the validation rules, the files it
+// writes and the PNG picture. (The map format it writes: table_map_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -66,11 +65,8 @@ TEST(MapSource, QuotedLegendCharactersAndCommentsInRules) {
 }
 
 TEST(MapSource, SyntaxErrorsNameTheirLine) {
-    auto with = [](int y, int x, char c) {
-        std::vector<std::string> rows = WalledField();
-        rows[size_t(y)][size_t(x)] = c;
-        return rows;
-    };
+    std::vector<std::string> stray = WalledField();
+    stray[3][5] = 'X';
     std::vector<std::string> shortRow = WalledField();
     shortRow[10].pop_back();
     std::vector<std::string> fewRows = WalledField();
@@ -78,7 +74,7 @@ TEST(MapSource, SyntaxErrorsNameTheirLine) {
 
     const std::vector<std::pair<std::string, std::string>> cases = {
         {Source(shortRow), Line(kRowLine + 10) + "grid row 10 has 49 characters"},
-        {Source(with(3, 5, 'X')), Line(kRowLine + 3) + "character 'X' at (5, 3) is not in the legend"},
+        {Source(stray), Line(kRowLine + 3) + "character 'X' at (5, 3) is not in the legend"},
         {Source(fewRows), Line(6) + "the grid has 20 rows; it needs 50"},
         {Source(WalledField(), "o = 32\n"), Line(kRulesLine) + "legend character 'o' was already given at line 4"},
         {Source(WalledField(), "x = 300\n"), Line(kRulesLine) + "cell code 300 is outside 0..255"},
@@ -126,10 +122,8 @@ TEST(MapRulesCheck, EnclosureBrokenByAGapOrACutCorner) {
 
 TEST(MapRulesCheck, UnreachableDotsAreFoundButHitTargetsCount) {
     std::vector<std::string> rows = WalledField();
-    for (int x = 30; x <= 34; ++x) rows[30][x] = rows[34][x] = '#';
-    for (int y = 30; y <= 34; ++y) rows[y][30] = rows[y][34] = '#';
-    for (int y = 31; y <= 33; ++y)
-        for (int x = 31; x <= 33; ++x) rows[y][x] = '.';
+    for (int i = 30; i <= 34; ++i) rows[30][i] = rows[34][i] = rows[i][30] = rows[i][34] = '#';
+    for (int y = 31; y <= 33; ++y) rows[y].replace(31, 3, "...");
     rows[32][32] = 'o';  // a dot shut in the box
     rows[30][32] = '$';  // a bumper in the box wall: hit from outside
     Result r = Compile(Source(rows, "start 24 43\npassable 0 31\nreach 31 36\n"));
@@ -165,33 +159,12 @@ TEST(MapRulesCheck, SecondBytesOpenFloorAndStarts) {
     EXPECT_EQ(start.messages[0], Line(kRulesLine) + "start (0, 10) holds code 1, which the ball cannot roll through");
 }
 
-TEST(MapWriter, WritesEveryFieldOfTheGameFormat) {
-    MapGrid grid;
-    grid.Code(7, 3) = 31;
-    grid.Number(7, 3) = 2;
-    std::string text = WriteGameMap(grid);
-
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    ASSERT_EQ(start, text.size()) << "every line ends in CR LF";
-    ASSERT_EQ(lines.size(), 1u + 2500u + 1u);
-    auto fields = [](const std::string& line) { return std::count(line.begin(), line.end(), ',') + 1; };
-    EXPECT_EQ(lines[0], "0,\"\",0,\"\",0,\"\",0,0,0,0,0,\"\",0,0,0,\"\",0,\"\",0,\"\",0,\"\",0");
-    for (size_t i = 1; i <= 2500; ++i) ASSERT_EQ(fields(lines[i]), 34) << i;
-    EXPECT_EQ(lines[1 + 3 * 50 + 7].substr(0, 12), "31,2,0,0,\"\",");
-    std::string footer;
-    for (int i = 0; i < 38; ++i) footer += "0,";
-    EXPECT_EQ(lines.back(), footer + "\"\"");
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(lines.size())) << "no bare line feeds";
-}
-
 uint32_t Be32(const std::vector<uint8_t>& b, size_t at) {
     return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
 }
 
-TEST(MapPicture, ChecksumsMatchKnownValues) {
+TEST(MapPicture, IsAWellFormedPngOfTheMap) {
+    // What the picture's checks are made of, against known values.
     const std::string digits = "123456789";
     EXPECT_EQ(Crc32(reinterpret_cast<const uint8_t*>(digits.data()), digits.size()), 0xCBF43926u);
     const std::string word = "Wikipedia";
@@ -199,9 +172,7 @@ TEST(MapPicture, ChecksumsMatchKnownValues) {
     std::set<std::array<uint8_t, 3>> colours;
     for (int code = 0; code < 256; ++code) colours.insert(CodeColour(uint8_t(code)));
     EXPECT_EQ(colours.size(), 256u) << "one colour per code";
-}
 
-TEST(MapPicture, IsAWellFormedPngOfTheMap) {
     MapGrid grid;
     grid.Code(3, 4) = 31;
     std::vector<uint8_t> png = RenderMapPng(grid, 10);
@@ -261,15 +232,10 @@ TEST(MapPicture, IsAWellFormedPngOfTheMap) {
     EXPECT_EQ(pixel(499, 499), CodeColour(0));
 }
 
-class MapCompileFile : public ::testing::Test {
-protected:
-    std::string PathOf(const std::string& name) { return dir_ / name; }
-    test::TestFolder dir_{"tamblor_mapc_"};
-};
-
 // The example source: its legend and overrides parsed, its rules passed, and
 // exactly that grid written, the same each time, with the picture only when asked.
-TEST_F(MapCompileFile, ExampleCompilesToItsParsedGridTheSameEachTime) {
+TEST(MapCompileFile, ExampleCompilesToItsParsedGridTheSameEachTime) {
+    const test::TestFolder dir("tamblor_mapc_");
     std::string source = std::string(TAMBLOR_MAP_TEST_DATA) + "/example.mapsrc";
     std::vector<Diagnostic> errors;
     MapSource parsed = ParseMapSource(ReadFile(source), source, errors);
@@ -285,31 +251,32 @@ TEST_F(MapCompileFile, ExampleCompilesToItsParsedGridTheSameEachTime) {
     }
 
     std::ostringstream messages;
-    ASSERT_EQ(CompileMapFile(source, PathOf("a.map"), PathOf("a.png"), messages), 0) << messages.str();
-    ASSERT_EQ(CompileMapFile(source, PathOf("b.map"), "", messages), 0);
+    ASSERT_EQ(CompileMapFile(source, dir / "a.map", dir / "a.png", messages), 0) << messages.str();
+    ASSERT_EQ(CompileMapFile(source, dir / "b.map", "", messages), 0);
     EXPECT_EQ(messages.str(), "");
-    EXPECT_EQ(ReadFile(PathOf("a.map")), WriteGameMap(parsed.grid));
-    EXPECT_EQ(ReadFile(PathOf("a.map")), ReadFile(PathOf("b.map")));
-    EXPECT_EQ(ReadFile(PathOf("a.png")).substr(1, 3), "PNG");
-    EXPECT_FALSE(fs::exists(PathOf("b.png")));
-    for (const auto& item : fs::directory_iterator(dir_.path))
+    EXPECT_EQ(ReadFile(dir / "a.map"), WriteGameMap(parsed.grid));
+    EXPECT_EQ(ReadFile(dir / "a.map"), ReadFile(dir / "b.map"));
+    EXPECT_EQ(ReadFile(dir / "a.png").substr(1, 3), "PNG");
+    EXPECT_FALSE(fs::exists(dir / "b.png"));
+    for (const auto& item : fs::directory_iterator(dir.path))
         EXPECT_NE(item.path().extension(), ".tmp") << "temporary files are renamed into place";
 }
 
-TEST_F(MapCompileFile, BadSourceLeavesNoOutputBehind) {
-    std::ofstream(PathOf("old.map")) << "from an earlier run";
-    std::ofstream(PathOf("old.png")) << "from an earlier run";
+TEST(MapCompileFile, BadSourceLeavesNoOutputBehind) {
+    const test::TestFolder dir("tamblor_mapc_");
+    test::WriteFile(dir / "old.map", "from an earlier run");
+    test::WriteFile(dir / "old.png", "from an earlier run");
     std::string source = std::string(TAMBLOR_MAP_TEST_DATA) + "/leaky.mapsrc";
     std::ostringstream messages;
-    EXPECT_EQ(CompileMapFile(source, PathOf("old.map"), PathOf("old.png"), messages), 1);
+    EXPECT_EQ(CompileMapFile(source, dir / "old.map", dir / "old.png", messages), 1);
     EXPECT_NE(messages.str().find(source + ":"), std::string::npos) << messages.str();
     EXPECT_NE(messages.str().find("enclosure broken: (30, 0)"), std::string::npos) << messages.str();
     EXPECT_NE(messages.str().find("1 error; no map written"), std::string::npos) << messages.str();
-    EXPECT_FALSE(fs::exists(PathOf("old.map")));
-    EXPECT_FALSE(fs::exists(PathOf("old.png")));
+    EXPECT_FALSE(fs::exists(dir / "old.map"));
+    EXPECT_FALSE(fs::exists(dir / "old.png"));
 
     std::ostringstream missing;
-    EXPECT_EQ(CompileMapFile(PathOf("nothing.mapsrc"), PathOf("n.map"), "", missing), 1);
+    EXPECT_EQ(CompileMapFile(dir / "nothing.mapsrc", dir / "n.map", "", missing), 1);
     EXPECT_NE(missing.str().find("cannot open"), std::string::npos);
 }
 

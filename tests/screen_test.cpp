@@ -5,7 +5,7 @@
 // option has the window off.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <algorithm>
 
 #include "audio/voice_text.h"
 #include "core/screen.h"
@@ -36,9 +36,8 @@ protected:
     }
     // Index of `line` among the lines, or -1.
     int Find(const std::string& line) const {
-        for (size_t i = 0; i < lines.size(); ++i)
-            if (lines[i] == line) return int(i);
-        return -1;
+        const auto at = std::ranges::find(lines, line);
+        return at == lines.end() ? -1 : int(at - lines.begin());
     }
     std::string All() const {
         std::string out;

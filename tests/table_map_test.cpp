@@ -1,10 +1,10 @@
-// The map loader: the text field format, the shared TableMap, the error
-// reports for bad maps, the code listing and LoadMapMember's clean-up.
+// The map format as the compiler writes it and the loader reads it: the
+// text fields, the shared TableMap, the error reports for bad maps, the
+// code listing and LoadMapMember's clean-up.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "core/errors.h"
 #include "core/startup.h"
@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 using maptools::MapGrid;
 using maptools::WriteGameMap;
 using test::ReadFile;
+using test::WriteFile;
 
 // The compiler's output split into lines: [0] header, [1 + y * 50 + x] the
 // cell (x, y), [2501] footer. Tests edit single lines and join them again.
@@ -61,9 +62,7 @@ protected:
         GameTest::TearDown();
     }
 
-    void WriteData(const std::string& name, const std::string& text) {
-        std::ofstream(fs::path(DataFolder) / name, std::ios::binary) << text;
-    }
+    void WriteData(const std::string& name, const std::string& text) { WriteFile(fs::path(DataFolder) / name, text); }
 
     void Load(const std::string& text) {
         WriteData("t.map", text);
@@ -90,7 +89,11 @@ MapGrid Walled(uint8_t inside) {
     return grid;
 }
 
-TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPositionAndASecondLoadReplacesThemAll) {
+// The compiler writes a header, a line per cell and a footer, each of its
+// own fields and ending in CR LF, as the game's maps have always been; the
+// loader puts every byte value back at its position, and a second load
+// replaces them all.
+TEST_F(TableMapTest, TheGameFormatIsWrittenFieldByFieldAndEveryByteValueReadBackAtItsPosition) {
     MapGrid grid;
     for (int y = 0; y < 50; ++y) {
         for (int x = 0; x < 50; ++x) {
@@ -98,7 +101,18 @@ TEST_F(TableMapTest, EveryByteValueSurvivesAtItsPositionAndASecondLoadReplacesTh
             grid.Number(x, y) = uint8_t((x * 3 + y * 50) % 256);
         }
     }
-    Load(WriteGameMap(grid));
+    const std::string text = WriteGameMap(grid);
+    const std::vector<std::string> lines = MapLines(grid);
+    ASSERT_EQ(Join(lines), text) << "every line ends in CR LF";
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::ptrdiff_t(lines.size())) << "no bare line feeds";
+    ASSERT_EQ(lines.size(), kFooterLine + 1);
+    EXPECT_EQ(lines[0], "0,\"\",0,\"\",0,\"\",0,0,0,0,0,\"\",0,0,0,\"\",0,\"\",0,\"\",0,\"\",0");
+    EXPECT_TRUE(lines[CellLine(7, 3)].starts_with("88,171,0,0,\"\",")) << lines[CellLine(7, 3)];
+    std::string footer;
+    for (int i = 0; i < 38; ++i) footer += "0,";
+    EXPECT_EQ(lines[kFooterLine], footer + "\"\"");
+
+    Load(text);
     for (int y = 0; y < 50; ++y) {
         for (int x = 0; x < 50; ++x) {
             ASSERT_EQ(TableMap.Cells[x][y].Code, grid.Code(x, y));
@@ -164,7 +178,14 @@ struct BadMap {
     const char* where;  // part of the description
 };
 
-TEST_F(TableMapTest, MalformedMapsAreReportedAndLeadBackToTheMenu) {
+TEST_F(TableMapTest, MissingOrMalformedMapsAreReportedAndLeadBackToTheMenu) {
+    // No file at all; the report names the file that keeps a copy of it.
+    EXPECT_THROW(LoadTableMap("nowhere.map"), ReturnToMainMenu);
+    ASSERT_EQ(platform.Messages().size(), 1u);
+    EXPECT_EQ(platform.Messages()[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
+                                                     "Map file 'nowhere.map' not found in " + DataFolder) +
+                                       "  This report is also saved in " + DataFolder + "/" + kErrorReportFile + ".");
+
     const std::vector<std::string> good = MapLines(Walled(kDotCode));
     auto edited = [&](size_t line, int field, const std::string& value) {
         std::vector<std::string> lines = good;
@@ -217,29 +238,17 @@ TEST_F(TableMapTest, MalformedMapsAreReportedAndLeadBackToTheMenu) {
     EXPECT_EQ(TableMap.Cells[0][7].Code, 1);
 }
 
-TEST_F(TableMapTest, MissingFileIsReported) {
-    EXPECT_THROW(LoadTableMap("nowhere.map"), ReturnToMainMenu);
-    ASSERT_EQ(platform.Messages().size(), 1u);
-    // The report names the file that keeps a copy of it.
-    EXPECT_EQ(platform.Messages()[0], StandardErrorText("LoadTableMap", kMapErrFileNotFound,
-                                                     "Map file 'nowhere.map' not found in " + DataFolder) +
-                                       "  This report is also saved in " + DataFolder + "/" + kErrorReportFile + ".");
-}
-
 TEST_F(TableMapTest, CodeListingGoesToAFileAndToTheClipboardOnlyWhenAsked) {
     MapGrid grid = Walled(0);
     grid.Code(2, 1) = 31;
     grid.Code(48, 48) = 255;
     Load(WriteGameMap(grid));
 
-    std::string wall = "";
-    for (int x = 0; x < 50; ++x) wall += "1,";
-    std::string inner = "1,";
-    for (int x = 1; x < 49; ++x) inner += "0,";
-    inner += "1,";
-    std::string expected = wall + "\r\n" + "1,0,31," + inner.substr(6) + "\r\n";
-    for (int y = 2; y < 48; ++y) expected += inner + "\r\n";
-    expected += inner.substr(0, inner.size() - 4) + "255,1,\r\n" + wall + "\r\n";
+    std::string expected;  // the codes row by row, each followed by a comma
+    for (int y = 0; y < 50; ++y) {
+        for (int x = 0; x < 50; ++x) expected += std::to_string(grid.Code(x, y)) + ",";
+        expected += "\r\n";
+    }
 
     EXPECT_EQ(ReadFile(fs::path(DataFolder) / "lastmap.txt"), expected);
     EXPECT_EQ(MapCodeListing(), expected);

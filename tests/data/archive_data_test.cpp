@@ -88,32 +88,30 @@ void CheckTight(const std::string& name, const Pcm& pcm) {
     EXPECT_LT(double(frames - last) / 22050, 0.06) << name << " ends with silence";
 }
 
-class BuiltData : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        manifest_ = new std::vector<ManifestEntry>(LoadManifest());
-        archive_ = new std::vector<uint8_t>(ReadBytes(kBuild + "/tamblor.tmb"));
-    }
-    static void TearDownTestSuite() {
-        delete manifest_;
-        delete archive_;
-    }
-    static std::vector<ManifestEntry>* manifest_;
-    static std::vector<uint8_t>* archive_;
-};
-std::vector<ManifestEntry>* BuiltData::manifest_ = nullptr;
-std::vector<uint8_t>* BuiltData::archive_ = nullptr;
+// The manifest and the built archive, read once for every test.
+const std::vector<ManifestEntry>& Manifest() {
+    static const std::vector<ManifestEntry> manifest = LoadManifest();
+    return manifest;
+}
+const std::vector<uint8_t>& Archive() {
+    static const std::vector<uint8_t> archive = ReadBytes(kBuild + "/tamblor.tmb");
+    return archive;
+}
 
-TEST_F(BuiltData, ArchiveLayoutAndDirectory) {
+// The directory as the layout defines it, and every manifest entry built
+// in the format the game plays.
+TEST(BuiltData, TheArchivesLayoutHoldsEveryManifestEntryInItsFormat) {
     std::string problem;
-    auto dir = ReadDirectory(*archive_, problem);
+    auto dir = ReadDirectory(Archive(), problem);
     ASSERT_TRUE(problem.empty()) << problem;
     ASSERT_FALSE(dir.empty());
     EXPECT_LE(dir.size(), 4097u) << "more members than the game's directory holds";
     std::set<std::string> seen;
+    std::map<std::string, ArchiveEntry> by_name;
     std::vector<std::pair<int32_t, int32_t>> spans;
-    int32_t dir_offset = Le32(*archive_, 4);
+    int32_t dir_offset = Le32(Archive(), 4);
     for (const auto& e : dir) {
+        by_name.emplace(e.name, e);
         EXPECT_TRUE(seen.insert(Upper(e.name)).second) << e.name << " twice (lookups ignore case)";
         EXPECT_EQ(e.name.find('\\'), std::string::npos) << e.name;
         EXPECT_EQ(e.name, e.name.substr(e.name.find_first_not_of(' '))) << "padded name " << e.name;
@@ -123,23 +121,16 @@ TEST_F(BuiltData, ArchiveLayoutAndDirectory) {
     }
     std::sort(spans.begin(), spans.end());
     for (size_t i = 1; i < spans.size(); ++i) EXPECT_LE(spans[i - 1].second, spans[i].first) << "members overlap";
-}
 
-TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
-    std::string problem;
-    auto dir = ReadDirectory(*archive_, problem);
-    ASSERT_TRUE(problem.empty()) << problem;
-    std::map<std::string, ArchiveEntry> by_name;
-    for (const auto& e : dir) by_name.emplace(e.name, e);
     std::set<std::string> compiled_maps;
     {
-        std::istringstream maps(ReadText(kBuild + "/gamedata/maps.txt"));
+        std::istringstream maps(ReadFile(kBuild + "/gamedata/maps.txt"));
         for (std::string m; std::getline(maps, m);)
             if (!m.empty()) compiled_maps.insert(m);
     }
     std::set<std::string> in_manifest;
-    ASSERT_GT(manifest_->size(), 400u);
-    for (const ManifestEntry& m : *manifest_) {
+    ASSERT_GT(Manifest().size(), 400u);
+    for (const ManifestEntry& m : Manifest()) {
         in_manifest.insert(m.name);
         if (m.kind == "map") {
             if (!compiled_maps.count(m.name)) continue;  // no source or no compiler in this build
@@ -154,9 +145,8 @@ TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
             bytes = ReadBytes(kBuild + "/" + m.name);
             ASSERT_FALSE(bytes.empty()) << "loose file missing: " << m.name;
         } else {
-            auto it = by_name.find(m.name);
-            ASSERT_NE(it, by_name.end()) << "member missing: " << m.name;
-            bytes.assign(archive_->begin() + it->second.offset, archive_->begin() + it->second.offset + it->second.size);
+            ASSERT_TRUE(by_name.count(m.name)) << "member missing: " << m.name;
+            bytes = MemberBytes(Archive(), m.name);
         }
         Pcm pcm = CheckWav(m.name, bytes, m.Channels(), m.kind == "loop");
         if (m.kind == "loop") CheckSeam(m.name, pcm);
@@ -169,11 +159,9 @@ TEST_F(BuiltData, EveryManifestEntryIsBuiltInItsFormat) {
 }
 
 // The words of every voice travel with it: loose voices too, each once.
-TEST_F(BuiltData, EveryVoiceHasItsWordsAndCaptionInTheData) {
-    std::string problem;
-    std::string table;
-    for (const auto& e : ReadDirectory(*archive_, problem))
-        if (e.name == "texts/voices.tsv") table.assign(archive_->begin() + e.offset, archive_->begin() + e.offset + e.size);
+TEST(BuiltData, EveryVoiceHasItsWordsAndCaptionInTheData) {
+    const std::vector<uint8_t> bytes = MemberBytes(Archive(), "texts/voices.tsv");
+    const std::string table(bytes.begin(), bytes.end());
     ASSERT_FALSE(table.empty()) << "no voice texts in the archive";
     std::map<std::string, std::string> text;
     std::istringstream lines(table);
@@ -185,7 +173,7 @@ TEST_F(BuiltData, EveryVoiceHasItsWordsAndCaptionInTheData) {
     // The caption of each voice, as the game finds and shows it, is those words.
     ASSERT_GE(tamblor::OpenArchive(kBuild + "/tamblor.tmb"), 0);
     ASSERT_TRUE(tamblor::LoadVoiceTexts());
-    for (const ManifestEntry& m : *manifest_) {
+    for (const ManifestEntry& m : Manifest()) {
         if (m.kind != "say" && m.kind != "word") continue;
         EXPECT_FALSE(text[m.name].empty()) << "no words for " << m.name;
         EXPECT_EQ(text[m.name].find(" | "), std::string::npos) << m.name;
@@ -196,47 +184,34 @@ TEST_F(BuiltData, EveryVoiceHasItsWordsAndCaptionInTheData) {
     tamblor::CloseArchive();
 }
 
-TEST_F(BuiltData, VersionDigitsCoverTheProgramsVersion) {
+TEST(BuiltData, VersionDigitsCoverTheProgramsVersion) {
     // The main menu speaks major, point, minor, point, revision from these.
-    std::string cmake = ReadText(kSource + "/CMakeLists.txt");
+    std::string cmake = ReadFile(kSource + "/CMakeLists.txt");
     size_t at = cmake.find("VERSION", cmake.find("project("));
     ASSERT_NE(at, std::string::npos);
     std::istringstream version(cmake.substr(at + 7));
     std::string v;
     version >> v;
     std::set<std::string> loose;
-    for (const ManifestEntry& m : *manifest_)
+    for (const ManifestEntry& m : Manifest())
         if (m.Loose()) loose.insert(m.name);
-    EXPECT_TRUE(loose.count("system/initials/point.wav"));
-    std::istringstream parts(v);
+    std::istringstream parts(v + ".point");  // the numbers and the word between them
     for (std::string n; std::getline(parts, n, '.');)
         EXPECT_TRUE(loose.count("system/initials/" + n + ".wav")) << "version " << v;
 }
 
-}  // namespace
-
-namespace {
 double RmsDb(const std::vector<int16_t>& samples) {
     double sum = 0;
     for (int16_t s : samples) sum += double(s) * s;
     return 10 * std::log10(std::max(sum / double(std::max<size_t>(samples.size(), 1)), 1.0) / (32768.0 * 32768.0));
 }
-}  // namespace
 
 // The rolling ball is what the player follows: at the same volume it must be
 // at least as loud as each loop that plays beside it through a game.
-TEST_F(BuiltData, TheRollingBallIsNoQuieterThanTheLoopsBesideIt) {
-    std::string problem;
-    auto dir = ReadDirectory(*archive_, problem);
-    ASSERT_TRUE(problem.empty()) << problem;
-    auto level = [&](const std::string& name) {
-        for (const auto& e : dir)
-            if (Upper(e.name) == Upper(name)) {
-                std::vector<uint8_t> bytes(archive_->begin() + e.offset, archive_->begin() + e.offset + e.size);
-                return RmsDb(CheckWav(name, bytes, 1, true).played);
-            }
-        ADD_FAILURE() << "member missing: " << name;
-        return 0.0;
+TEST(BuiltData, TheRollingBallIsNoQuieterThanTheLoopsBesideIt) {
+    // A missing member is too short for CheckWav.
+    auto level = [](const std::string& name) {
+        return RmsDb(CheckWav(name, MemberBytes(Archive(), name), 1, true).played);
     };
     const double ball = level("sounds/ball.wav");
     for (const char* loop : {"pacman/Siren.wav", "pacman/GhostRun.wav", "soccer/crowd.wav", "soccer/Chant.wav",
@@ -246,3 +221,5 @@ TEST_F(BuiltData, TheRollingBallIsNoQuieterThanTheLoopsBesideIt) {
         EXPECT_GE(ball, other) << loop << " would cover the ball";
     }
 }
+
+}  // namespace

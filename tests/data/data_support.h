@@ -7,12 +7,11 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/files.h"
 #include "table/tour_data.h"
 
 namespace datatest {
@@ -31,32 +30,24 @@ inline std::string Upper(std::string s) {
     return s;
 }
 
-inline std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using tamblor::test::ReadFile;
+using tamblor::test::TestFolder;
 
-inline std::string ReadText(const std::string& path) {
-    auto b = ReadBytes(path);
-    return {b.begin(), b.end()};
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+    const std::string bytes = ReadFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 inline std::vector<ManifestEntry> LoadManifest() {
     std::vector<ManifestEntry> out;
-    std::istringstream in(ReadText(kSource + "/assets/manifest.tsv"));
+    std::istringstream in(ReadFile(kSource + "/assets/manifest.tsv"));
     std::string line;
     while (std::getline(in, line)) {
         if (line.empty() || line[0] == '#') continue;
-        std::vector<std::string> f;
-        std::string cur;
-        for (char c : line + '\t') {
-            if (c != '\t') {
-                cur += c;
-            } else if (!cur.empty()) {
-                f.push_back(cur);
-                cur.clear();
-            }
-        }
+        std::vector<std::string> f;  // runs of tabs part the fields as one
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');)
+            if (!field.empty()) f.push_back(field);
         if (f.size() >= 4) out.push_back({f[0], f[1], f[2], f[3]});
     }
     return out;
@@ -97,6 +88,15 @@ inline std::vector<ArchiveEntry> ReadDirectory(const std::vector<uint8_t>& file,
         out.push_back({std::string(name, n), Le32(file, size_t(at) + 56), Le32(file, size_t(at) + 60)});
     }
     return out;
+}
+
+// The bytes of the member named `name` (in any case, as the game looks it
+// up); none when the archive has no such member.
+inline std::vector<uint8_t> MemberBytes(const std::vector<uint8_t>& archive, const std::string& name) {
+    std::string problem;
+    for (const ArchiveEntry& e : ReadDirectory(archive, problem))
+        if (Upper(e.name) == Upper(name)) return {archive.begin() + e.offset, archive.begin() + e.offset + e.size};
+    return {};
 }
 
 // The string literals of a C++ source, comments skipped and escapes
@@ -141,11 +141,10 @@ inline std::vector<SourceFile> GameSources() {
     std::vector<SourceFile> out;
     for (const char* dir : {"core", "audio", "table", "menus", "tables"}) {
         std::filesystem::path root = kSource + "/" + dir;
-        if (!std::filesystem::exists(root)) continue;
         for (const auto& de : std::filesystem::recursive_directory_iterator(root)) {
             auto ext = de.path().extension();
             if (de.is_regular_file() && (ext == ".cpp" || ext == ".h"))
-                out.push_back({de.path().string(), ReadText(de.path().string())});
+                out.push_back({de.path().string(), ReadFile(de.path().string())});
         }
     }
     std::sort(out.begin(), out.end(), [](const SourceFile& a, const SourceFile& b) { return a.path < b.path; });

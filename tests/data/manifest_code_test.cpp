@@ -16,15 +16,11 @@ namespace {
 
 // Names the code composes at run time: the literal prefix it writes, and
 // the manifest entries that prefix reaches (prefix, then digits, ".wav").
-struct Family {
-    const char* prefix;
-};
-const Family kFamilies[] = {
-    {"sounds/numbers/"},   {"sounds/taunt_0"},  {"system/initials/"}, {"soccer/v_d"},     {"soccer/Kick0"},
-    {"heist/C"},           {"heist/J"},         {"heist/j"},          {"heist/SE0"},      {"heist/SB0"},
-    {"safari/V"},          {"Safari/Amb"},      {"Safari/water"},     {"Safari/Sand"},    {"Haunted/V"},
-    {"Haunted/SE0"},       {"Haunted/LE0"},     {"Haunted/Glass"},    {"Haunted/W"},      {"wildwest/Gen_0"},
-    {"wildwest/Amb_0"},    {"wildwest/Yell_0"}, {"wildwest/horse"},   {"wildwest/ricocht"},
+const char* const kFamilies[] = {
+    "sounds/numbers/", "sounds/taunt_0", "system/initials/", "soccer/v_d",      "soccer/Kick0",   "heist/C",
+    "heist/J",         "heist/j",        "heist/SE0",        "heist/SB0",       "safari/V",       "Safari/Amb",
+    "Safari/water",    "Safari/Sand",    "Haunted/V",        "Haunted/SE0",     "Haunted/LE0",    "Haunted/Glass",
+    "Haunted/W",       "wildwest/Gen_0", "wildwest/Amb_0",   "wildwest/Yell_0", "wildwest/horse", "wildwest/ricocht",
 };
 
 // Parts of the game whose code has not landed yet: their members are not
@@ -56,15 +52,15 @@ Requests ScanCode() {
             std::string s = Normalise(lit.text);
             if ((EndsWithCi(s, ".wav") || EndsWithCi(s, ".map")) && s.find('/') != std::string::npos)
                 r.names.emplace(Upper(s), f.path);
-            for (const Family& fam : kFamilies)
-                if (Upper(s) == Upper(fam.prefix)) r.prefixes.insert(fam.prefix);
+            for (const char* prefix : kFamilies)
+                if (Upper(s) == Upper(prefix)) r.prefixes.insert(prefix);
         }
     }
     // The sound tours are data the game plays from: the voices they name
     // are asked for as much as a name in the code.
     for (const auto& file : std::filesystem::directory_iterator(kSource + "/assets/tours")) {
         if (file.path().extension() != ".tour") continue;
-        std::istringstream lines(ReadText(file.path().string()));
+        std::istringstream lines(ReadFile(file.path().string()));
         for (std::string line; std::getline(lines, line);) {
             // A member left out of the tour is not played by it.
             if (line.empty() || line[0] == '#' || line.find("\tout\t") != std::string::npos) continue;
@@ -77,18 +73,16 @@ Requests ScanCode() {
     return r;
 }
 
-TEST(ManifestAndCode, EveryNameTheCodeRequestsIsInTheManifest) {
+TEST(ManifestAndCode, EveryNameTheCodeRequestsIsInTheManifestAndEveryEntryIsRequested) {
+    const std::vector<ManifestEntry> entries = LoadManifest();
     std::set<std::string> manifest;
-    for (const ManifestEntry& m : LoadManifest()) manifest.insert(Upper(m.name));
-    Requests r = ScanCode();
+    for (const ManifestEntry& m : entries) manifest.insert(Upper(m.name));
+    const Requests r = ScanCode();
     ASSERT_FALSE(r.names.empty()) << "found no member names in the game's sources";
     for (const auto& [name, where] : r.names) EXPECT_TRUE(manifest.count(name)) << name << " (" << where << ")";
-}
 
-TEST(ManifestAndCode, EveryManifestEntryIsRequestedByTheCode) {
-    Requests r = ScanCode();
     std::map<std::string, int> unrequested_under;
-    for (const ManifestEntry& m : LoadManifest()) {
+    for (const ManifestEntry& m : entries) {
         bool requested = r.names.count(Upper(m.name)) != 0;
         for (const std::string& prefix : r.prefixes) requested = requested || FamilyMember(m.name, prefix);
         const char* exempt = nullptr;
@@ -128,63 +122,53 @@ std::vector<std::pair<size_t, size_t>> Calls(const std::string& text, const std:
     return calls;
 }
 
-// The players and loaders, and the channel count each takes a member in.
-// PlaySound("x.wav", ...) and CreateSoundBuffer(slot, "x.wav") play mono;
-// PlayStereo, PlayAndWait and CreateStereoSoundBuffer play stereo.
-TEST(ManifestAndCode, MembersHaveTheChannelsOfThePlayerTheCodeUses) {
-    std::map<std::string, int> channels;
-    for (const ManifestEntry& m : LoadManifest()) channels[Upper(m.name)] = m.Channels();
-    const std::pair<const char*, int> kPlayers[] = {{"PlaySound", 1},
-                                                    {"CreateSoundBuffer", 1},
-                                                    {"PlayStereo", 2},
-                                                    {"PlayAndWait", 2},
-                                                    {"CreateStereoSoundBuffer", 2}};
-    int calls_checked = 0;
+// The players and loaders, the channel count each takes a member in, and
+// whether it is a voice player: PlaySound("x.wav", ...) and
+// CreateSoundBuffer(slot, "x.wav") take mono; PlayStereo, PlayAndWait and
+// CreateStereoSoundBuffer stereo. A voice player takes a voice as speech
+// (kept for the repeat key, cut by the silence key, turned by the speech
+// volume) unless the call names another class: a recording of words must
+// be speech, a made sound not.
+TEST(ManifestAndCode, MembersSuitThePlayerTheCodeHandsThemTo) {
+    std::map<std::string, ManifestEntry> entries;
+    for (const ManifestEntry& m : LoadManifest()) entries[Upper(m.name)] = m;
+    const struct {
+        const char* name;
+        int channels;
+        bool voices;
+    } kPlayers[] = {{"PlaySound", 1, true},
+                    {"CreateSoundBuffer", 1, false},
+                    {"PlayStereo", 2, true},
+                    {"PlayAndWait", 2, true},
+                    {"CreateStereoSoundBuffer", 2, false}};
+    int channels_checked = 0, kinds_checked = 0;
     for (const SourceFile& f : GameSources()) {
-        std::vector<Literal> lits = StringLiterals(f.text);
-        for (const auto& [player, want] : kPlayers) {
-            for (const auto& [open, close] : Calls(f.text, player)) {
-                // The first ".wav" literal inside the call's own parentheses.
-                for (const Literal& lit : lits) {
-                    if (lit.pos <= open || lit.pos >= close || !EndsWithCi(lit.text, ".wav")) continue;
-                    std::string name = Upper(Normalise(lit.text));
-                    if (channels.count(name)) {
-                        ++calls_checked;
-                        EXPECT_EQ(channels[name], want) << lit.text << " is played by " << player << " in " << f.path;
-                    }
-                    break;
-                }
-            }
-        }
-    }
-    EXPECT_GT(calls_checked, 10) << "found too few player calls to check";
-}
-
-// The voice players take a voice as speech (kept for the repeat key, cut
-// by the silence key, turned by the speech volume) unless the call names
-// another class: a recording of words must be speech, a made sound not.
-TEST(ManifestAndCode, VoicePlayersTakeSpeechAsSpeechAndSoundsAsEffectsOrMusic) {
-    std::map<std::string, std::string> kinds;
-    for (const ManifestEntry& m : LoadManifest()) kinds[Upper(m.name)] = m.kind;
-    int calls_checked = 0;
-    for (const SourceFile& f : GameSources()) {
-        for (const char* player : {"PlaySound", "PlayStereo", "PlayAndWait"}) {
-            for (const auto& [open, close] : Calls(f.text, player)) {
+        for (const auto& player : kPlayers) {
+            for (const auto& [open, close] : Calls(f.text, player.name)) {
                 const std::string call = f.text.substr(open, close - open);
                 const bool notSpeech = call.find("SoundClass::Effects") != std::string::npos ||
                                        call.find("SoundClass::Music") != std::string::npos;
+                bool first = true;  // the call's own member: its first ".wav" literal
                 for (const Literal& lit : StringLiterals(call)) {
                     if (!EndsWithCi(lit.text, ".wav")) continue;
-                    auto kind = kinds.find(Upper(Normalise(lit.text)));
-                    if (kind == kinds.end()) continue;
-                    ++calls_checked;
-                    const bool spoken = kind->second == "say" || kind->second == "word";
-                    EXPECT_EQ(spoken, !notSpeech) << lit.text << " (" << kind->second << ") in " << f.path;
+                    auto m = entries.find(Upper(Normalise(lit.text)));
+                    if (m != entries.end() && first) {
+                        ++channels_checked;
+                        EXPECT_EQ(m->second.Channels(), player.channels)
+                            << lit.text << " is played by " << player.name << " in " << f.path;
+                    }
+                    if (m != entries.end() && player.voices) {
+                        ++kinds_checked;
+                        const bool spoken = m->second.kind == "say" || m->second.kind == "word";
+                        EXPECT_EQ(spoken, !notSpeech) << lit.text << " (" << m->second.kind << ") in " << f.path;
+                    }
+                    first = false;
                 }
             }
         }
     }
-    EXPECT_GT(calls_checked, 10) << "found too few player calls to check";
+    EXPECT_GT(channels_checked, 10) << "found too few player calls to check";
+    EXPECT_GT(kinds_checked, 10) << "found too few player calls to check";
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -38,10 +38,8 @@ struct FuzzPlatform {
     }
     // The fuzzer's bytes as the file `name` in the folder.
     void Write(const std::string& name, const uint8_t* data, size_t size) const {
-        if (std::FILE* f = std::fopen((folder + "/" + name).c_str(), "wb")) {
-            if (size) std::fwrite(data, 1, size, f);
-            std::fclose(f);
-        }
+        std::ofstream(folder + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data), std::streamsize(size));
     }
 
     ScriptedPlatform platform;

@@ -7,17 +7,13 @@
 #include <string_view>
 
 #include "core/settings.h"
+#include "fuzz_platform.h"
 #include "platform/ini_store.h"
-#include "platform/scripted_platform.h"
 
 using namespace tamblor;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static ScriptedPlatform* platform = [] {
-        auto* p = new ScriptedPlatform;
-        InstallPlatform(p->Services());
-        return p;
-    }();
+    static FuzzPlatform setup("tamblor-fuzz-settings-", "");
     std::string_view text(reinterpret_cast<const char*>(data), size);
     IniData kept;
     size_t bad = ParseIniKeeping(text, kept);
@@ -26,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     IniData reread;
     if (!ParseIni(FormatIni(kept), reread) || reread != kept) std::abort();
 
-    auto& stored = platform->StoredSettings();
+    auto& stored = setup.platform.StoredSettings();
     stored.clear();
     for (const auto& [section, keys] : kept)
         for (const auto& [key, value] : keys) stored[{kSettingsApp, section, key}] = value;
