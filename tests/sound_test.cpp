@@ -30,25 +30,15 @@ protected:
     }
 };
 
-TEST_F(SoundTest, HoldersLoadMembersAsTheLoaderSaysAndMissingOnesStaySilent) {
-    SoundSlot slot;
-    CreateSoundBuffer(slot, "sounds/ball.wav");
-    ASSERT_FALSE(slot.Empty());
-    const SoundEvent* created = Find("create", "sounds/ball.wav");
-    ASSERT_NE(created, nullptr);
-    EXPECT_EQ(created->value, 200 * 22050 / 1000);  // frames: the tail is left out
-    CreateStereoSoundBuffer(slot, "voices/story.wav");  // replaces and releases the old one
-    EXPECT_NE(Find("release", "sounds/ball.wav"), nullptr);
-    EXPECT_EQ(Find("create", "voices/story.wav")->value, 3000 * 22050 / 1000);
-
+// (The frames a holder is made with: HearingMenus; a holder made again
+// releases the buffer it had: the live buffers of MenuTest.)
+TEST_F(SoundTest, AHolderOfAMissingMemberStaysSilentAndTakesEveryCall) {
     SoundSlot empty;
     CreateSoundBuffer(empty, "sounds/absent.wav");
     EXPECT_TRUE(empty.Empty());
     empty.Play(true);
     StopBuffer(empty);
     KillBuffer(empty);
-    KillBuffer(slot);
-    EXPECT_TRUE(slot.Empty());
     EXPECT_TRUE(platform.Messages().empty());
 }
 

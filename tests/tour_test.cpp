@@ -3,8 +3,6 @@
 // every lost ball back and keeps nothing; hits are named a second apart.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -16,6 +14,7 @@
 #include "audio/sound.h"
 #include "core/settings.h"
 #include "core/startup.h"
+#include "support/files.h"
 #include "support/table_fixture.h"
 #include "table/named_hits.h"
 #include "table/play.h"
@@ -27,8 +26,7 @@ namespace tamblor::test {
 namespace {
 
 std::string SourceText(const std::string& relative) {
-    std::ifstream in(std::string(TAMBLOR_SOURCE_DIR) + "/" + relative, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return ReadFile(std::string(TAMBLOR_SOURCE_DIR) + "/" + relative);
 }
 
 std::string Key(const TableCase& c) { return FactsOfTable(c.table.id).keyName; }
