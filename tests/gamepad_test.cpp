@@ -31,11 +31,10 @@ protected:
 };
 
 TEST_F(PadTest, EveryButtonIsItsKeyInAMenuAndAtATable) {
-    struct Case {
+    const struct {
         B button;
         int menuKey, tableKey;  // 0: no key
-    };
-    const Case cases[] = {
+    } cases[] = {
         {B::A, scan::Return, scan::Space}, {B::B, scan::Escape, scan::Escape}, {B::X, scan::R, scan::R},
         {B::Y, scan::S, scan::S},          {B::Back, scan::LeftControl, scan::LeftControl},
         {B::Start, scan::P, scan::P},      {B::LeftShoulder, scan::LeftShift, scan::LeftShift},
@@ -46,7 +45,7 @@ TEST_F(PadTest, EveryButtonIsItsKeyInAMenuAndAtATable) {
     };
     for (bool atTable : {true, false}) {
         if (!atTable) UnloadTable(Table());  // back in the menus
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
             const int key = atTable ? c.tableKey : c.menuKey;
             platform.SetPadButton(c.button, true);
             EXPECT_EQ(KeysDown(), key ? std::vector<int>{key} : std::vector<int>{})
@@ -58,12 +57,11 @@ TEST_F(PadTest, EveryButtonIsItsKeyInAMenuAndAtATable) {
 }
 
 TEST_F(PadTest, TheStickAndTriggersPressPastHalfWayAndLetGoBelowAQuarter) {
-    struct Case {
+    const struct {
         PadAxis axis;
         int16_t value;
         std::vector<int> down;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {PadAxis::LeftX, -20000, {scan::Left}},      {PadAxis::LeftX, -10000, {scan::Left}},  // still held
         {PadAxis::LeftX, -5000, {}},                 {PadAxis::LeftX, 10000, {}},             // not yet
         {PadAxis::LeftX, 17000, {scan::Right}},      {PadAxis::LeftX, 0, {}},
@@ -71,7 +69,7 @@ TEST_F(PadTest, TheStickAndTriggersPressPastHalfWayAndLetGoBelowAQuarter) {
         {PadAxis::LeftY, 0, {}},                     {PadAxis::LeftTrigger, 30000, {scan::LeftShift}},
         {PadAxis::RightTrigger, 30000, {scan::LeftShift, scan::RightShift}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         platform.SetPadAxis(c.axis, c.value);
         EXPECT_EQ(KeysDown(), c.down) << "axis " << int(c.axis) << " at " << c.value;
     }

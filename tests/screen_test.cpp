@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "audio/voice_text.h"
 #include "core/screen.h"
@@ -118,12 +119,8 @@ TEST_F(ScreenTable, TheMapBallScoreAndAimRayAreWhatThePlayIs) {
         return platform.DrawnFrame();
     };
     const Frame& f = nextFrame();
-    EXPECT_EQ(f.scene, Scene::Table);
-    EXPECT_TRUE(f.ballShown);
-    EXPECT_EQ(f.ballX, 12.5f);
-    EXPECT_EQ(f.ballY, 30.25f);
-    EXPECT_EQ(f.score, 12345);
-    EXPECT_EQ(f.ballsLeft, Game.BallsLeft);
+    EXPECT_EQ(std::tuple(f.scene, f.ballShown, f.ballX, f.ballY, f.score, f.ballsLeft),
+              std::tuple(Scene::Table, true, 12.5f, 30.25f, 12345.0, int(Game.BallsLeft)));
     int differing = 0, walls = 0;
     for (int x = 0; x < kFrameMapSize; ++x)
         for (int y = 0; y < kFrameMapSize; ++y) {

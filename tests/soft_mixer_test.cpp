@@ -144,44 +144,40 @@ TEST(SoftMixerTest, RejectsBadValuesMissingControlsAndUnknownBuffers) {
     SoftMixer mixer(48000, 1.0f);
     std::vector<int16_t> data(100, 0);
     BufferId id = Create(mixer, data);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(id, 1); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(id, -10001); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(id, 10001); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(id, -10001); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(id, 99); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(id, 100001); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetCurrentPosition(id, 200); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] {
-                  mixer.SetFrequency(id, 100);
-                  mixer.SetFrequency(id, 100000);
-                  mixer.SetCurrentPosition(id, 199);
-              }),
-              0);
-
+    // Each end of each range is taken; one past it is not.
+    mixer.SetFrequency(id, 100);
+    mixer.SetFrequency(id, 100000);
+    mixer.SetCurrentPosition(id, 199);
     BufferId voice = Create(mixer, data, 1, 22050, kBufStatic | kBufCtrlVolume);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetPan(voice, 0); }), kErrControlUnavailable);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetFrequency(voice, 22050); }), kErrControlUnavailable);
     BufferId bare = Create(mixer, data, 1, 22050, kBufStatic);
-    EXPECT_EQ(ErrorOf([&] { mixer.SetVolume(bare, 0); }), kErrControlUnavailable);
-
-    mixer.Release(id);
-    mixer.Release(id);  // ignored
-    for (auto call : std::initializer_list<std::function<void()>>{
-             [&] { mixer.Play(id, false); }, [&] { mixer.Stop(id); },
-             [&] { mixer.GetStatus(id); }, [&] { mixer.SetVolume(kNoBuffer, 0); }}) {
-        EXPECT_EQ(ErrorOf(call), kErrInvalidParam);
-    }
-
-    WaveFormat eightBit = PcmFormat(1);
+    WaveFormat eightBit = PcmFormat(1), surround = PcmFormat(6), adpcm = PcmFormat(1);
     eightBit.bitsPerSample = 8;
-    WaveFormat surround = PcmFormat(6);
-    WaveFormat adpcm = PcmFormat(1);
     adpcm.formatTag = 2;
-    for (const WaveFormat& f : {eightBit, surround, adpcm}) {
-        EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(f, 0, data.data(), 200, "x"); }), kErrBadFormat);
-    }
-    EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(PcmFormat(1), 0, data.data(), 1, "x"); }), kErrInvalidParam);
-    EXPECT_EQ(ErrorOf([&] { mixer.CreateBuffer(PcmFormat(2), 0, data.data(), 3, "x"); }), kErrInvalidParam);
+    const std::pair<std::function<void()>, int32_t> calls[] = {
+        {[&] { mixer.SetVolume(id, 1); }, kErrInvalidParam},
+        {[&] { mixer.SetVolume(id, -10001); }, kErrInvalidParam},
+        {[&] { mixer.SetPan(id, 10001); }, kErrInvalidParam},
+        {[&] { mixer.SetPan(id, -10001); }, kErrInvalidParam},
+        {[&] { mixer.SetFrequency(id, 99); }, kErrInvalidParam},
+        {[&] { mixer.SetFrequency(id, 100001); }, kErrInvalidParam},
+        {[&] { mixer.SetCurrentPosition(id, 200); }, kErrInvalidParam},
+        {[&] { mixer.SetPan(voice, 0); }, kErrControlUnavailable},
+        {[&] { mixer.SetFrequency(voice, 22050); }, kErrControlUnavailable},
+        {[&] { mixer.SetVolume(bare, 0); }, kErrControlUnavailable},
+        {[&] { mixer.CreateBuffer(eightBit, 0, data.data(), 200, "x"); }, kErrBadFormat},
+        {[&] { mixer.CreateBuffer(surround, 0, data.data(), 200, "x"); }, kErrBadFormat},
+        {[&] { mixer.CreateBuffer(adpcm, 0, data.data(), 200, "x"); }, kErrBadFormat},
+        {[&] { mixer.CreateBuffer(PcmFormat(1), 0, data.data(), 1, "x"); }, kErrInvalidParam},
+        {[&] { mixer.CreateBuffer(PcmFormat(2), 0, data.data(), 3, "x"); }, kErrInvalidParam},
+        // A released buffer is unknown; releasing it again is ignored.
+        {[&] { mixer.Release(id); }, 0},
+        {[&] { mixer.Release(id); }, 0},
+        {[&] { mixer.Play(id, false); }, kErrInvalidParam},
+        {[&] { mixer.Stop(id); }, kErrInvalidParam},
+        {[&] { mixer.GetStatus(id); }, kErrInvalidParam},
+        {[&] { mixer.SetVolume(kNoBuffer, 0); }, kErrInvalidParam},
+    };
+    for (size_t i = 0; i < std::size(calls); ++i) EXPECT_EQ(ErrorOf(calls[i].first), calls[i].second) << "call " << i;
 }
 
 // A stereo WAV keeps its channels apart, ends in silence, and positions in
