@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "audio/archive.h"
@@ -23,6 +22,7 @@ namespace tamblor::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
 using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
@@ -31,50 +31,46 @@ class FailuresTest : public GameTest {
 protected:
     std::string Archive() const { return appFolder + "/tamblor.tmb"; }
     std::string ReportFile() const { return DataFolder + "/" + kErrorReportFile; }
-    // The first `size` bytes of an archive, as the game's archive file.
-    void WriteArchive(const std::vector<uint8_t>& bytes, size_t size) const {
-        std::ofstream(Archive(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(size));
-    }
 };
 
-TEST_F(FailuresTest, AnArchiveCutAfterFiveDirectoryEntriesEndsTheStartWithAMessageHeardAndFiled) {
-    UseArchive(MenuMembers(), false);
+// A damaged archive ends the start with a message, heard from the loose
+// files (the archive is what failed) and kept, before anything touched the
+// settings.
+TEST_F(FailuresTest, ADamagedArchiveEndsTheStartWithAMessageHeardAndFiled) {
     WriteLooseFile("system/errors/error.wav", 300);
     WriteLooseFile("system/errors/archive.wav", 900);
-    std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
-    WriteArchive(bytes, size_t(ReadLe32(bytes.data() + 4)) + 5 * kArchiveEntrySize);
-
-    EXPECT_EQ(RunUntilExit(RunGame), 1);
-    ASSERT_EQ(platform.Messages().size(), 1u);
-    const std::string& text = platform.Messages()[0];
-    EXPECT_THAT(text, HasSubstr(Archive() + " cannot be used, because it is cut short: its directory lists " +
-                                std::to_string(MenuMembers().size()) + " members, but only 5 are in the file"));
-    EXPECT_THAT(text, HasSubstr(kSupportAddress));
-    // Heard from the loose files (the archive is what failed), and kept.
-    EXPECT_EQ(PlayedList(), "system/errors/error.wav,system/errors/archive.wav");
-    EXPECT_THAT(ReadFile(ReportFile()), HasSubstr("it is cut short"));
-    EXPECT_THAT(text, HasSubstr("This report is also saved in " + ReportFile()));
-    EXPECT_EQ(platform.FlushCount(), 0);  // nothing touched the settings
-}
-
-TEST_F(FailuresTest, AnArchiveWithoutTheMenuVoicesOrWithABadEntryIsRefused) {
-    std::vector<ArchiveMember> members = MenuMembers();
-    std::erase_if(members, [](const ArchiveMember& m) {
+    const std::vector<uint8_t> whole = BuildArchive(MenuMembers());
+    const size_t directory = size_t(ReadLe32(whole.data() + 4));
+    std::vector<uint8_t> pastEnd = whole;  // a member that reaches past the end of the file
+    WriteLe32(&pastEnd[directory + 3 * kArchiveEntrySize + kArchiveNameField + 4], int32_t(whole.size()));
+    std::vector<ArchiveMember> lacking = MenuMembers();
+    std::erase_if(lacking, [](const ArchiveMember& m) {
         return m.name == "sounds/menu/mnuInstr.wav" || m.name == "sounds/ball.wav";
     });
-    UseArchive(members, false);
-    EXPECT_EQ(RunUntilExit(RunGame), 1);
-    ASSERT_EQ(platform.Messages().size(), 1u);
-    EXPECT_THAT(platform.Messages()[0],
-                HasSubstr("lacks sounds the game cannot do without (sounds/ball.wav, sounds/menu/mnuInstr.wav)"));
-
-    // A member that reaches past the end of the file.
-    std::vector<uint8_t> bytes = BuildArchive(MenuMembers());
-    size_t entry = size_t(ReadLe32(bytes.data() + 4)) + 3 * kArchiveEntrySize;
-    WriteLe32(&bytes[entry + kArchiveNameField + 4], int32_t(bytes.size()));
-    WriteArchive(bytes, bytes.size());
-    EXPECT_EQ(RunUntilExit(RunGame), 1);
-    EXPECT_THAT(platform.Messages().back(), HasSubstr("directory entry 4 (sounds/MultiHit.wav) is damaged"));
+    const struct {
+        std::vector<uint8_t> bytes;
+        std::string problem;
+    } cases[] = {
+        {{whole.begin(), whole.begin() + std::ptrdiff_t(directory + 5 * kArchiveEntrySize)},
+         "it is cut short: its directory lists " + std::to_string(MenuMembers().size()) +
+             " members, but only 5 are in the file"},
+        {BuildArchive(lacking), "lacks sounds the game cannot do without (sounds/ball.wav, sounds/menu/mnuInstr.wav)"},
+        {pastEnd, "directory entry 4 (sounds/MultiHit.wav) is damaged"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.problem);
+        WriteFile(Archive(), {c.bytes.begin(), c.bytes.end()});
+        platform.ClearSoundLog();
+        const size_t before = platform.Messages().size();
+        EXPECT_EQ(RunUntilExit(RunGame), 1);
+        ASSERT_EQ(platform.Messages().size(), before + 1);
+        EXPECT_THAT(platform.Messages().back(),
+                    AllOf(HasSubstr(Archive() + " cannot be used, because "), HasSubstr(c.problem),
+                          HasSubstr(kSupportAddress), HasSubstr("This report is also saved in " + ReportFile())));
+        EXPECT_EQ(PlayedList(), "system/errors/error.wav,system/errors/archive.wav");
+        EXPECT_THAT(ReadFile(ReportFile()), HasSubstr(c.problem));
+        EXPECT_EQ(platform.FlushCount(), 0);
+    }
 }
 
 TEST_F(FailuresTest, WithoutTheSystemFolderTheVersionKeySaysWhatIsMissingAndTheMenuGoesOn) {
@@ -111,21 +107,19 @@ TEST_F(FailuresTest, EveryErrorReportIsHeardAndKeptInTheFileItNames) {
     fs::remove(ReportFile());
     fs::create_directory(ReportFile());
     platform.ClearSoundLog();
-    ::testing::internal::CaptureStderr();
-    ReportError("Announcement", 53, "gone");
-    ::testing::internal::GetCapturedStderr();
+    StderrOf([] { ReportError("Announcement", 53, "gone"); });
     EXPECT_EQ(platform.Messages().back(), StandardErrorText("Announcement", 53, "gone"));
     EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/report.wav");
 }
 
 TEST_F(FailuresTest, AMemberTheArchiveLacksIsSkippedAndNamedOnceOnStandardError) {
     UseArchive(StandardMembers());
-    ::testing::internal::CaptureStderr();
-    PlaySound("heist/nothere.wav", 0, true);
-    PlayAndWait("heist/nothere.wav");
-    SoundSlot slot;
-    CreateSoundBuffer(slot, "Heist/NotHere.wav");
-    std::string err = ::testing::internal::GetCapturedStderr();
+    std::string err = StderrOf([] {
+        PlaySound("heist/nothere.wav", 0, true);
+        PlayAndWait("heist/nothere.wav");
+        SoundSlot slot;
+        CreateSoundBuffer(slot, "Heist/NotHere.wav");
+    });
     EXPECT_THAT(err, HasSubstr("the archive holds no sound 'heist/nothere.wav'"));
     EXPECT_EQ(err.find("no sound", err.find("no sound") + 1), std::string::npos) << err;
     EXPECT_TRUE(platform.Played().empty());
@@ -136,9 +130,7 @@ TEST_F(FailuresTest, ASaveThatFailsIsHeard) {
     UseArchive(StandardMembers());
     platform.FailFlushes(true);
     BestScore[kPacMan] = 250000;
-    ::testing::internal::CaptureStderr();
-    SaveSettings();
-    EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("could not be saved"));
+    EXPECT_THAT(StderrOf(SaveSettings), HasSubstr("could not be saved"));
     EXPECT_EQ(PlayedList(), "sounds/error.wav,sounds/errors/notsaved.wav");
     EXPECT_EQ(platform.Stored("Settings", "HSPacMan"), "<absent>");
 

@@ -2,6 +2,7 @@
 // writes, FIFOs and folders where it expects files, stale temporaries and
 // a settings file with one bad line. Nothing may be written through a link,
 // nothing may hang, and no readable setting may be lost.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -27,17 +28,20 @@ namespace tamblor::test {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
-// Puts a FIFO at `fifo` and runs `body`, which comes upon it; true when
-// `body` ends within a few seconds. Otherwise the FIFO is poked until it
-// ends, so that the test fails instead of hanging: the first poke opens its
-// other end (a blocked open returns), the next closes it again (a blocked
-// read sees the end; a write fails rather than raising SIGPIPE).
-bool EndsAtOnceOnAFifo(const std::string& fifo, const std::function<void()>& body) {
-    if (::mkfifo(fifo.c_str(), 0600) != 0) return false;
+// Puts a FIFO at `fifo` and runs `body`, which comes upon it and must end
+// within a few seconds; returns what it wrote to standard error. When it
+// does not end, the FIFO is poked until it does, so that the test fails
+// instead of hanging: the first poke opens its other end (a blocked open
+// returns), the next closes it again (a blocked read sees the end; a write
+// fails rather than raising SIGPIPE).
+std::string StderrOnAFifo(const std::string& fifo, const std::function<void()>& body) {
+    EXPECT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     ::signal(SIGPIPE, SIG_IGN);
+    ::testing::internal::CaptureStderr();
     std::future<void> done = std::async(std::launch::async, body);
-    const bool inTime = done.wait_for(std::chrono::seconds(3)) == std::future_status::ready;
+    EXPECT_EQ(done.wait_for(std::chrono::seconds(3)), std::future_status::ready) << fifo << " held it up";
     int otherEnd = -1;
     while (done.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) {
         if (otherEnd == -1) {
@@ -48,8 +52,9 @@ bool EndsAtOnceOnAFifo(const std::string& fifo, const std::function<void()>& bod
         }
     }
     if (otherEnd >= 0) ::close(otherEnd);
+    std::string err = ::testing::internal::GetCapturedStderr();
     done.get();  // what it threw, if anything
-    return inTime;
+    return err;
 }
 
 class HostileFilesTest : public GameTest {
@@ -80,19 +85,16 @@ TEST_F(HostileFilesTest, ExtractingReplacesLinksUnderEveryCaseOfTheNameButRefuse
     ExtractMember("pacman/pacman.map");
     ExtractMember("pacman/absent.map");  // unknown: nothing happens
     EXPECT_EQ(ReadFile(target), "precious");
-    std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(DataFolder)) names.push_back(item.path().filename());
-    ASSERT_EQ(names, std::vector<std::string>{"PACMAN.MAP"});
+    ASSERT_EQ(NamesIn(DataFolder), std::vector<std::string>{"PACMAN.MAP"});
     EXPECT_EQ(ReadFile(ExtractedPath("pacman.map")), map);
     EXPECT_TRUE(platform.Messages().empty());
 
     // A FIFO or a folder under the name is refused at once.
     fs::remove(DataFolder + "/PACMAN.MAP");
     std::string fifo = DataFolder + "/Pacman.map";
-    EXPECT_TRUE(EndsAtOnceOnAFifo(fifo, [] { ExtractMember("pacman/pacman.map"); }));
+    StderrOnAFifo(fifo, [] { ExtractMember("pacman/pacman.map"); });
     ASSERT_EQ(platform.Messages().size(), 1u);
-    EXPECT_NE(platform.Messages()[0].find("Pacman.map is a named pipe (FIFO), not a plain file"), std::string::npos)
-        << platform.Messages()[0];
+    EXPECT_THAT(platform.Messages()[0], HasSubstr("Pacman.map is a named pipe (FIFO), not a plain file"));
 
     fs::remove(fifo);
     fs::create_directory(DataFolder + "/PACMAN.MAP");
@@ -111,9 +113,8 @@ TEST_F(HostileFilesTest, TheMapListingIsNeverWrittenThroughALinkOrIntoAFifo) {
     EXPECT_EQ(ReadFile(listing), MapCodeListing());
 
     fs::remove(listing);
-    ::testing::internal::CaptureStderr();
-    EXPECT_TRUE(EndsAtOnceOnAFifo(listing, [] { LoadMapMember("test/plain.map", "plain.map"); }));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("lastmap.txt is a named pipe"), std::string::npos);
+    EXPECT_THAT(StderrOnAFifo(listing, [] { LoadMapMember("test/plain.map", "plain.map"); }),
+                HasSubstr("lastmap.txt is a named pipe"));
     EXPECT_TRUE(platform.Messages().empty());  // only a diagnostic: no box for it
 }
 
@@ -124,29 +125,21 @@ TEST_F(HostileFilesTest, TheSettingsPathReplacesALinkButLeavesAFifoOrAFolderAndG
     IniSettingsStore linked(settingsFolder());
     SaveGameMode(linked);
     EXPECT_EQ(ReadFile(target), "precious");
-    EXPECT_NE(ReadFile(settingsFile()).find("GameMode=1"), std::string::npos);
+    EXPECT_THAT(ReadFile(settingsFile()), HasSubstr("GameMode=1"));
 
     fs::remove(settingsFile());
-    ::testing::internal::CaptureStderr();
-    {
+    auto readAndSave = [&] {
         IniSettingsStore store(settingsFolder());
-        std::string value;
-        EXPECT_TRUE(
-            EndsAtOnceOnAFifo(settingsFile(), [&] { value = store.Get("VKM222005", "Settings", "GameMode", "0"); }));
-        EXPECT_EQ(value, "0");
+        EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
         SaveGameMode(store);
-    }
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("is a named pipe (FIFO), not a file"), std::string::npos);
+    };
+    EXPECT_THAT(StderrOnAFifo(settingsFile(), readAndSave), HasSubstr("is a named pipe (FIFO), not a file"));
     EXPECT_TRUE(fs::is_fifo(settingsFile()));
 
     fs::remove(settingsFile());
     fs::create_directory(settingsFile());
     WriteFile(settingsFile() + "/inside", "kept");
-    ::testing::internal::CaptureStderr();
-    IniSettingsStore store(settingsFolder());
-    EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
-    SaveGameMode(store);
-    ::testing::internal::GetCapturedStderr();
+    StderrOf(readAndSave);
     EXPECT_EQ(ReadFile(settingsFile() + "/inside"), "kept");  // not moved, not replaced
 }
 
@@ -177,19 +170,11 @@ TEST_F(HostileFilesTest, OneBadLineCostsOnlyItselfAndThePlayerHearsAboutIt) {
     services.settings = &store;
     InstallPlatform(services);
 
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(RunUntilExit([this] {
-                  platform.TapAt(6000, scan::Escape);
-                  RunGame();
-              }),
-              0);
-    std::string err = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("1 line of the settings file " + settingsFile() + " could not be read (line 6)"),
-              std::string::npos)
-        << err;
-    EXPECT_EQ(BestScore[kPacMan], 120000);
-    EXPECT_EQ(BestScore[kWildWest], 4500);
-    EXPECT_EQ(GameMode, 1);
+    platform.TapAt(6000, scan::Escape);
+    EXPECT_THAT(StderrOf([this] { EXPECT_EQ(RunUntilExit(RunGame), 0); }),
+                HasSubstr("1 line of the settings file " + settingsFile() + " could not be read (line 6)"));
+    EXPECT_EQ((std::vector<double>{BestScore[kPacMan], BestScore[kWildWest], double(GameMode)}),
+              (std::vector<double>{120000, 4500, 1}));
     EXPECT_EQ(ScoreBoard[0].initials, "ABC");
     // Heard at start-up, before the jingles.
     std::string played = PlayedList();
@@ -210,9 +195,8 @@ TEST_F(HostileFilesTest, LinesUnderABrokenSectionHeaderAreSetAsideToo) {
     std::vector<size_t> bad;
     EXPECT_EQ(ParseIniKeeping("[Settings]\nA=1\n[Scores\n0I=XYZ\n\n[Scores]\n1I=DEF\n", data, &bad), 2u);
     EXPECT_EQ(bad, (std::vector<size_t>{3, 4}));
-    EXPECT_EQ(data["Settings"]["A"], "1");
-    EXPECT_EQ(data["Settings"].count("0I"), 0u);  // not misfiled under the section before
-    EXPECT_EQ(data["Scores"]["1I"], "DEF");
+    // 0I is not misfiled under the section before.
+    EXPECT_EQ(data, (IniData{{"Settings", {{"A", "1"}}}, {"Scores", {{"1I", "DEF"}}}}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/ini_store.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@ namespace tamblor {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 using test::ReadFile;
 using test::WriteFile;
@@ -20,12 +22,7 @@ class IniStoreTest : public ::testing::Test {
 protected:
     std::string Folder() const { return folder_.path.string(); }
     fs::path File() const { return folder_.path / "VKM222005.ini"; }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_.path)) names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> Names() const { return test::NamesIn(folder_.path); }
 
     test::TestFolder folder_{"ini_store_test_"};
 };
@@ -73,24 +70,19 @@ TEST_F(IniStoreTest, ValuesSurviveASaveAndALaterRunIdentically) {
 TEST_F(IniStoreTest, UnreadableFileIsMovedAsideKeptAndDefaultsUsed) {
     const std::string garbage("\x89PNG\r\n\x1a\n\0\0\0\rIHDR binary", 24);
     WriteFile(File(), garbage);
-    ::testing::internal::CaptureStderr();
-    {
+    auto readDefault = [&] {
         IniSettingsStore store(Folder());
         EXPECT_EQ(store.Get("VKM222005", "Settings", "GameMode", "0"), "0");
         store.Set("VKM222005", "Settings", "GameMode", "1");
         store.Flush();
-    }
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("VKM222005.ini"), std::string::npos);
-
+    };
+    EXPECT_THAT(test::StderrOf(readDefault), HasSubstr("VKM222005.ini"));
     // A second bad file within the same second must not replace the first.
     WriteFile(File(), "this line is not a setting\n");
-    ::testing::internal::CaptureStderr();
-    IniSettingsStore again(Folder());
-    EXPECT_EQ(again.Get("VKM222005", "Settings", "GameMode", "0"), "0");
-    ::testing::internal::GetCapturedStderr();
+    test::StderrOf(readDefault);
 
     auto names = Names();
-    ASSERT_EQ(names.size(), 3u);  // the live file stays until the next save replaces it
+    ASSERT_EQ(names.size(), 3u);  // the saved file and both set aside
     std::set<std::string> kept;
     for (const auto& name : names) {
         if (name == "VKM222005.ini") continue;
@@ -106,12 +98,10 @@ TEST_F(IniStoreTest, ParserReadsHandEditedFilesAndRejectsWhatIsNotIni) {
                          "# another\n GameMode =  1 \nHSPacMan=\"  padded  \"\nEmpty=\n"
                          "Odd=\"unterminated\n[Scores]\n0I=---",
                          data));
-    EXPECT_EQ(data[""]["top"], "level");
-    EXPECT_EQ(data["Settings"]["GameMode"], "1");
-    EXPECT_EQ(data["Settings"]["HSPacMan"], "  padded  ");
-    EXPECT_EQ(data["Settings"]["Empty"], "");
-    EXPECT_EQ(data["Settings"]["Odd"], "\"unterminated");
-    EXPECT_EQ(data["Scores"]["0I"], "---");
+    EXPECT_EQ(data, (IniData{{"", {{"top", "level"}}},
+                             {"Settings", {{"GameMode", "1"}, {"HSPacMan", "  padded  "}, {"Empty", ""},
+                                           {"Odd", "\"unterminated"}}},
+                             {"Scores", {{"0I", "---"}}}}));
 
     for (const std::string& bad : std::vector<std::string>{"no equals sign here", "[unclosed", "=no key", "key=va\x01lue",
                             std::string("nul\0byte=1", 10), "\"open key=1"}) {
@@ -124,9 +114,7 @@ TEST_F(IniStoreTest, RefusesLineBreaksAndSurvivesAnUnwritableFolder) {
     WriteFile(folder_.path / "file-not-folder", "x");
     EXPECT_THROW(store.Set("VKM222005", "Settings", "Key", "two\nlines"), RuntimeError);
     store.Set("VKM222005", "Settings", "Key", "kept");
-    ::testing::internal::CaptureStderr();
-    store.Flush();  // reported, not thrown
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot save"), std::string::npos);
+    EXPECT_THAT(test::StderrOf([&] { store.Flush(); }), HasSubstr("cannot save"));  // reported, not thrown
     EXPECT_EQ(store.Get("VKM222005", "Settings", "Key", ""), "kept");
 }
 

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/command_line.h"
@@ -30,23 +31,21 @@ protected:
         fs::rename(appFolder + "/tamblor.tmb", installed + "/tamblor.tmb");
         fs::rename(appFolder + "/system", installed + "/system");
     }
+    // Asks the main menu for the version, which it speaks from the data found.
+    void HearVersion() {
+        platform.TapAt(6000, scan::V);
+        platform.TapAt(30000, scan::Escape);
+        EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+        EXPECT_THAT(Heard(), HasSubstr("mnuInstr 1 point 0 point 0 mnuExit"));
+    }
     std::string installed;
 };
 
-TEST_F(InstalledDataTest, AnInstalledGameSpeaksFromItsDataFolderAndPrintsTheVersionItSpeaks) {
+TEST_F(InstalledDataTest, AnInstalledGameSpeaksFromItsDataFolder) {
     Install();
     EXPECT_EQ(FindGameData(appFolder), installed);
-    platform.TapAt(6000, scan::V);  // once the menu has spoken
-    platform.TapAt(30000, scan::Escape);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
+    HearVersion();
     EXPECT_TRUE(platform.Messages().empty());
-    // The archive's jingles and the loose version digits both came from there.
-    EXPECT_THAT(Heard(), HasSubstr("mnuInstr 1 point 0 point 0 mnuExit"));
-    CommandLineAction version = ReadCommandLine({"--version"}, appFolder);
-    EXPECT_FALSE(version.runGame);
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "Tamblor 1.0.0\n");
-    EXPECT_EQ(version.error, "");
 }
 
 TEST_F(InstalledDataTest, ASecondCopyRaisesTheFirstAndSaysItIsRunningFromBesideItOrTheInstalledArchive) {
@@ -55,9 +54,8 @@ TEST_F(InstalledDataTest, ASecondCopyRaisesTheFirstAndSaysItIsRunningFromBesideI
         SCOPED_TRACE(installedCopy ? "installed" : "beside the program");
         if (installedCopy) Install();
         platform.ClearSoundLog();
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(RunUntilExit(RunGame), 0);
-        EXPECT_NE(::testing::internal::GetCapturedStderr().find("Tamblor is already running"), std::string::npos);
+        EXPECT_THAT(StderrOf([this] { EXPECT_EQ(RunUntilExit(RunGame), 0); }),
+                    HasSubstr("Tamblor is already running"));
         EXPECT_TRUE(platform.ActivatedOtherInstance());
         EXPECT_EQ(PlayedList(), "sounds/errors/running.wav");
         EXPECT_EQ(platform.LiveBuffers(), 0);
@@ -70,10 +68,7 @@ TEST_F(InstalledDataTest, DataBesideTheProgramWinsOverAnInstalledCopy) {
     fs::create_directories(installed);
     WriteFile(installed + "/tamblor.tmb", "not an archive");
     EXPECT_EQ(FindGameData(appFolder), appFolder);
-    platform.TapAt(6000, scan::V);
-    platform.TapAt(30000, scan::Escape);
-    EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList();
-    EXPECT_THAT(Heard(), HasSubstr("mnuInstr 1 point 0 point 0 mnuExit"));
+    HearVersion();
 }
 
 TEST_F(InstalledDataTest, NoDataInEitherPlaceNamesBothAndEndsBeforeTouchingTheSettings) {
@@ -91,27 +86,28 @@ TEST_F(InstalledDataTest, NoDataInEitherPlaceNamesBothAndEndsBeforeTouchingTheSe
 // folders are tried in is the one --help prints.
 TEST(CommandLineTest, HelpNamesTheDataFoldersAndAnythingElseIsRefused) {
     EXPECT_EQ(InstalledDataFolder("/opt/games/bin/"), "/opt/games/share/tamblor");
-    CommandLineAction none = ReadCommandLine({}, "/usr/bin");
-    EXPECT_TRUE(none.runGame);
-
-    for (const char* option : {"--help", "-h"}) {
-        CommandLineAction help = ReadCommandLine({option}, "/usr/bin");
-        EXPECT_FALSE(help.runGame);
-        EXPECT_EQ(help.status, 0);
-        EXPECT_THAT(help.out, HasSubstr("--version"));
-        EXPECT_THAT(help.out, HasSubstr("  /usr/bin\n  /usr/share/tamblor\n"));
+    const std::string refused = "'\nTry 'tamblor --help'.\n";
+    const struct {
+        std::vector<std::string> args;
+        int status;              // -1: the game runs
+        std::string out, error;  // out: a part of it
+    } cases[] = {
+        {{}, -1, "", ""},
+        {{"--version"}, 0, "Tamblor 1.0.0\n", ""},
+        {{"--help"}, 0, "  /usr/bin\n  /usr/share/tamblor\n", ""},
+        {{"-h"}, 0, "  --version", ""},
+        {{"--fullscreen"}, 2, "", "tamblor: unexpected argument '--fullscreen" + refused},
+        {{"--version", "now"}, 2, "", "tamblor: unexpected argument 'now" + refused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "no arguments" : c.args[0]);
+        CommandLineAction action = ReadCommandLine(c.args, "/usr/bin");
+        EXPECT_EQ(action.runGame, c.status == -1);
+        EXPECT_EQ(action.status, std::max(c.status, 0));
+        EXPECT_EQ(action.out.empty(), c.out.empty());
+        EXPECT_THAT(action.out, HasSubstr(c.out));
+        EXPECT_EQ(action.error, c.error);
     }
-
-    CommandLineAction unknown = ReadCommandLine({"--fullscreen"}, "/usr/bin");
-    EXPECT_FALSE(unknown.runGame);
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_EQ(unknown.out, "");
-    EXPECT_EQ(unknown.error, "tamblor: unexpected argument '--fullscreen'\nTry 'tamblor --help'.\n");
-
-    CommandLineAction extra = ReadCommandLine({"--version", "now"}, "/usr/bin");
-    EXPECT_EQ(extra.status, 2);
-    EXPECT_EQ(extra.out, "");
-    EXPECT_THAT(extra.error, HasSubstr("'now'"));
 }
 
 }  // namespace

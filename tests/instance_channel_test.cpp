@@ -1,5 +1,6 @@
 // The single-instance lock: a second copy is told, a raise request gets
 // through, and a lock someone else planted is not believed.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,10 +17,15 @@ namespace tamblor {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 
 class InstanceChannelTest : public ::testing::Test {
 protected:
     void SetUp() override { fs::permissions(folder_, fs::perms::owner_all); }
+    // A claim that must go ahead anyway, and what it said on standard error.
+    std::string ClaimWarning() const {
+        return test::StderrOf([&] { EXPECT_TRUE(InstanceChannel(folder_).Claim()); });
+    }
     test::TestFolder dir_{"tamblor-instance-"};
     const std::string folder_ = dir_.path.string();
 };
@@ -39,12 +45,9 @@ TEST_F(InstanceChannelTest, ALockFileOfAnotherUserOrOpenToOthersIsNotBelieved) {
     const std::string lock = folder_ + "/tamblor.lock";
     std::ofstream(lock).put('x');
     ASSERT_EQ(::chmod(lock.c_str(), 0666), 0);
-
-    // Our own file that others may write is not trusted.
-    ::testing::internal::CaptureStderr();
-    InstanceChannel open(folder_);
-    EXPECT_TRUE(open.Claim());  // runs, unchecked, rather than leaving without a word
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("others may use it"), std::string::npos);
+    // Our own file that others may write is not trusted: the game runs,
+    // unchecked, rather than leaving without a word.
+    EXPECT_THAT(ClaimWarning(), HasSubstr("others may use it"));
 
     // Planting a file owned by another user takes root (as CI runs).
     if (::getuid() != 0) return;
@@ -53,27 +56,18 @@ TEST_F(InstanceChannelTest, ALockFileOfAnotherUserOrOpenToOthersIsNotBelieved) {
     int held = ::open(lock.c_str(), O_RDONLY);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    ::testing::internal::CaptureStderr();
-    InstanceChannel game(folder_);
-    EXPECT_TRUE(game.Claim());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("belongs to someone else"), std::string::npos);
+    EXPECT_THAT(ClaimWarning(), HasSubstr("belongs to someone else"));
     ::close(held);
 }
 
 TEST_F(InstanceChannelTest, AFolderOthersMayWriteOrALinkInPlaceOfTheLockIsNotUsed) {
     fs::permissions(folder_, fs::perms::all);
-    ::testing::internal::CaptureStderr();
-    InstanceChannel open(folder_);
-    EXPECT_TRUE(open.Claim());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("only this user may use"), std::string::npos);
+    EXPECT_THAT(ClaimWarning(), HasSubstr("only this user may use"));
     EXPECT_FALSE(fs::exists(folder_ + "/tamblor.lock"));
 
     fs::permissions(folder_, fs::perms::owner_all);
     fs::create_symlink(folder_ + "/elsewhere", folder_ + "/tamblor.lock");
-    ::testing::internal::CaptureStderr();
-    InstanceChannel linked(folder_);
-    EXPECT_TRUE(linked.Claim());
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot open the lock file"), std::string::npos);
+    EXPECT_THAT(ClaimWarning(), HasSubstr("cannot open the lock file"));
     EXPECT_FALSE(fs::exists(folder_ + "/elsewhere"));
 }
 

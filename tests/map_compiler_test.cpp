@@ -1,5 +1,6 @@
 // The map compiler: source syntax, the validation rules, the files it
 // writes and the PNG picture. (The map format it writes: table_map_test.cpp.)
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,6 +17,8 @@ namespace tamblor::maptools {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using test::ReadFile;
 
 // Sources built by Source(): the legend takes lines 1 to 5, "grid" line 6,
@@ -51,17 +54,24 @@ Result Compile(const std::string& text) {
 
 std::string Line(int line) { return "t.mapsrc:" + std::to_string(line) + ": "; }
 
+struct Cell {
+    int x, y, code, number;
+};
+
+void ExpectCells(const MapGrid& grid, const std::vector<Cell>& cells) {
+    for (const Cell& c : cells) {
+        EXPECT_EQ(grid.Code(c.x, c.y), c.code) << c.x << "," << c.y;
+        EXPECT_EQ(grid.Number(c.x, c.y), c.number) << c.x << "," << c.y;
+    }
+}
+
 TEST(MapSource, QuotedLegendCharactersAndCommentsInRules) {
     std::vector<std::string> rows = WalledField();
     rows[5][0] = ' ';
     rows[5][1] = ';';
     Result r = Compile(Source(rows, "' ' = 32 7   ; a tunnel mouth\n';' = 5\nat 3 3 code 9 ; no second byte\n"));
     ASSERT_TRUE(r.messages.empty()) << r.messages.front();
-    EXPECT_EQ(r.source.grid.Code(0, 5), 32);
-    EXPECT_EQ(r.source.grid.Number(0, 5), 7);
-    EXPECT_EQ(r.source.grid.Code(1, 5), 5);
-    EXPECT_EQ(r.source.grid.Code(3, 3), 9);
-    EXPECT_EQ(r.source.grid.Number(3, 3), 0);
+    ExpectCells(r.source.grid, {{0, 5, 32, 7}, {1, 5, 5, 0}, {3, 3, 9, 0}});
 }
 
 TEST(MapSource, SyntaxErrorsNameTheirLine) {
@@ -112,7 +122,7 @@ TEST(MapRulesCheck, EnclosureBrokenByAGapOrACutCorner) {
     rows[20][20] = '.';
     Result corner = Compile(Source(rows, rules));
     ASSERT_FALSE(corner.messages.empty());
-    EXPECT_NE(corner.messages[0].find("enclosure broken"), std::string::npos);
+    EXPECT_THAT(corner.messages[0], HasSubstr("enclosure broken"));
 
     // Without starts the edge itself must be enclosing; many breaks are summed up.
     Result open = Compile(Source(std::vector<std::string>(50, std::string(50, '.')), "enclose 1\n"));
@@ -196,11 +206,8 @@ TEST(MapPicture, IsAWellFormedPngOfTheMap) {
     }
     EXPECT_EQ(types.front(), "IHDR");
     EXPECT_EQ(types.back(), "IEND");
-    ASSERT_EQ(header.size(), 13u);
-    EXPECT_EQ(Be32(header, 0), 500u);
-    EXPECT_EQ(Be32(header, 4), 500u);
-    EXPECT_EQ(header[8], 8);  // bit depth
-    EXPECT_EQ(header[9], 2);  // RGB
+    // 500 by 500, 8-bit RGB, no interlace.
+    EXPECT_EQ(header, (std::vector<uint8_t>{0, 0, 0x01, 0xF4, 0, 0, 0x01, 0xF4, 8, 2, 0, 0, 0}));
 
     // zlib of stored blocks: undo it by hand.
     ASSERT_GE(zlib.size(), 6u);
@@ -226,10 +233,9 @@ TEST(MapPicture, IsAWellFormedPngOfTheMap) {
         size_t i = size_t(py) * 1501 + 1 + size_t(px) * 3;
         return std::array<uint8_t, 3>{raw[i], raw[i + 1], raw[i + 2]};
     };
-    EXPECT_EQ(pixel(35, 45), CodeColour(31));
-    EXPECT_EQ(pixel(30, 40), CodeColour(31));
-    EXPECT_EQ(pixel(29, 45), CodeColour(0));
-    EXPECT_EQ(pixel(499, 499), CodeColour(0));
+    // Cell (3, 4) is the 10-pixel square from (30, 40).
+    for (auto [px, py, code] : {std::array{35, 45, 31}, {30, 40, 31}, {39, 49, 31}, {29, 45, 0}, {499, 499, 0}})
+        EXPECT_EQ(pixel(px, py), CodeColour(uint8_t(code))) << px << "," << py;
 }
 
 // The example source: its legend and overrides parsed, its rules passed, and
@@ -242,13 +248,8 @@ TEST(MapCompileFile, ExampleCompilesToItsParsedGridTheSameEachTime) {
     ASSERT_TRUE(errors.empty()) << errors.front().Text();
     EXPECT_TRUE(CheckMapRules(parsed).empty());
     // The legend "P = 35 1" at (10, 6); "at 40 43 number 2" keeps the code; "at 37 12 code 4 2".
-    const struct {
-        int x, y, code, number;
-    } cells[] = {{0, 0, 1, 0}, {1, 1, 31, 0}, {24, 43, 0, 0}, {10, 6, 35, 1}, {40, 43, 35, 2}, {37, 12, 4, 2}};
-    for (const auto& c : cells) {
-        EXPECT_EQ(parsed.grid.Code(c.x, c.y), c.code) << c.x << "," << c.y;
-        EXPECT_EQ(parsed.grid.Number(c.x, c.y), c.number) << c.x << "," << c.y;
-    }
+    ExpectCells(parsed.grid,
+                {{0, 0, 1, 0}, {1, 1, 31, 0}, {24, 43, 0, 0}, {10, 6, 35, 1}, {40, 43, 35, 2}, {37, 12, 4, 2}});
 
     std::ostringstream messages;
     ASSERT_EQ(CompileMapFile(source, dir / "a.map", dir / "a.png", messages), 0) << messages.str();
@@ -257,9 +258,8 @@ TEST(MapCompileFile, ExampleCompilesToItsParsedGridTheSameEachTime) {
     EXPECT_EQ(ReadFile(dir / "a.map"), WriteGameMap(parsed.grid));
     EXPECT_EQ(ReadFile(dir / "a.map"), ReadFile(dir / "b.map"));
     EXPECT_EQ(ReadFile(dir / "a.png").substr(1, 3), "PNG");
-    EXPECT_FALSE(fs::exists(dir / "b.png"));
-    for (const auto& item : fs::directory_iterator(dir.path))
-        EXPECT_NE(item.path().extension(), ".tmp") << "temporary files are renamed into place";
+    // Temporary files are renamed into place.
+    EXPECT_EQ(test::NamesIn(dir.path), (std::vector<std::string>{"a.map", "a.png", "b.map"}));
 }
 
 TEST(MapCompileFile, BadSourceLeavesNoOutputBehind) {
@@ -269,15 +269,14 @@ TEST(MapCompileFile, BadSourceLeavesNoOutputBehind) {
     std::string source = std::string(TAMBLOR_MAP_TEST_DATA) + "/leaky.mapsrc";
     std::ostringstream messages;
     EXPECT_EQ(CompileMapFile(source, dir / "old.map", dir / "old.png", messages), 1);
-    EXPECT_NE(messages.str().find(source + ":"), std::string::npos) << messages.str();
-    EXPECT_NE(messages.str().find("enclosure broken: (30, 0)"), std::string::npos) << messages.str();
-    EXPECT_NE(messages.str().find("1 error; no map written"), std::string::npos) << messages.str();
+    EXPECT_THAT(messages.str(), AllOf(HasSubstr(source + ":"), HasSubstr("enclosure broken: (30, 0)"),
+                                      HasSubstr("1 error; no map written")));
     EXPECT_FALSE(fs::exists(dir / "old.map"));
     EXPECT_FALSE(fs::exists(dir / "old.png"));
 
     std::ostringstream missing;
     EXPECT_EQ(CompileMapFile(dir / "nothing.mapsrc", dir / "n.map", "", missing), 1);
-    EXPECT_NE(missing.str().find("cannot open"), std::string::npos);
+    EXPECT_THAT(missing.str(), HasSubstr("cannot open"));
 }
 
 }  // namespace

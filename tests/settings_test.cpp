@@ -113,13 +113,10 @@ TEST_F(SettingsTest, TamperedOrNonNumericValuesCountAsAbsent) {
     Store("Settings", "MVSafari", "-1500");
     Store("Scores", "2S", "12abc");
     LoadSettings();
-    EXPECT_EQ(BestScore[kHeist], 0);
-    EXPECT_EQ(BestScore[kSafari], 0);
-    EXPECT_EQ(GameMode, 0);
-    EXPECT_EQ(GameSpeed, 0);
-    EXPECT_EQ(MusicVolume[kHeist], 0);
-    EXPECT_EQ(MusicVolume[kSafari], -1500);
-    EXPECT_EQ(ScoreBoard[2].score, 0);
+    EXPECT_EQ((std::vector<double>{BestScore[kHeist], BestScore[kSafari], double(GameMode), double(GameSpeed),
+                                   double(MusicVolume[kHeist]), double(MusicVolume[kSafari]),
+                                   double(ScoreBoard[2].score)}),
+              (std::vector<double>{0, 0, 0, 0, 0, -1500, 0}));
 
     // A stored 0 leaves the best score in memory as it was.
     BestScore[kHeist] = 300;

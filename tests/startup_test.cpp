@@ -18,17 +18,6 @@ protected:
         GameTest::SetUp();
         UseArchive(StandardMembers(), false);
     }
-    std::vector<std::string> Labels(const std::string& op) {
-        std::vector<std::string> out;
-        for (const SoundEvent& e : platform.SoundLog())
-            if (e.op == op) out.push_back(e.label);
-        return out;
-    }
-    uint64_t TimeOf(const std::string& op, const std::string& label) {
-        for (const SoundEvent& e : platform.SoundLog())
-            if (e.op == op && e.label == label) return e.ms;
-        return UINT64_MAX;
-    }
 };
 
 TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOnEscape) {
@@ -36,7 +25,9 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
     platform.ReleaseAt(6100, scan::Escape);
     EXPECT_EQ(RunUntilExit(RunGame), 0);
 
-    std::vector<std::string> created = Labels("create");
+    std::vector<std::string> created;
+    for (const SoundEvent& e : platform.SoundLog())
+        if (e.op == "create") created.push_back(e.label);
     std::vector<std::string> expected = {
         "sounds/ball.wav",     "sounds/bumper1.wav", "sounds/bumper2.wav",       "sounds/MultiHit.wav",
         "sounds/WallHit.wav",  "sounds/ScanBeep.wav", "sounds/ScanTrig.wav",     "sounds/Flipper.wav",
@@ -47,8 +38,8 @@ TEST_F(StartupTest, CreatesTheSharedSoundsInOrderThenPlaysBothJinglesAndLeavesOn
     EXPECT_EQ(PlayedList(), "sounds/vrenn.wav,sounds/tamblor.wav,sounds/menu/mnuMusic.wav,sounds/menu/mnuInstr.wav,"
                             "sounds/menu/mnuExit.wav");
     // The jingles play whole, one after the other; the exit voice waits for Escape's release.
-    EXPECT_NEAR(double(TimeOf("play", "sounds/tamblor.wav")), 1500, 3);
-    EXPECT_GE(TimeOf("play", "sounds/menu/mnuExit.wav"), 6100u);
+    EXPECT_NEAR(double(FirstMs("sounds/tamblor.wav")), 1500, 3);
+    EXPECT_GE(FirstMs("sounds/menu/mnuExit.wav"), 6100u);
     EXPECT_EQ(platform.Caption(), "Tamblor v1.0.0");
     EXPECT_EQ(platform.FlushCount(), 2);  // at start-up and by the exit
     EXPECT_EQ(platform.StoredSettings().size(), 44u);  // every key, at its default
@@ -60,8 +51,8 @@ TEST_F(StartupTest, AKeySkipsTheLogoJingle) {
     platform.TapAt(5000, scan::Escape);
     RunUntilExit(RunGame);
     // Return cuts the logo at 200 ms; the title waits for its release.
-    EXPECT_NEAR(double(TimeOf("stop", "sounds/vrenn.wav")), 200, 3);
-    EXPECT_NEAR(double(TimeOf("play", "sounds/tamblor.wav")), 250, 3);
+    EXPECT_NEAR(double(FirstMs("sounds/vrenn.wav", "stop")), 200, 3);
+    EXPECT_NEAR(double(FirstMs("sounds/tamblor.wav")), 250, 3);
 }
 
 TEST_F(StartupTest, ACloseRequestEndsAtOnceWithoutSaving) {
@@ -92,14 +83,12 @@ TEST_F(StartupTest, NoSoundDeviceIsSaidInWordsAndEnds) {
 
 TEST_F(StartupTest, MissingJinglesAreSkippedSilently) {
     std::vector<ArchiveMember> members = StandardMembers();
-    members.erase(std::remove_if(members.begin(), members.end(),
-                                 [](const ArchiveMember& m) { return m.name == "sounds/vrenn.wav"; }),
-                  members.end());
+    std::erase_if(members, [](const ArchiveMember& m) { return m.name == "sounds/vrenn.wav"; });
     UseArchive(members, false);
     platform.TapAt(3000, scan::Escape);
     EXPECT_EQ(RunUntilExit(RunGame), 0);
     EXPECT_EQ(platform.Played().front(), "sounds/tamblor.wav");
-    EXPECT_EQ(TimeOf("play", "sounds/tamblor.wav"), 0u);
+    EXPECT_EQ(FirstMs("sounds/tamblor.wav"), 0u);
 }
 
 }  // namespace

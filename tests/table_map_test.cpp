@@ -1,6 +1,7 @@
 // The map format as the compiler writes it and the loader reads it: the
 // text fields, the shared TableMap, the error reports for bad maps, the
 // code listing and LoadMapMember's clean-up.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,6 +18,8 @@ namespace tamblor {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
 using maptools::MapGrid;
 using maptools::WriteGameMap;
 using test::ReadFile;
@@ -82,6 +85,17 @@ protected:
     }
 };
 
+// TableMap's cells hold `grid`, and zeros in the ring around the field.
+void ExpectCells(const MapGrid& grid) {
+    for (int x = 0; x < kMapArraySize; ++x) {
+        for (int y = 0; y < kMapArraySize; ++y) {
+            const bool inField = x < kMapFieldSize && y < kMapFieldSize;
+            ASSERT_EQ(TableMap.Cells[x][y].Code, inField ? grid.Code(x, y) : 0) << x << "," << y;
+            ASSERT_EQ(TableMap.Cells[x][y].Number, inField ? grid.Number(x, y) : 0) << x << "," << y;
+        }
+    }
+}
+
 MapGrid Walled(uint8_t inside) {
     MapGrid grid;
     for (int y = 0; y < 50; ++y)
@@ -113,34 +127,25 @@ TEST_F(TableMapTest, TheGameFormatIsWrittenFieldByFieldAndEveryByteValueReadBack
     EXPECT_EQ(lines[kFooterLine], footer + "\"\"");
 
     Load(text);
-    for (int y = 0; y < 50; ++y) {
-        for (int x = 0; x < 50; ++x) {
-            ASSERT_EQ(TableMap.Cells[x][y].Code, grid.Code(x, y));
-            ASSERT_EQ(TableMap.Cells[x][y].Number, grid.Number(x, y));
-        }
-    }
-
+    ExpectCells(grid);
     Load(WriteGameMap(MapGrid{}));  // all cells 0: an empty field, and the ring around it too
     EXPECT_EQ(TableMap.DotCount, 0);
-    for (int x = 0; x < kMapArraySize; ++x) {
-        for (int y = 0; y < kMapArraySize; ++y) {
-            ASSERT_EQ(TableMap.Cells[x][y].Code, 0) << x << "," << y;
-            ASSERT_EQ(TableMap.Cells[x][y].Number, 0) << x << "," << y;
-        }
-    }
+    ExpectCells(MapGrid{});
 }
 
 TEST_F(TableMapTest, TextIsCutOrPaddedToItsWidthAndMayHoldCommasAndLineEndsAndNumbersReachTheirExtremes) {
     std::vector<std::string> lines = MapLines(MapGrid{});
-    std::string long70(70, 'L'), long130(130, 'F');
-    lines[0] = WithField(lines[0], 2, "abc");                      // unquoted, 16 wide
-    lines[0] = WithField(lines[0], 4, "\"  two spaces  \"");         // quoted keeps its spaces
-    lines[0] = WithField(lines[0], 16, "\"" + long70 + "\"");        // 64 wide
-    lines[0] = WithField(lines[0], 18, "short one   ");               // trailing spaces dropped
-    lines[CellLine(3, 4)] = WithField(lines[CellLine(3, 4)], 5, "seventeen chars!!");
-    lines[CellLine(5, 5)] = WithField(lines[CellLine(5, 5)], 5, "\",,\"");
-    lines[CellLine(0, 0)] = WithField(lines[CellLine(0, 0)], 5, "\"a,b\r\nc\ndef\"");
-    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"" + long130 + "\"");
+    auto edit = [&](size_t line, int field, const std::string& value) {
+        lines[line] = WithField(lines[line], field, value);
+    };
+    edit(0, 2, "abc");                                       // unquoted, 16 wide
+    edit(0, 4, "\"  two spaces  \"");                        // quoted keeps its spaces
+    edit(0, 16, "\"" + std::string(70, 'L') + "\"");         // 64 wide
+    edit(0, 18, "short one   ");                              // trailing spaces dropped
+    edit(CellLine(3, 4), 5, "seventeen chars!!");
+    edit(CellLine(5, 5), 5, "\",,\"");
+    edit(CellLine(0, 0), 5, "\"a,b\r\nc\ndef\"");
+    edit(kFooterLine, 39, "\"" + std::string(130, 'F') + "\"");
     // Spaces around numbers, the extremes of each type, floats with a
     // fraction and an exponent.
     std::string extremes = "31 , 7,0,0,\"\",-32768,0,32767,0, 1.5 ,0,0,0,0,0,0,-2.5e1";
@@ -158,16 +163,12 @@ TEST_F(TableMapTest, TextIsCutOrPaddedToItsWidthAndMayHoldCommasAndLineEndsAndNu
     EXPECT_EQ(TextOf(TableMap.Cells[0][0].Field5), "a,b\r\nc\ndef" + std::string(6, ' '));
     EXPECT_EQ(TextOf(TableMap.Footer.Text), std::string(128, 'F'));
     const MapCell& cell = TableMap.Cells[1][0];
-    EXPECT_EQ(cell.Code, 31);
-    EXPECT_EQ(cell.Number, 7);
-    EXPECT_EQ(cell.Field6, -32768);
-    EXPECT_EQ(cell.Field8, 32767);
-    EXPECT_FLOAT_EQ(cell.Field10, 1.5f);
-    EXPECT_FLOAT_EQ(cell.Field17, -25.0f);
-    EXPECT_EQ(cell.Field34, 255);
+    EXPECT_EQ((std::vector<double>{double(cell.Code), double(cell.Number), double(cell.Field6),
+                                   double(cell.Field8), cell.Field10, cell.Field17, double(cell.Field34)}),
+              (std::vector<double>{31, 7, -32768, 32767, 1.5, -25, 255}));
     EXPECT_EQ(TableMap.DotCount, 1);
 
-    lines[kFooterLine] = WithField(lines[kFooterLine], 39, "\"end\"");
+    edit(kFooterLine, 39, "\"end\"");
     Load(Join(lines));
     EXPECT_EQ(TextOf(TableMap.Footer.Text), "end" + std::string(125, ' '));
 }
@@ -225,11 +226,9 @@ TEST_F(TableMapTest, MissingOrMalformedMapsAreReportedAndLeadBackToTheMenu) {
     };
     for (const auto& [text, bad] : cases) {
         SCOPED_TRACE(bad.what);
-        std::string report = LoadBad(text);
-        EXPECT_NE(report.find("Procedure: LoadTableMap."), std::string::npos) << report;
-        EXPECT_NE(report.find("Error Number: " + std::to_string(bad.number) + " - Map file 'bad.map'"),
-                  std::string::npos) << report;
-        EXPECT_NE(report.find(bad.where), std::string::npos) << report;
+        const std::string number = "Error Number: " + std::to_string(bad.number) + " - Map file 'bad.map'";
+        EXPECT_THAT(LoadBad(text),
+                    AllOf(HasSubstr("Procedure: LoadTableMap."), HasSubstr(number), HasSubstr(bad.where)));
     }
 
     // A good map loads after all of that, with bare line feeds too.
@@ -276,10 +275,10 @@ protected:
         UseArchive(members);
     }
 
+    // Nothing is left but the code listing and the error reports.
     bool DataFolderEmpty() {
-        for (const auto& item : fs::directory_iterator(DataFolder))
-            if (item.path().filename() != kMapListingFileName && item.path().filename() != kErrorReportFile)
-                return false;
+        for (const std::string& name : test::NamesIn(DataFolder))
+            if (name != kMapListingFileName && name != kErrorReportFile) return false;
         return true;
     }
 };
@@ -305,7 +304,7 @@ TEST_F(MapMemberTest, TheExtractedFileGoesAfterAGoodOrBadLoadAndAStaleOneIsNever
 
     EXPECT_THROW(LoadMapMember("test/bad.map", "bad.map"), ReturnToMainMenu);
     ASSERT_EQ(platform.Messages().size(), 2u);
-    EXPECT_NE(platform.Messages()[1].find("Procedure: LoadTableMap."), std::string::npos);
+    EXPECT_THAT(platform.Messages()[1], HasSubstr("Procedure: LoadTableMap."));
     EXPECT_TRUE(DataFolderEmpty());
 }
 

@@ -19,6 +19,12 @@ using namespace datatest;
 
 namespace {
 
+int Peak(const std::vector<int16_t>& samples) {
+    int peak = 0;
+    for (int16_t s : samples) peak = std::max(peak, std::abs(int(s)));
+    return peak;
+}
+
 struct Pcm {
     int channels = 0;
     std::vector<int16_t> played;  // bytes 44 .. Size-157, what the game plays
@@ -30,18 +36,15 @@ Pcm CheckWav(const std::string& what, const std::vector<uint8_t>& b, int channel
     SCOPED_TRACE(what);
     EXPECT_GE(b.size(), 244u) << "shorter than the smallest member the game can play";
     if (b.size() < 244) return pcm;
-    EXPECT_EQ(std::string(b.begin(), b.begin() + 4), "RIFF");
-    EXPECT_EQ(Le32(b, 4), int32_t(b.size() - 8));
-    EXPECT_EQ(std::string(b.begin() + 8, b.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(Le32(b, 16), 16) << "plain PCM format chunk";
-    EXPECT_EQ(Le16(b, 20), 1) << "PCM";
-    EXPECT_EQ(Le16(b, 22), channels) << "channel count the game plays it with";
-    EXPECT_EQ(Le32(b, 24), 22050);
-    EXPECT_EQ(Le32(b, 28), 22050 * 2 * channels);
-    EXPECT_EQ(Le16(b, 32), 2 * channels);
-    EXPECT_EQ(Le16(b, 34), 16);
-    EXPECT_EQ(std::string(b.begin() + 36, b.begin() + 40), "data");
-    EXPECT_EQ(Le32(b, 40), int32_t(b.size() - 44)) << "data runs to the end, right after the 44-byte header";
+    // A plain 16-bit PCM format chunk at 22,050 Hz in the channel count the
+    // game plays it with, and the data running to the end, right after it.
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 4) + std::string(b.begin() + 8, b.begin() + 16) +
+                  std::string(b.begin() + 36, b.begin() + 40),
+              "RIFFWAVEfmt data");
+    const int size = int(b.size());
+    EXPECT_EQ((std::vector<int>{Le32(b, 4), Le32(b, 16), Le16(b, 20), Le16(b, 22), Le32(b, 24), Le32(b, 28),
+                                Le16(b, 32), Le16(b, 34), Le32(b, 40)}),
+              (std::vector<int>{size - 8, 16, 1, channels, 22050, 22050 * 2 * channels, 2 * channels, 16, size - 44}));
     // The game never plays the last 156 bytes; a loop's played part must be
     // exactly its period, a one-shot gets 160 bytes of silence.
     size_t tail = loop ? 156 : 160;
@@ -52,9 +55,7 @@ Pcm CheckWav(const std::string& what, const std::vector<uint8_t>& b, int channel
     EXPECT_EQ(played % size_t(2 * channels), 0u) << "whole frames";
     pcm.channels = channels;
     for (size_t i = 44; i + 1 < 44 + played; i += 2) pcm.played.push_back(int16_t(Le16(b, i)));
-    int peak = 0;
-    for (int16_t s : pcm.played) peak = std::max(peak, std::abs(int(s)));
-    EXPECT_GT(peak, 3000) << "nothing audible in the played part";
+    EXPECT_GT(Peak(pcm.played), 3000) << "nothing audible in the played part";
     return pcm;
 }
 
@@ -74,9 +75,7 @@ void CheckSeam(const std::string& name, const Pcm& pcm) {
 
 // A joined word starts and ends promptly, so spoken numbers run together.
 void CheckTight(const std::string& name, const Pcm& pcm) {
-    int peak = 0;
-    for (int16_t s : pcm.played) peak = std::max(peak, std::abs(int(s)));
-    int threshold = peak / 100;  // 40 dB down: soft consonants count as sound
+    int threshold = Peak(pcm.played) / 100;  // 40 dB down: soft consonants count as sound
     size_t frames = pcm.played.size() / size_t(pcm.channels);
     size_t first = 0, last = 0;
     for (size_t i = 0; i < pcm.played.size(); ++i)

@@ -136,11 +136,8 @@ TEST(ManifestAndCode, MembersSuitThePlayerTheCodeHandsThemTo) {
         const char* name;
         int channels;
         bool voices;
-    } kPlayers[] = {{"PlaySound", 1, true},
-                    {"CreateSoundBuffer", 1, false},
-                    {"PlayStereo", 2, true},
-                    {"PlayAndWait", 2, true},
-                    {"CreateStereoSoundBuffer", 2, false}};
+    } kPlayers[] = {{"PlaySound", 1, true}, {"CreateSoundBuffer", 1, false}, {"PlayStereo", 2, true},
+                    {"PlayAndWait", 2, true}, {"CreateStereoSoundBuffer", 2, false}};
     int channels_checked = 0, kinds_checked = 0;
     for (const SourceFile& f : GameSources()) {
         for (const auto& player : kPlayers) {

@@ -7,8 +7,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace tamblor::test {
 
@@ -19,6 +22,21 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 
 inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The names in `folder`, sorted.
+inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& item : std::filesystem::directory_iterator(folder)) names.push_back(item.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What `body` writes to standard error while it runs.
+inline std::string StderrOf(const std::function<void()>& body) {
+    ::testing::internal::CaptureStderr();
+    body();
+    return ::testing::internal::GetCapturedStderr();
 }
 
 // An empty folder named after the running test (so tests running side by

@@ -1,9 +1,11 @@
 #include "support/game_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <unistd.h>
 
 #include "audio/archive.h"
@@ -43,68 +45,58 @@ std::vector<uint8_t> SoundMember(uint32_t ms, uint16_t channels) {
     return known->second;
 }
 
+namespace {
+
+// Adds `folder` + name + ".wav" for each of the space-separated `names`.
+void AddSounds(std::vector<ArchiveMember>& m, const std::string& folder, const std::string& names, uint32_t ms,
+               uint16_t channels = 1) {
+    std::istringstream words(names);
+    for (std::string name; words >> name;) m.push_back({folder + name + ".wav", SoundMember(ms, channels)});
+}
+
+}  // namespace
+
 std::vector<ArchiveMember> StandardMembers() {
     std::vector<ArchiveMember> m;
-    for (const char* name : {"sounds/ball.wav", "sounds/bumper1.wav", "sounds/bumper2.wav", "sounds/MultiHit.wav",
-                             "sounds/WallHit.wav", "sounds/ScanBeep.wav", "sounds/ScanTrig.wav",
-                             "sounds/Flipper.wav", "sounds/Bell.wav", "sounds/SpellSw.wav", "sounds/ScanWait.wav",
-                             "sounds/ProxBeep.wav", "sounds/PausedLp.wav", "sounds/error.wav"})
-        m.push_back({name, SoundMember(200)});
+    AddSounds(m, "sounds/",
+              "ball bumper1 bumper2 MultiHit WallHit ScanBeep ScanTrig Flipper Bell SpellSw ScanWait ProxBeep "
+              "PausedLp error",
+              200);
     m.push_back({"sounds/menu/mnuMusic.wav", SoundMember(2000, 2)});
     m.push_back({"sounds/vrenn.wav", SoundMember(1500, 2)});
     m.push_back({"sounds/tamblor.wav", SoundMember(2500, 2)});
     m.push_back({"sounds/menu/mnuExit.wav", SoundMember(800, 2)});
-    for (const char* name : {"sounds/errors/report.wav", "sounds/errors/closing.wav", "sounds/errors/nofile.wav",
-                             "sounds/errors/notsaved.wav", "sounds/errors/settings.wav", "sounds/errors/running.wav"})
-        m.push_back({name, SoundMember(700)});
+    AddSounds(m, "sounds/errors/", "report closing nofile notsaved settings running", 700);
     // The main menu's voices: start-up refuses an archive without them.
-    for (const char* name : {"sounds/menu/mnuInstr.wav", "sounds/menu/mnuPM.wav", "sounds/menu/mnuSS.wav",
-                             "sounds/menu/mnuHeist.wav", "sounds/menu/mnuSFRI.wav", "sounds/menu/mnuHH.wav",
-                             "sounds/menu/mnuWW.wav", "sounds/menu/mnuHighS.wav", "sounds/menu/mnuHMenu.wav",
-                             "sounds/menu/mnuOMenu.wav", "sounds/menu/mnuExitP.wav"})
-        m.push_back({name, SoundMember(600, 2)});
-    std::vector<std::string> words = {"zero", "hundred", "thousand", "million"};
-    for (int i = 1; i <= 19; ++i) words.push_back(std::to_string(i));
-    for (int i = 20; i <= 90; i += 10) words.push_back(std::to_string(i));
-    for (const std::string& w : words) m.push_back({"sounds/numbers/" + w + ".wav", SoundMember(300)});
+    AddSounds(m, "sounds/menu/", "mnuInstr mnuPM mnuSS mnuHeist mnuSFRI mnuHH mnuWW mnuHighS mnuHMenu mnuOMenu mnuExitP",
+              600, 2);
+    AddSounds(m, "sounds/numbers/",
+              "zero hundred thousand million 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 30 40 50 60 70 80 90",
+              300);
     return m;
 }
 
 std::vector<ArchiveMember> MenuMembers() {
     std::vector<ArchiveMember> m = StandardMembers();
-    const char* stereo[] = {
-        "sounds/menu/mnuUnava.wav",
-        "sounds/menu/mnuOMI.wav",   "sounds/menu/mnuTestS.wav", "sounds/menu/mnuGMode.wav", "sounds/menu/mnuGSped.wav",
-        "sounds/menu/mnuEOM.wav",   "sounds/TestSpkr.wav",      "sounds/menu/mnuHMI.wav",   "sounds/menu/mnuPMSD.wav",
-        "sounds/menu/mnuSSSD.wav",  "sounds/menu/mnuHSD.wav",   "sounds/menu/mnuSSD.wav",   "sounds/menu/mnuHHSD.wav",
-        "sounds/menu/mnuWWSD.wav",  "sounds/menu/mnuEHM.wav",   "pacman/v_SDPM.wav",        "soccer/v_SDSS.wav",
-        "Heist/v_SDH.wav",          "Safari/v_SDS.wav",         "Haunted/v_SDHH.wav",       "WildWest/v_SDWW.wav",
-        "sounds/BLaunch.wav",       "sounds/menu/mnuMInst.wav", "sounds/menu/mnuSpVol.wav", "sounds/menu/mnuFxVol.wav",
-        "sounds/menu/mnuMuVol.wav", "sounds/menu/mnuDuck.wav",  "sounds/menu/mnuPan.wav",   "sounds/menu/mnuRate.wav",
-        "sounds/menu/mnuVoice.wav", "sounds/menu/mnuScrn.wav", "sounds/menu/mnuRumbl.wav", "sounds/menu/mnuNHits.wav"};
-    for (const char* name : stereo) m.push_back({name, SoundMember(600, 2)});
-    const char* mono[] = {"sounds/menu/mnuAccs.wav", "sounds/menu/mnuClass.wav", "sounds/menu/mnuNorml.wav",
-                          "sounds/menu/mnuInsan.wav", "sounds/HSReset.wav",      "sounds/v_Launch.wav",
-                          "sounds/LReady.wav",       "sounds/Paused.wav",       "sounds/Resumed.wav",
-                          "sounds/v_PAKTC.wav",      "sounds/menu/mnuRelax.wav", "sounds/menu/mnuAlwys.wav",
-                          "sounds/menu/mnuFirst.wav", "sounds/menu/mnuFull.wav",  "sounds/menu/mnuSilnt.wav",
-                          "sounds/menu/mnuDbDn.wav",  "sounds/menu/mnuDbUnd.wav", "sounds/menu/mnuDkSil.wav",
-                          "sounds/menu/mnuPanCl.wav", "sounds/menu/mnuPanWd.wav", "sounds/menu/mnuPcent.wav",
-                          "sounds/menu/mnuVRec.wav",  "sounds/menu/mnuVSys.wav",  "sounds/menu/mnuVNA.wav",
-                          "sounds/menu/mnuVLost.wav", "sounds/menu/mnuScTC.wav", "sounds/menu/mnuScCO.wav",
-                          "sounds/menu/mnuScOff.wav", "sounds/menu/mnuRmbOn.wav", "sounds/menu/mnuRmbOf.wav",
-                          "sounds/PadOn.wav",         "sounds/PadOff.wav",       "sounds/menu/mnuNHOn.wav",
-                          "sounds/menu/mnuNHOf.wav"};
-    for (const char* name : mono) m.push_back({name, SoundMember(600)});
-    for (int n = 0; n <= 6; ++n) m.push_back({"sounds/taunt_0" + std::to_string(n) + ".wav", SoundMember(600, 2)});
+    AddSounds(m, "sounds/menu/",
+              "mnuUnava mnuOMI mnuTestS mnuGMode mnuGSped mnuEOM mnuHMI mnuPMSD mnuSSSD mnuHSD mnuSSD mnuHHSD mnuWWSD "
+              "mnuEHM mnuMInst mnuSpVol mnuFxVol mnuMuVol mnuDuck mnuPan mnuRate mnuVoice mnuScrn mnuRumbl mnuNHits",
+              600, 2);
+    AddSounds(m, "sounds/", "TestSpkr BLaunch taunt_00 taunt_01 taunt_02 taunt_03 taunt_04 taunt_05 taunt_06", 600, 2);
+    AddSounds(m, "", "pacman/v_SDPM soccer/v_SDSS Heist/v_SDH Safari/v_SDS Haunted/v_SDHH WildWest/v_SDWW", 600, 2);
+    AddSounds(m, "sounds/menu/",
+              "mnuAccs mnuClass mnuNorml mnuInsan mnuRelax mnuAlwys mnuFirst mnuFull mnuSilnt mnuDbDn mnuDbUnd "
+              "mnuDkSil mnuPanCl mnuPanWd mnuPcent mnuVRec mnuVSys mnuVNA mnuVLost mnuScTC mnuScCO mnuScOff mnuRmbOn "
+              "mnuRmbOf mnuNHOn mnuNHOf",
+              600);
+    AddSounds(m, "sounds/", "HSReset v_Launch LReady Paused Resumed v_PAKTC PadOn PadOff", 600);
     return m;
 }
 
 void GameTest::WriteMenuLooseFiles() {
-    for (const char* name : {"scoresel", "hs_yhs", "hd_hsb", "submiths", "hs_reset", "hsmsg", "exit"})
-        WriteLooseFile(std::string("system/hss/") + name + ".wav", 600);
-    for (const char* name : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "point"})
-        WriteLooseFile(std::string("system/initials/") + name + ".wav", 300);
+    std::istringstream hss("scoresel hs_yhs hd_hsb submiths hs_reset hsmsg exit"), digits("0 1 2 3 4 5 6 7 8 9 point");
+    for (std::string name; hss >> name;) WriteLooseFile("system/hss/" + name + ".wav", 600);
+    for (std::string name; digits >> name;) WriteLooseFile("system/initials/" + name + ".wav", 300);
 }
 
 void GameTest::SetUp() {
@@ -130,13 +122,11 @@ void GameTest::SetUp() {
     GameMode = GameSpeed = MenuInstructions = 0;
     InstructionsHeardThisRun = false;
     Version.clear();
-    for (int t = 0; t < kTableCount; ++t) {
-        BestScore[t] = 0;
-        MusicVolume[t] = 0;
-    }
-    for (ScoreBoardRow& row : ScoreBoard) row = ScoreBoardRow{};
+    std::fill(std::begin(BestScore), std::end(BestScore), 0);
+    std::fill(std::begin(MusicVolume), std::end(MusicVolume), 0);
+    std::fill(std::begin(ScoreBoard), std::end(ScoreBoard), ScoreBoardRow{});
     SpeedFactor = 3.0f;
-    for (int16_t& volume : ClassVolume) volume = 0;
+    std::fill(std::begin(ClassVolume), std::end(ClassVolume), 0);
     DuckingDepth = kDuckingDepths[0];
     PanMode = PanLaw::Classic;
     SpeechRate = kNormalSpeechRate;
@@ -204,6 +194,14 @@ std::vector<std::string> GameTest::StartedSince(size_t from) const {
     return out;
 }
 
+uint64_t GameTest::FirstMs(const std::string& label, const std::string& op) const {
+    for (const SoundEvent& e : platform.SoundLog()) {
+        const bool started = e.op == "play" || e.op == "loop";
+        if (e.label == label && (op == "start" ? started : e.op == op)) return e.ms;
+    }
+    return UINT64_MAX;
+}
+
 void MenuGameTest::SetUp() {
     GameTest::SetUp();
     UseArchive(MenuMembers(), false);
@@ -225,15 +223,12 @@ void MenuGameTest::Run() { EXPECT_EQ(RunUntilExit(RunGame), 0) << PlayedList(); 
 std::string MenuGameTest::Heard() const {
     std::string out;
     bool started = false;
-    for (std::string label : platform.Played()) {
-        if (label == "sounds/tamblor.wav") {
-            started = true;
-            continue;
+    for (const std::string& label : platform.Played()) {
+        if (started && label != "sounds/tamblor.wav") {
+            size_t slash = label.find_last_of("/\\");
+            out += (out.empty() ? "" : " ") + label.substr(slash + 1, label.size() - slash - 5);
         }
-        if (!started) continue;
-        size_t slash = label.find_last_of("/\\");
-        label = label.substr(slash + 1, label.size() - slash - 5);
-        out += (out.empty() ? "" : " ") + label;
+        started = started || label == "sounds/tamblor.wav";
     }
     return out;
 }

@@ -48,6 +48,8 @@ protected:
     std::vector<std::string> Ops(const std::string& label, size_t from = 0) const;
     // Labels started (play or loop), in order, from log entry `from` on.
     std::vector<std::string> StartedSince(size_t from) const;
+    // When `label` was first started (play or loop), or had `op`; UINT64_MAX if never.
+    uint64_t FirstMs(const std::string& label, const std::string& op = "start") const;
     size_t Mark() const { return platform.SoundLog().size(); }
 
     ScriptedPlatform platform;
