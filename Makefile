@@ -23,7 +23,7 @@ ifeq ($(CI),true)
 export CCACHE_DISABLE = 1
 endif
 
-GAME_PKGS  = cmake ninja-build g++ pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core libsonic-dev libspeechd-dev festival festvox-us-slt-hts
+GAME_PKGS  = cmake ninja-build g++ pkg-config libsdl2-dev libx11-dev libsdl2-ttf-dev fonts-dejavu-core libsonic-dev libspeechd-dev festival festvox-us-slt-hts
 TEST_PKGS  = libgtest-dev libgmock-dev libbenchmark-dev speech-dispatcher xvfb xdotool x11-utils tesseract-ocr python3 desktop-file-utils appstream
 DEB_PKGS   = debhelper dpkg-dev fakeroot lintian
 FUZZ_PKGS  = clang libclang-rt-14-dev

@@ -22,6 +22,10 @@ uint8_t DirectInputScanCode(SDL_Scancode scancode);
 // game may be waiting for just that. Safe from the audio thread.
 void WakeGameThread();
 
+// The descriptor of the X connection WINDOW's events come on; -1 when the
+// window is not on X.
+int WindowConnectionFd(SDL_Window* window);
+
 // The SoftMixer fed by an SDL audio callback.
 class SdlMixer final : public SoftMixer {
 public:
@@ -76,6 +80,7 @@ public:
 
 private:
     void OpenPads();
+    bool PadOpen() const;
     // Reads the controllers and notices pads plugged in or out.
     void UpdatePads();
     void HandlePad(const SDL_Event& event);
@@ -95,11 +100,14 @@ private:
     // To the start of the clock step after the next EXTRA ones.
     int MillisecondsToNextTick(int extra = 0);
     void Pass(int extraSteps);
+    // Until an event, a wake from another thread, or MS milliseconds.
+    void Wait(int ms, bool padOpen);
 
     std::chrono::steady_clock::time_point start_;
     std::string caption_ = "Tamblor";
     SDL_Window* window_ = nullptr;
     Uint32 windowId_ = 0;
+    int windowFd_ = -1;
     bool videoUp_ = false;
     bool videoFailed_ = false;
     uint8_t keys_[256] = {};

@@ -1,12 +1,16 @@
 // Window, event pump, clock and keyboard state.
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cerrno>
@@ -22,9 +26,29 @@ namespace tamblor {
 namespace {
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
+
+// How another thread (the audio callback, the test pad) ends the game
+// thread's wait. Writing it touches no display connection: a wake sent as
+// an SDL event from the audio thread makes SDL write to the X server on a
+// second connection, and an error there (the window already gone at exit)
+// surfaces only when SDL closes it, where Xlib ends the process with 1.
+int WakeFd() {
+    static const int fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    return fd;
+}
+
+// Whether a wake came since the last call.
+bool TakeWake() {
+    uint64_t count = 0;
+    return WakeFd() >= 0 && ::read(WakeFd(), &count, sizeof count) == sizeof count && count > 0;
+}
+
+// True while the game thread waits in SDL's own wait (a window not on X),
+// which only an SDL event ends.
+std::atomic<bool> g_waitingInSdl{false};
 }  // namespace
 
-SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) {}
+SdlWindowSystem::SdlWindowSystem() : start_(std::chrono::steady_clock::now()) { WakeFd(); }
 
 SdlWindowSystem::~SdlWindowSystem() {
     for (SDL_GameController* pad : pads_)
@@ -64,11 +88,15 @@ void SdlWindowSystem::Yield() { Pass(0); }
 // unheard, or an end signal waits.
 constexpr int kIdleWaitSteps = 8;
 
+bool SdlWindowSystem::PadOpen() const {
+    for (SDL_GameController* pad : pads_)
+        if (pad != nullptr) return true;
+    return false;
+}
+
 void SdlWindowSystem::YieldIdle() {
     // A controller's buttons are read at the pass, not sent as events.
-    bool padOpen = false;
-    for (SDL_GameController* pad : pads_) padOpen = padOpen || pad != nullptr;
-    Pass(padOpen ? 0 : kIdleWaitSteps - 1);
+    Pass(PadOpen() ? 0 : kIdleWaitSteps - 1);
 }
 
 void SdlWindowSystem::Pass(int extraSteps) {
@@ -91,7 +119,34 @@ void SdlWindowSystem::Pass(int extraSteps) {
     const bool keysFresh = keyChanges_ != changesBefore || keysJustRead_;
     keysJustRead_ = false;
     if (keysFresh) return;
-    if (SDL_WaitEventTimeout(&event, MillisecondsToNextTick(extraSteps)) != 0) Handle(event);
+    Wait(MillisecondsToNextTick(extraSteps), PadOpen());
+}
+
+void SdlWindowSystem::Wait(int ms, bool padOpen) {
+    SDL_Event event;
+    if (windowFd_ < 0 || WakeFd() < 0) {
+        g_waitingInSdl = true;
+        // A wake that came before the flag was up would push no event.
+        if (!TakeWake() && SDL_WaitEventTimeout(&event, ms) != 0) Handle(event);
+        g_waitingInSdl = false;
+        return;
+    }
+    // A controller's events come on descriptors SDL keeps to itself, so
+    // with one open SDL's queue is looked at every millisecond.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+        if (left.count() <= 0) break;
+        pollfd watched[2] = {{windowFd_, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
+        const int slice = padOpen ? 1 : static_cast<int>(left.count());
+        // Input, a wake, or a signal (EINTR) ends the wait.
+        if (::poll(watched, 2, std::min(slice, static_cast<int>(left.count()))) != 0) break;
+        if (!padOpen) break;
+        SDL_PumpEvents();
+        if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) break;
+    }
+    TakeWake();
+    while (SDL_PollEvent(&event) != 0) Handle(event);
 }
 
 namespace {
@@ -102,6 +157,9 @@ Uint32 WakeEventType() {
 }  // namespace
 
 void WakeGameThread() {
+    const uint64_t one = 1;
+    if (WakeFd() >= 0) (void)!::write(WakeFd(), &one, sizeof one);
+    if (!g_waitingInSdl) return;
     // Before the window's event queue is up there is no wait to end.
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0 || WakeEventType() == Uint32(-1)) return;
     SDL_Event event{};
@@ -219,6 +277,7 @@ bool SdlWindowSystem::EnsureWindow() {
         return false;
     }
     windowId_ = SDL_GetWindowID(window_);
+    windowFd_ = WindowConnectionFd(window_);
     return true;
 }
 
