@@ -5,6 +5,7 @@
 #include "core/errors.h"
 #include "core/keyboard.h"
 #include "core/settings.h"
+#include "support/table_fixture.h"
 #include "table/ball.h"
 #include "table/table.h"
 #include "table/table_map.h"
@@ -20,6 +21,26 @@ TableBot::TableBot(ScriptedPlatform& platform, BotFigures& figures, BotCues cues
 
 const MapCell& BallCell() { return TableMap.Cells[MapIndex(Ball.X)][MapIndex(Ball.Y)]; }
 
+std::map<std::string, std::string> InFolder(const std::string& folder,
+                                            std::initializer_list<std::pair<const char*, const char*>> events) {
+    std::map<std::string, std::string> cues;
+    for (const auto& [sound, event] : events) cues.emplace(Member(folder, sound), event);
+    return cues;
+}
+
+std::vector<std::string> InFolder(const std::string& folder, std::initializer_list<const char*> names) {
+    std::vector<std::string> members;
+    for (const char* name : names) members.push_back(Member(folder, name));
+    return members;
+}
+
+std::vector<std::string> TableBot::EveryEvent() const {
+    std::vector<std::string> every = cues_.heard;
+    for (const auto& [sound, event] : cues_.events) every.push_back(event);
+    for (const auto& [sound, event] : cues_.numbered) every.push_back(event);
+    return every;
+}
+
 bool TableBot::FollowLoop(const SoundEvent& e, const std::string& label, bool& on) {
     if (e.label != label) return false;
     const bool was = on;
@@ -31,6 +52,8 @@ bool TableBot::FollowLoop(const SoundEvent& e, const std::string& label, bool& o
 void TableBot::PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs) {
     // What every table's bot hears the same way, beside the table's own cues.
     cues_.events.emplace("sounds/v_NHS.wav", "new high score cue");
+    cues_.events.emplace("sounds/flush.wav", "drained");
+    cues_.idle.insert(cues_.idle.end(), {"bumper", "new high score cue"});
     cues_.notCellEvents.insert(cues_.notCellEvents.end(), {"extra ball", "new high score cue"});
     cues_.scanCues.insert(cues_.scanCues.end(), {"sounds/ScanBeep.wav", "sounds/ScanTrig.wav"});
     rng_.seed(seed);
@@ -68,7 +91,10 @@ void TableBot::Tap(uint64_t delayMs, uint8_t key, uint64_t holdMs) { platform_.T
 void TableBot::Count(const std::string& event) {
     ++figures_.events[event];
     if (!Contains(cues_.notCellEvents, event)) quietMs_ = 0;
-    if (Contains(cues_.progress, event)) stallMs_ = 0;
+    if (std::none_of(cues_.idle.begin(), cues_.idle.end(), [&](const std::string& idle) {
+            return event.rfind(idle, 0) == 0;
+        }))
+        stallMs_ = 0;
     if (!shotTarget_.empty() && event.rfind(shotTarget_, 0) == 0) {
         if (gamePlayMs_ <= shotUntilPlayMs_) ++figures_.targetsReached;
         shotTarget_.clear();

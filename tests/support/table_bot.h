@@ -39,8 +39,9 @@ struct BotFigures {
 };
 
 // What every table's bot hears the same way: the table's extra-ball voice
-// and the new high score are events of no cell, and the shared floor beep
-// and bumper answer of an aim scan are scan cues.
+// and the new high score are events of no cell, the drain's flush is
+// "drained", and the shared floor beep and bumper answer of an aim scan are
+// scan cues.
 struct BotCues {
     // A started sound and the event it counts (a cell event unless listed
     // in `notCellEvents`).
@@ -49,8 +50,13 @@ struct BotCues {
     // twice: as it is, and followed by the number of the ball's cell.
     std::map<std::string, std::string> numbered;
     std::vector<std::string> notCellEvents;
-    // Events that are progress; a roll without any for too long is a stuck ball.
-    std::vector<std::string> progress;
+    // Every event is progress but those that start with one of these (and
+    // a bumper or the new high score); a roll without progress for too long
+    // is a stuck ball.
+    std::vector<std::string> idle;
+    // The events the table's own listening counts: with those of `events`
+    // and `numbered`, every event its bot must reach.
+    std::vector<std::string> heard;
     // Sounds that mean an aim scan is sweeping, besides the shared ones.
     std::vector<std::string> scanCues;
     // A target cue of a scan and the event (or event prefix) that reaching it counts.
@@ -69,6 +75,11 @@ struct BotCues {
 // The map cell under the ball: what a bot reads from the game for its report only.
 const MapCell& BallCell();
 
+// Cues by the short names of a table's folder (see Member).
+std::map<std::string, std::string> InFolder(const std::string& folder,
+                                            std::initializer_list<std::pair<const char*, const char*>> events);
+std::vector<std::string> InFolder(const std::string& folder, std::initializer_list<const char*> names);
+
 class TableBot {
 public:
     // A table's bot sets its own cues as it is made.
@@ -81,6 +92,8 @@ public:
     void PlayGame(const TableDesc& table, uint64_t seed, uint64_t budgetMs);
     // Counts an event the bot heard, or one its table's test saw in the game.
     void Count(const std::string& event);
+    // Every event of its table's cues (as made, without the shared ones).
+    std::vector<std::string> EveryEvent() const;
 
 protected:
     // The table's own listening; called for every sound event before the

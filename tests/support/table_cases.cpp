@@ -19,133 +19,88 @@ namespace tamblor::test {
 namespace {
 
 StandInSounds PacManSounds() {
-    return {{
-                {"pacman/strtmuse.wav", 2000}, {"pacman/Siren.wav", 1000},   {"pacman/EatDot.wav", 80},
-                {"pacman/GhostRun.wav", 1000}, {"pacman/EatFrGR.wav", 300},  {"pacman/EatFrS.wav", 300},
-                {"pacman/Swoosh.wav", 300},    {"pacman/lvlMusic.wav", 2500}, {"pacman/FruitPr.wav", 500},
-                {"pacman/ghostrtn.wav", 500},  {"pacman/ScanGhst.wav", 60},  {"pacman/ScanFrt.wav", 60},
-                {"pacman/ScanPUp.wav", 60},    {"pacman/ScanTunl.wav", 60},  {"pacman/powerup.wav", 800},
-                {"pacman/eatghost.wav", 600},  {"pacman/pacdie.wav", 1500},  {"pacman/BonusLif.wav", 900},
-                {"pacman/TableCom.wav", 1200}, {"pacman/v_NOTC.wav", 500},   {"pacman/v_Table.wav", 300},
-                {"pacman/v_Tables.wav", 300},
-            },
-            {"pacman/strtmuse.wav", "sounds/BLaunch.wav"}};
+    return StandIns("pacman", {
+        {"strtmuse", 2000}, {"Siren", 1000}, {"EatDot", 80}, {"GhostRun", 1000}, {"EatFrGR", 300},
+        {"EatFrS", 300}, {"Swoosh", 300}, {"lvlMusic", 2500}, {"FruitPr", 500}, {"ghostrtn", 500},
+        {"ScanGhst", 60}, {"ScanFrt", 60}, {"ScanPUp", 60}, {"ScanTunl", 60}, {"powerup", 800},
+        {"eatghost", 600}, {"pacdie", 1500}, {"BonusLif", 900}, {"TableCom", 1200}, {"v_NOTC", 500},
+        {"v_Table", 300}, {"v_Tables", 300},
+    }, {"strtmuse", "sounds/BLaunch.wav"});
 }
 
 StandInSounds SoccerSounds() {
-    return {{
-        {"soccer/crowd.wav", 3000},    {"soccer/Chant.wav", 2000},    {"soccer/MFMusic.wav", 4000},
-        {"soccer/BlokBeep.wav", 300},  {"soccer/Kick01.wav", 80},     {"soccer/Kick02.wav", 80},
-        {"soccer/Kick03.wav", 80},     {"soccer/Kick04.wav", 80},     {"soccer/BallKick.wav", 120},
-        {"soccer/DblScore.wav", 250},  {"soccer/BlokGoal.wav", 200},  {"soccer/ScanDfnd.wav", 60},
-        {"soccer/ScanDblS.wav", 60},   {"soccer/ScanMidf.wav", 60},   {"soccer/ScanNet.wav", 60},
-        {"soccer/ScanSpll.wav", 60},   {"soccer/ScanFlip.wav", 60},   {"soccer/GHitVist.wav", 400},
-        {"soccer/gohorn.wav", 1500},   {"soccer/GameWon.wav", 2000},  {"soccer/GameLost.wav", 2000},
-        {"soccer/v_Midf.wav", 900},    {"soccer/extraball.wav", 700}, {"soccer/v_KckOff.wav", 2500},
-        {"soccer/GVisitor.wav", 1200}, {"soccer/GKckMiss.wav", 900},  {"soccer/v_OTKO.wav", 900},
-        {"soccer/Saved.wav", 500},     {"soccer/goalhome.wav", 1200}, {"soccer/v_PassBl.wav", 800},
-        {"soccer/v_PassGd.wav", 600},  {"soccer/v_SMode.wav", 3000},  {"soccer/GKckGood.wav", 1300},
-        {"soccer/GKickBad.wav", 1000}, {"soccer/v_DblScr.wav", 600},  {"soccer/v_OffSid.wav", 500},
-        {"soccer/v_TIBHT.wav", 900},   {"soccer/v_TIBV.wav", 900},    {"soccer/v_YCard.wav", 600},
-        {"soccer/v_RCard1.wav", 1200}, {"soccer/v_RCard2.wav", 1200}, {"soccer/v_TGWT.wav", 1000},
-        {"soccer/S.wav", 300},         {"soccer/A.wav", 300},         {"soccer/V.wav", 300},
-        {"soccer/E.wav", 300},         {"soccer/G.wav", 300},         {"soccer/O.wav", 300},
-        {"soccer/L.wav", 300},         {"soccer/v_d0.wav", 700},      {"soccer/v_d1.wav", 800},
-        {"soccer/v_d2.wav", 600},      {"soccer/v_d3.wav", 800},      {"soccer/v_d4.wav", 700},
-        {"soccer/vNOGSBHT.wav", 900},  {"soccer/v_Goal.wav", 300},    {"soccer/v_Goals.wav", 300},
-        {"soccer/v_NOGSBV.wav", 900},  {"soccer/v_TGWWB.wav", 800},   {"soccer/v_HomeTm.wav", 500},
-        {"soccer/v_Vistrs.wav", 500},  {"sounds/ScanWait.wav", 1000}, {"sounds/SpellSw.wav", 150},
-    }, {}};
+    return StandIns("soccer", {
+        {"crowd", 3000}, {"Chant", 2000}, {"MFMusic", 4000}, {"BlokBeep", 300}, {"Kick01", 80},
+        {"Kick02", 80}, {"Kick03", 80}, {"Kick04", 80}, {"BallKick", 120}, {"DblScore", 250},
+        {"BlokGoal", 200}, {"ScanDfnd", 60}, {"ScanDblS", 60}, {"ScanMidf", 60}, {"ScanNet", 60},
+        {"ScanSpll", 60}, {"ScanFlip", 60}, {"GHitVist", 400}, {"gohorn", 1500}, {"GameWon", 2000},
+        {"GameLost", 2000}, {"v_Midf", 900}, {"extraball", 700}, {"v_KckOff", 2500}, {"GVisitor", 1200},
+        {"GKckMiss", 900}, {"v_OTKO", 900}, {"Saved", 500}, {"goalhome", 1200}, {"v_PassBl", 800},
+        {"v_PassGd", 600}, {"v_SMode", 3000}, {"GKckGood", 1300}, {"GKickBad", 1000}, {"v_DblScr", 600},
+        {"v_OffSid", 500}, {"v_TIBHT", 900}, {"v_TIBV", 900}, {"v_YCard", 600}, {"v_RCard1", 1200},
+        {"v_RCard2", 1200}, {"v_TGWT", 1000}, {"S", 300}, {"A", 300}, {"V", 300}, {"E", 300}, {"G", 300},
+        {"O", 300}, {"L", 300}, {"v_d0", 700}, {"v_d1", 800}, {"v_d2", 600}, {"v_d3", 800}, {"v_d4", 700},
+        {"vNOGSBHT", 900}, {"v_Goal", 300}, {"v_Goals", 300}, {"v_NOGSBV", 900}, {"v_TGWWB", 800},
+        {"v_HomeTm", 500}, {"v_Vistrs", 500}, {"sounds/ScanWait.wav", 1000}, {"sounds/SpellSw.wav", 150},
+    }, {});
 }
 
 StandInSounds HeistSounds() {
-    StandInSounds s{{
-                        {"heist/intro.wav", 3000},    {"heist/LvlMusic.wav", 17000}, {"heist/Chase.wav", 2000},
-                        {"heist/invalid.wav", 300},   {"heist/SB01.wav", 150},       {"heist/SB02.wav", 150},
-                        {"heist/SB03.wav", 150},      {"heist/ScanSB.wav", 60},      {"heist/ScanChse.wav", 130},
-                        {"heist/ScanBnus.wav", 110},  {"heist/ScanJ.wav", 120},      {"heist/ScanO.wav", 120},
-                        {"heist/ScanB.wav", 120},     {"heist/ScanS.wav", 120},      {"heist/xtraball.wav", 900},
-                        {"heist/v_J.wav", 300},       {"heist/v_O.wav", 300},        {"heist/v_B.wav", 300},
-                        {"heist/v_JS.wav", 1800},     {"heist/jobfail.wav", 1500},   {"heist/rbBusted.wav", 1300},
-                        {"heist/rbShotUp.wav", 2000}, {"heist/v_Busted.wav", 700},   {"heist/scorebox.wav", 800},
-                        {"heist/pu_vest.wav", 800},   {"heist/pu_mace.wav", 500},    {"heist/pu_pistl.wav", 500},
-                        {"heist/pu_shtgn.wav", 600},  {"heist/pu_9mm.wav", 800},     {"heist/C1.wav", 3500},
-                        {"heist/C2.wav", 3800},       {"heist/C3.wav", 3900},        {"heist/C4.wav", 3500},
-                        {"heist/j1.wav", 1500},       {"heist/j2.wav", 1600},        {"heist/j3.wav", 1700},
-                        {"heist/j4.wav", 1800},       {"sounds/bumper2.wav", 200},   {"sounds/SpellSw.wav", 300},
-                    },
-                    {"heist/intro.wav", "heist/LvlMusic.wav", "heist/Chase.wav", "heist/C1.wav", "heist/C2.wav",
-                     "heist/C3.wav", "heist/C4.wav", "heist/j1.wav", "heist/j2.wav", "heist/j3.wav", "heist/j4.wav",
-                     "sounds/BLaunch.wav"}};
+    StandInSounds s = StandIns("heist", {
+        {"intro", 3000}, {"LvlMusic", 17000}, {"Chase", 2000}, {"invalid", 300}, {"SB01", 150}, {"SB02", 150},
+        {"SB03", 150}, {"ScanSB", 60}, {"ScanChse", 130}, {"ScanBnus", 110}, {"ScanJ", 120}, {"ScanO", 120},
+        {"ScanB", 120}, {"ScanS", 120}, {"xtraball", 900}, {"v_J", 300}, {"v_O", 300}, {"v_B", 300},
+        {"v_JS", 1800}, {"jobfail", 1500}, {"rbBusted", 1300}, {"rbShotUp", 2000}, {"v_Busted", 700},
+        {"scorebox", 800}, {"pu_vest", 800}, {"pu_mace", 500}, {"pu_pistl", 500}, {"pu_shtgn", 600},
+        {"pu_9mm", 800}, {"C1", 3500}, {"C2", 3800}, {"C3", 3900}, {"C4", 3500}, {"j1", 1500}, {"j2", 1600},
+        {"j3", 1700}, {"j4", 1800}, {"sounds/bumper2.wav", 200}, {"sounds/SpellSw.wav", 300},
+    }, {"intro", "LvlMusic", "Chase", "C1", "C2", "C3", "C4", "j1", "j2", "j3", "j4", "sounds/BLaunch.wav"});
     for (int n = 1; n <= 9; ++n) s.lengthsMs["heist/SE0" + std::to_string(n) + ".wav"] = 500;
     return s;
 }
 
 StandInSounds SafariSounds() {
-    return {{
-                {"safari/intro.wav", 3000},     {"Safari/LvlMusic.wav", 3000},  {"Safari/HuntAmb.wav", 3000},
-                {"Safari/water1.wav", 300},     {"Safari/water2.wav", 300},     {"Safari/water3.wav", 300},
-                {"Safari/Sand1.wav", 250},      {"Safari/Sand2.wav", 250},      {"Safari/Sand3.wav", 250},
-                {"Safari/Amb1.wav", 900},       {"Safari/Amb2.wav", 900},       {"Safari/Amb3.wav", 900},
-                {"Safari/Amb4.wav", 900},       {"Safari/Amb5.wav", 900},       {"Safari/Swing.wav", 300},
-                {"Safari/Snake1.wav", 600},     {"Safari/Snake2.wav", 600},     {"Safari/Hiss.wav", 600},
-                {"Safari/FootLeft.wav", 120},   {"Safari/FootRite.wav", 120},   {"Safari/SwimLeft.wav", 150},
-                {"Safari/SwimRite.wav", 150},   {"Safari/ScanS.wav", 120},      {"Safari/ScanA.wav", 120},
-                {"Safari/ScanF.wav", 120},      {"Safari/ScanR.wav", 120},      {"Safari/ScanI.wav", 120},
-                {"Safari/ScanSand.wav", 60},    {"Safari/ScanCat.wav", 400},    {"Safari/ScanHawk.wav", 400},
-                {"Safari/ScanHipo.wav", 400},   {"Safari/scanelep.wav", 400},   {"Safari/ScanBoar.wav", 400},
-                {"Safari/Shoot.wav", 300},      {"Safari/StepLeft.wav", 150},   {"Safari/steprite.wav", 150},
-                {"Safari/DryFire.wav", 80},     {"Safari/Enter.wav", 400},      {"Safari/bodydrop.wav", 700},
-                {"Safari/v_S.wav", 400},        {"Safari/v_A.wav", 400},        {"Safari/v_F.wav", 400},
-                {"Safari/v_R.wav", 400},        {"Safari/v_I.wav", 400},        {"Safari/v_Safari.wav", 4500},
-                {"Safari/submerge.wav", 2200},  {"Safari/Drowning.wav", 900},   {"Safari/WEscape.wav", 1200},
-                {"Safari/quiksand.wav", 1500},  {"Safari/AcidDeath.wav", 1800}, {"Safari/SnakeDth.wav", 2000},
-                {"Safari/SnakBite.wav", 2500},  {"Safari/CougarCh.wav", 2500},  {"Safari/CougarEt.wav", 1200},
-                {"Safari/Breath.wav", 1500},    {"Safari/xtraball.wav", 700},   {"safari/v_Bagged.wav", 500},
-                {"safari/V1.wav", 300},         {"safari/V2.wav", 300},         {"safari/V3.wav", 300},
-                {"safari/V4.wav", 300},         {"safari/V5.wav", 300},         {"safari/v_Animal.wav", 400},
-                {"safari/v_Animls.wav", 400},   {"safari/v_NoAn.wav", 1000},    {"safari/JolyRnch.wav", 3500},
-            },
-            {"safari/intro.wav", "sounds/BLaunch.wav"}};
+    return StandIns("Safari", {
+        {"safari/intro.wav", 3000}, {"LvlMusic", 3000}, {"HuntAmb", 3000}, {"water1", 300}, {"water2", 300},
+        {"water3", 300}, {"Sand1", 250}, {"Sand2", 250}, {"Sand3", 250}, {"Amb1", 900}, {"Amb2", 900},
+        {"Amb3", 900}, {"Amb4", 900}, {"Amb5", 900}, {"Swing", 300}, {"Snake1", 600}, {"Snake2", 600},
+        {"Hiss", 600}, {"FootLeft", 120}, {"FootRite", 120}, {"SwimLeft", 150}, {"SwimRite", 150},
+        {"ScanS", 120}, {"ScanA", 120}, {"ScanF", 120}, {"ScanR", 120}, {"ScanI", 120}, {"ScanSand", 60},
+        {"ScanCat", 400}, {"ScanHawk", 400}, {"ScanHipo", 400}, {"scanelep", 400}, {"ScanBoar", 400},
+        {"Shoot", 300}, {"StepLeft", 150}, {"steprite", 150}, {"DryFire", 80}, {"Enter", 400},
+        {"bodydrop", 700}, {"v_S", 400}, {"v_A", 400}, {"v_F", 400}, {"v_R", 400}, {"v_I", 400},
+        {"v_Safari", 4500}, {"submerge", 2200}, {"Drowning", 900}, {"WEscape", 1200}, {"quiksand", 1500},
+        {"AcidDeath", 1800}, {"SnakeDth", 2000}, {"SnakBite", 2500}, {"CougarCh", 2500}, {"CougarEt", 1200},
+        {"Breath", 1500}, {"xtraball", 700}, {"safari/v_Bagged.wav", 500}, {"safari/V1.wav", 300},
+        {"safari/V2.wav", 300}, {"safari/V3.wav", 300}, {"safari/V4.wav", 300}, {"safari/V5.wav", 300},
+        {"safari/v_Animal.wav", 400}, {"safari/v_Animls.wav", 400}, {"safari/v_NoAn.wav", 1000},
+        {"safari/JolyRnch.wav", 3500},
+    }, {"safari/intro.wav", "sounds/BLaunch.wav"});
 }
 
 StandInSounds HauntedSounds() {
-    return {{
-                {"haunted/intro.wav", 2000},     {"Haunted/lvlmusic.wav", 3000}, {"Haunted/GraveAmb.wav", 4000},
-                {"Haunted/fireloop.wav", 1000},  {"Haunted/franken.wav", 1000},  {"Haunted/ScanSton.wav", 60},
-                {"Haunted/Throw.wav", 100},      {"Haunted/ScanG.wav", 200},     {"Haunted/ScanR.wav", 200},
-                {"Haunted/ScanA.wav", 200},      {"Haunted/ScanV.wav", 200},     {"Haunted/ScanE.wav", 200},
-                {"Haunted/ScanGlas.wav", 100},   {"Haunted/scancrk.wav", 100},   {"Haunted/Gusts.wav", 3000},
-                {"Haunted/StoneDwn.wav", 400},   {"Haunted/ShutWind.wav", 900},  {"Haunted/v_Welc.wav", 900},
-                {"Haunted/itsalive.wav", 1200},  {"Haunted/frankeat.wav", 1300}, {"Haunted/loseball.wav", 1200},
-                {"Haunted/windamb.wav", 1400},   {"Haunted/fireout.wav", 900},   {"Haunted/InFire.wav", 1000},
-                {"Haunted/ignite.wav", 900},     {"Haunted/v_G.wav", 300},       {"Haunted/v_R.wav", 300},
-                {"Haunted/v_A.wav", 300},        {"Haunted/v_V.wav", 300},       {"Haunted/v_E.wav", 300},
-                {"Haunted/v_Tombs.wav", 3000},   {"Haunted/v_NoStns.wav", 900},  {"Haunted/allstone.wav", 1500},
-                {"Haunted/xtraball.wav", 600},   {"Haunted/V1.wav", 300},        {"Haunted/V2.wav", 300},
-                {"Haunted/V3.wav", 300},         {"Haunted/V4.wav", 300},        {"Haunted/V5.wav", 300},
-                {"Haunted/V6.wav", 300},         {"Haunted/v_stone.wav", 600},   {"Haunted/v_Stones.wav", 600},
-            },
-            {"haunted/intro.wav", "Haunted/lvlmusic.wav", "Haunted/GraveAmb.wav", "Haunted/ShutWind.wav",
-             "sounds/BLaunch.wav"}};
+    return StandIns("Haunted", {
+        {"haunted/intro.wav", 2000}, {"lvlmusic", 3000}, {"GraveAmb", 4000}, {"fireloop", 1000},
+        {"franken", 1000}, {"ScanSton", 60}, {"Throw", 100}, {"ScanG", 200}, {"ScanR", 200}, {"ScanA", 200},
+        {"ScanV", 200}, {"ScanE", 200}, {"ScanGlas", 100}, {"scancrk", 100}, {"Gusts", 3000},
+        {"StoneDwn", 400}, {"ShutWind", 900}, {"v_Welc", 900}, {"itsalive", 1200}, {"frankeat", 1300},
+        {"loseball", 1200}, {"windamb", 1400}, {"fireout", 900}, {"InFire", 1000}, {"ignite", 900},
+        {"v_G", 300}, {"v_R", 300}, {"v_A", 300}, {"v_V", 300}, {"v_E", 300}, {"v_Tombs", 3000},
+        {"v_NoStns", 900}, {"allstone", 1500}, {"xtraball", 600}, {"V1", 300}, {"V2", 300}, {"V3", 300},
+        {"V4", 300}, {"V5", 300}, {"V6", 300}, {"v_stone", 600}, {"v_Stones", 600},
+    }, {"haunted/intro.wav", "lvlmusic", "GraveAmb", "ShutWind", "sounds/BLaunch.wav"});
 }
 
 StandInSounds WildWestSounds() {
-    return {{
-                {"wildwest/intro.wav", 3000},    {"wildwest/PianoLp.wav", 2000},  {"wildwest/lvlAmb.wav", 3000},
-                {"wildwest/PianoAmb.wav", 2500}, {"wildwest/SEntry.wav", 900},    {"wildwest/DrnkBeer.wav", 1200},
-                {"wildwest/EThrowGS.wav", 1200}, {"wildwest/ENormGS.wav", 1200},  {"wildwest/EGStore.wav", 800},
-                {"wildwest/Blksmith.wav", 1000}, {"wildwest/ammo.wav", 600},      {"wildwest/thieves.wav", 1500},
-                {"wildwest/hung.wav", 1500},     {"wildwest/XBall.wav", 900},     {"wildwest/gunfight.wav", 1200},
-                {"wildwest/jail.wav", 1500},     {"wildwest/ShHit.wav", 800},     {"wildwest/PShot.wav", 900},
-                {"wildwest/WhoopAss.wav", 1000}, {"wildwest/block.wav", 250},     {"wildwest/Punch.wav", 250},
-                {"wildwest/KnockOut.wav", 1200}, {"wildwest/BrokToof.wav", 1200}, {"wildwest/dryfire.wav", 150},
-                {"wildwest/PFire.wav", 300},     {"wildwest/ShDraw.wav", 150},    {"wildwest/ShGun.wav", 200},
-                {"wildwest/FistSwng.wav", 250},  {"wildwest/ScanHrse.wav", 60},   {"wildwest/ScanAmmo.wav", 60},
-                {"wildwest/ScanDoor.wav", 60},   {"wildwest/ScanBS.wav", 60},
-            },
-            {"wildwest/intro.wav", "wildwest/PFire.wav", "wildwest/gunfight.wav", "wildwest/jail.wav",
-             "wildwest/ShHit.wav", "sounds/BLaunch.wav"}};
+    return StandIns("wildwest", {
+        {"intro", 3000}, {"PianoLp", 2000}, {"lvlAmb", 3000}, {"PianoAmb", 2500}, {"SEntry", 900},
+        {"DrnkBeer", 1200}, {"EThrowGS", 1200}, {"ENormGS", 1200}, {"EGStore", 800}, {"Blksmith", 1000},
+        {"ammo", 600}, {"thieves", 1500}, {"hung", 1500}, {"XBall", 900}, {"gunfight", 1200}, {"jail", 1500},
+        {"ShHit", 800}, {"PShot", 900}, {"WhoopAss", 1000}, {"block", 250}, {"Punch", 250},
+        {"KnockOut", 1200}, {"BrokToof", 1200}, {"dryfire", 150}, {"PFire", 300}, {"ShDraw", 150},
+        {"ShGun", 200}, {"FistSwng", 250}, {"ScanHrse", 60}, {"ScanAmmo", 60}, {"ScanDoor", 60},
+        {"ScanBS", 60},
+    }, {"intro", "PFire", "gunfight", "jail", "ShHit", "sounds/BLaunch.wav"});
 }
 
 long Played(const std::vector<std::string>& played, const std::string& label) {

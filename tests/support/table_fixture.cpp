@@ -40,6 +40,18 @@ uint32_t LengthOf(const StandInSounds& sounds, const std::string& member) {
 }
 }  // namespace
 
+std::string Member(const std::string& folder, const std::string& name) {
+    return name.find('/') != std::string::npos ? name : folder + "/" + name + ".wav";
+}
+
+StandInSounds StandIns(const std::string& folder, std::initializer_list<std::pair<const char*, uint32_t>> lengthsMs,
+                       std::initializer_list<const char*> stereo) {
+    StandInSounds s;
+    for (const auto& [name, ms] : lengthsMs) s.lengthsMs.emplace(Member(folder, name), ms);
+    for (const char* name : stereo) s.stereo.insert(Member(folder, name));
+    return s;
+}
+
 ArchiveMember ManifestVoiceTexts() {
     std::ifstream in(std::string(TAMBLOR_SOURCE_DIR) + "/assets/manifest.tsv");
     std::string table;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -36,6 +37,13 @@ struct StandInSounds {
     std::map<std::string, uint32_t> lengthsMs;  // anything not named lasts 200 ms
     std::set<std::string> stereo;               // members played with the stereo player
 };
+
+// A member by its short name in a table's folder: "ScanNet" in "soccer" is
+// "soccer/ScanNet.wav"; a name with a '/' is already whole.
+std::string Member(const std::string& folder, const std::string& name);
+// Stand-ins named as by Member.
+StandInSounds StandIns(const std::string& folder, std::initializer_list<std::pair<const char*, uint32_t>> lengthsMs,
+                       std::initializer_list<const char*> stereo);
 
 // A table as the tests play it: its description, the stand-ins of its
 // sounds, its map, and what the tests expect of the rules every table has.
