@@ -10,7 +10,7 @@ namespace {
 
 using namespace haunted;
 
-class HauntedRules : public TableTestOf<kHauntedCase, 1> {
+class HauntedRules : public RulesOf<kHauntedCase, 1> {
 protected:
     // The ball on a cell of the map, the cell handler run once; true when
     // the ball was lost (a new ball entry follows).
@@ -40,8 +40,7 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
     // Rolling left into the right-hand wall: the left door, three cells in.
     StepAt(33.2f, 6, heading::Left);
     EXPECT_FLOAT_EQ(Ball.X, 30.2f);
-    EXPECT_EQ(Ball.Direction, heading::Left);  // passed, not bounced
-    EXPECT_TRUE(House.InLab);
+    EXPECT_EQ(Values(Ball.Direction, House.InLab), Values(heading::Left, true));  // passed, not bounced
     EXPECT_EQ(platform.Played().back(), "Haunted/v_Welc.wav");
     // The door it came by is only a wall from inside.
     StepAt(31.4f, 6, heading::Right);
@@ -49,21 +48,16 @@ TEST_F(HauntedRules, TheLaboratoryDoorsLetTheBallInAndTheFarSwitchWakesTheMonste
     EXPECT_GT(Ball.Direction, heading::Right);
     // The far wall is its switch: the monster wakes, the ball is sent out.
     StepAt(18.3f, 6, heading::Left);
-    EXPECT_EQ(House.Multiplier, 2);
-    EXPECT_TRUE(BallAt(25, 25));
+    EXPECT_EQ(Values(House.Multiplier, Ball.X, Ball.Y, Count("Haunted/itsalive.wav")), Values(2, 25, 25, 1));
     EXPECT_TRUE(HeadingWithin(72, 88));
     EXPECT_EQ(Ops("Haunted/franken.wav"), (std::vector<std::string>{"pan:-10000", "loop:0"}));
-    EXPECT_EQ(Count("Haunted/itsalive.wav"), 1);
 
     // Asleep again 15 s later, without a word, and the multiplier drops.
-    TimersAfter(14900);
-    EXPECT_TRUE(House.MonsterAwake);
-    Wait(200);
-    size_t from = Mark();
-    Timers();
+    const size_t from = Mark();
+    EXPECT_TRUE(Lasts(15000, [] { return House.MonsterAwake; }));
     EXPECT_EQ(House.Multiplier, 1);
     EXPECT_TRUE(StartedSince(from).empty());
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/franken.wav"));
+    EXPECT_TRUE(Playing({}, {"Haunted/franken.wav"}));
 
     // Rolling right into the left-hand wall: in three cells and bounced as
     // off a right wall in the same step; then the right-hand wall wakes it.
@@ -84,10 +78,8 @@ TEST_F(HauntedRules, TheMonstersReachTakesTheBallOnlyWhileItIsAwake) {
     House.Multiplier = 2;
     Sounds.Monster.Play(true);
     EXPECT_TRUE(StepOn(7.2f, 29.2f));
-    EXPECT_EQ(Count("Haunted/frankeat.wav"), 1);
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/franken.wav"));
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
+    EXPECT_EQ(Values(Count("Haunted/frankeat.wav"), Game.BallsLeft), Values(1, 1));
+    EXPECT_TRUE(Playing({}, {"Haunted/franken.wav", "Haunted/lvlmusic.wav"}));
     // The next ball starts with the multiplier back at 1.
     House.Multiplier = 2;
     StartOfPlay();
@@ -101,8 +93,7 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
         EXPECT_FALSE(StepOn(graves[g][0], graves[g][1]));
         EXPECT_FALSE(StepOn(graves[g][0], graves[g][1]));  // touched twice, counted once
     }
-    EXPECT_EQ(House.GravesTouched, 5);
-    EXPECT_EQ(Game.Score, 250000);
+    EXPECT_EQ(Values(House.GravesTouched, Game.Score), Values(5, 250000));
     EXPECT_EQ(CountAny(platform, {"Haunted/Glass1.wav", "Haunted/Glass2.wav", "Haunted/Glass3.wav"}), 5);
 
     // The sixth, with the fire burning: the wind rises and blows it out.
@@ -110,16 +101,14 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
     Sounds.FireLoop.Play(true);
     House.Multiplier = 2;
     EXPECT_FALSE(StepOn(graves[6][0], graves[6][1]));
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
-    EXPECT_EQ(Game.Score, 250000 + 400000);
-    EXPECT_TRUE(BallAt(25, 25));
+    EXPECT_TRUE(Playing({}, {"Haunted/fireloop.wav"}));
+    EXPECT_EQ(Values(Game.Score, Ball.X, Ball.Y), Values(250000 + 400000, 25, 25));
     EXPECT_TRUE(HeardInARow({"Haunted/windamb.wav", "Haunted/fireout.wav", "Haunted/Gusts.wav"}));
 
     // Any grave now takes the ball, even one never touched.
     LaunchEveryBall();
     EXPECT_TRUE(StepOn(graves[0][0], graves[0][1]));
-    EXPECT_EQ(Count("Haunted/loseball.wav"), 1);
-    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_EQ(Values(Count("Haunted/loseball.wav"), Game.BallsLeft), Values(1, 1));
 
     // Ten seconds after it rose it drops, and the multiplier with it.
     House.Multiplier = 2;
@@ -143,22 +132,18 @@ TEST_F(HauntedRules, SixDifferentGravesRaiseTheWindAndWhileItBlowsEveryGraveIsAT
 TEST_F(HauntedRules, TheFireplacePaysWhenOutAndBurnsTheBallWhenLit) {
     LaunchEveryBall();
     EXPECT_FALSE(StepOn(8.2f, 5.2f));
-    EXPECT_EQ(Game.Score, 100000);
-    EXPECT_TRUE(BallAt(25, 35));
-    EXPECT_EQ(Ball.Direction, heading::Down);
-    EXPECT_TRUE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
+    EXPECT_EQ(Values(Game.Score, Ball.X, Ball.Y, Ball.Direction), Values(100000, 25, 35, heading::Down));
+    EXPECT_TRUE(Playing({"Haunted/fireloop.wav"}));
     EXPECT_TRUE(StepOn(8.2f, 5.2f));
-    EXPECT_EQ(Count("Haunted/InFire.wav"), 1);
-    EXPECT_EQ(Game.Score, 100000);
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/fireloop.wav"));
+    EXPECT_EQ(Values(Count("Haunted/InFire.wav"), Game.Score, Game.BallsLeft, House.FireBurning),
+              Values(1, 100000, 1, false));
+    EXPECT_TRUE(Playing({}, {"Haunted/fireloop.wav"}));
 }
 
 TEST_F(HauntedRules, SpookyZonesSoundAndOnlyOnePays) {
     StepOn(40.2f, 5.2f);
     StepOn(8.2f, 39.2f);
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(Count("Haunted/Creak.wav"), 1);
+    EXPECT_EQ(Values(Game.Score, Count("Haunted/Creak.wav")), Values(0, 1));
     House.Multiplier = 2;
     StepOn(20.2f, 22.2f);
     EXPECT_EQ(Game.Score, 40000);
@@ -188,9 +173,7 @@ protected:
 TEST_F(HauntedTomb, LettersCountOnlyInOrderAndEOpensTheTombMode) {
     Spell({2, 1, 1, 3});  // R too early; G twice
     EXPECT_EQ(Game.Score, 40000);
-    EXPECT_EQ(Count("Haunted/FlyAway.wav"), 4);
-    EXPECT_EQ(Count("Haunted/v_G.wav"), 1);
-    EXPECT_EQ(Count("Haunted/v_R.wav"), 0);
+    EXPECT_TRUE(Started({{"Haunted/FlyAway.wav", 4}, {"Haunted/v_G.wav", 1}, {"Haunted/v_R.wav", 0}}));
     Spell({2, 3, 4});
     EXPECT_EQ(Game.Score, 160000);
 
@@ -199,17 +182,11 @@ TEST_F(HauntedTomb, LettersCountOnlyInOrderAndEOpensTheTombMode) {
     House.Multiplier = 2;
     Sounds.Monster.Play(true);
     Spell({5});
-    EXPECT_FALSE(House.MonsterAwake);
-    EXPECT_EQ(House.Multiplier, 2);  // kept until the next ball or the wind drops
-    EXPECT_EQ(Count("Haunted/ScanSton.wav"), 6);
-    EXPECT_EQ(Count("sounds/ScanBeep.wav"), 94);
-    EXPECT_EQ(Count("Haunted/v_NoStns.wav"), 1);
-    EXPECT_EQ(Game.Score, 160000 + 80000);
-    EXPECT_EQ(House.Spelling, 0);
-    EXPECT_EQ(Game.TableLevel, 1);
-    EXPECT_TRUE(BallAt(25, 45));
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));  // the ball rolls on, heard
-    EXPECT_TRUE(platform.IsLabelPlaying("Haunted/lvlmusic.wav"));
+    // The multiplier is kept until the next ball or the wind drops.
+    EXPECT_EQ(Values(House.MonsterAwake, House.Multiplier, Game.Score, House.Spelling, Game.TableLevel, Ball.X, Ball.Y),
+              Values(false, 2, 160000 + 80000, 0, 1, 25, 45));
+    EXPECT_TRUE(Started({{"Haunted/ScanSton.wav", 6}, {"sounds/ScanBeep.wav", 94}, {"Haunted/v_NoStns.wav", 1}}));
+    EXPECT_TRUE(Playing({"sounds/ball.wav", "Haunted/lvlmusic.wav"}));  // the ball rolls on, heard
     EXPECT_EQ(platform.Played().back(), "Haunted/FlyAway.wav");
     EXPECT_EQ(std::count(std::begin(House.StoneLane), std::end(House.StoneLane), kStone), 0);
 }
@@ -220,12 +197,9 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     ThrowAtStones(7);
     House.StonesKnocked = 0;
     TombMode();
-    EXPECT_EQ(Count("Haunted/Throw.wav"), 6);
-    EXPECT_EQ(Count("Haunted/StoneDwn.wav"), 6);
-    EXPECT_EQ(Game.Score, 6 * 50000 + 500000);
-    EXPECT_EQ(Game.BallsLeft, 3);
+    EXPECT_TRUE(Started({{"Haunted/Throw.wav", 6}, {"Haunted/StoneDwn.wav", 6}, {"Haunted/xtraball.wav", 1}}));
+    EXPECT_EQ(Values(Game.Score, Game.BallsLeft), Values(6 * 50000 + 500000, 3));
     EXPECT_TRUE(HeardInARow({"Haunted/V6.wav", "Haunted/v_Stones.wav", "Haunted/allstone.wav"}));
-    EXPECT_EQ(Count("Haunted/xtraball.wav"), 1);
 
     // A press one position after a stone still knocks it; two after misses
     // and is used up.
@@ -237,10 +211,8 @@ TEST_F(HauntedTomb, SixThrowsKnockStonesBesideThemAndTheSeventhDoesNothing) {
     ThrowAtStones(1, 250);
     House.StonesKnocked = 0;
     TombMode();
-    EXPECT_EQ(Count("Haunted/Throw.wav"), 2);
-    EXPECT_EQ(Game.Score, 50000);
+    EXPECT_EQ(Values(Count("Haunted/Throw.wav"), Game.Score, Game.BallsLeft), Values(2, 50000, 3));
     EXPECT_TRUE(HeardInARow({"Haunted/V1.wav", "Haunted/v_stone.wav"}));
-    EXPECT_EQ(Game.BallsLeft, 3);
 }
 
 TEST_F(HauntedTomb, TheLaneQuickensWithEachTombModeAndEscapeThereEndsTheGame) {
@@ -260,12 +232,10 @@ TEST_F(HauntedTomb, TheLaneQuickensWithEachTombModeAndEscapeThereEndsTheGame) {
     EXPECT_GE(first - eighth, 100u * 25);  // 120 ms a position at first, 80 ms from the eighth on
 
     Game.Score = 123456;
-    AnswerTheLastPrompt();
     platform.TapAt(platform.NowMs() + 500, scan::Escape, 50);
-    EXPECT_TRUE(RunUntilMainMenu(TombMode));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHauntedHouse], 0);
-    EXPECT_FALSE(platform.IsLabelPlaying("Haunted/GraveAmb.wav"));
+    EXPECT_TRUE(EndsTheGame(TombMode));
+    EXPECT_EQ(Values(Game.Score, BestScore[kHauntedHouse]), Values(0, 0));
+    EXPECT_TRUE(Playing({}, {"Haunted/GraveAmb.wav"}));
 }
 
 TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideTheCircle) {
@@ -276,8 +246,7 @@ TEST_F(HauntedRules, AccessibleDrainAimsByASideChosenWithShiftAndShootsInsideThe
         const uint8_t key = side == 0 ? scan::LeftShift : scan::RightShift;
         for (int k = 0; k < 46; ++k) {
             const float shot = ShootFromTheDrain(key, k, 46.2f);
-            EXPECT_TRUE(BallAt(25, 45));
-            EXPECT_EQ(Ball.Speed, SpeedFactor);
+            EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Speed), Values(25, 45, SpeedFactor));
             shots[side].insert(shot);
         }
     }

@@ -18,7 +18,7 @@ using namespace heist;
 constexpr float kJ = 8, kO = 18, kB = 30, kS = 40, kLetterRow = 11;
 const float kTargetX[] = {0, kJ, kO, kB, kS};
 
-class HeistRules : public TableTestOf<kHeistCase, 0> {
+class HeistRules : public RulesOf<kHeistCase, 0> {
 protected:
     // Whichever launcher comes next shoots at its first position.
     void ShootTheNextLauncher() {
@@ -40,8 +40,7 @@ TEST_F(HeistRules, PoliceCarsAndTheSilentWallStopOnlyARisingBall) {
     EXPECT_NEAR(Ball.Speed, 1.9f, 1e-5);
     EXPECT_EQ(Ops("sounds/bumper2.wav"), (std::vector<std::string>{"pan:1200", "play:0"}));
     StepAt(29, 30, 70);
-    EXPECT_EQ(Ball.Direction, 70);
-    EXPECT_EQ(Heist.LastWallCode, 0);
+    EXPECT_EQ(Values(Ball.Direction, Heist.LastWallCode), Values(70, 0));
 
     // The silent wall stops only a rising ball, and says nothing.
     TableMap.Cells[10][40].Code = code::SilentWall;
@@ -58,12 +57,10 @@ TEST_F(HeistRules, TheTopLaneAndTheSlowingBall) {
     std::set<float> columns;
     for (int i = 0; i < 100; ++i) {
         StepAt(46, 8, heading::Up);
-        EXPECT_EQ(Ball.Y, 3);
-        EXPECT_EQ(Ball.Direction, 20);
+        EXPECT_EQ(Values(Ball.Y, Ball.Direction), Values(3, 20));
         columns.insert(Ball.X);
     }
-    EXPECT_EQ(*columns.begin(), 15);
-    EXPECT_EQ(*columns.rbegin(), 34);
+    EXPECT_EQ(Values(*columns.begin(), *columns.rbegin()), Values(15, 34));
 
     // Between hits the ball loses 0.025 every 70 ms down to speed 1.
     Ball.Speed = 1.1f;
@@ -73,8 +70,7 @@ TEST_F(HeistRules, TheTopLaneAndTheSlowingBall) {
         Game.LastStepTick = int32_t(GetTick());
         BallTick();
     }
-    EXPECT_LE(Ball.Speed, 1.0f);
-    EXPECT_GT(Ball.Speed, 0.97f);
+    EXPECT_TRUE(Between(Ball.Speed, 0.9701, 1.0));
 }
 
 TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositionsAndEscapeThereScoresNothing) {
@@ -82,10 +78,8 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositionsAnd
     platform.TapAt(platform.NowMs() + 500, scan::LeftShift, 30);
     TapAtSweepPosition(28, scan::RightShift);
     StepAt(46, 46, heading::Down, 1.2f);  // its launcher spot
-    EXPECT_TRUE(BallAt(41, 47));
-    EXPECT_EQ(Ball.Direction, 115);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Direction, Ball.Speed), Values(41, 47, 115, SpeedFactor));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
     // The left Shift pressed meanwhile clicked on the left and shot nothing.
     EXPECT_EQ(Ops("sounds/Flipper.wav")[0], "pan:-3200");
     Wait(100);
@@ -116,10 +110,8 @@ TEST_F(HeistRules, LaunchersShootAlongTheRayHeardAtTheirFirstAndLastPositionsAnd
     BestScore[kHeist] = 100;
     Game.Score = 5000;
     platform.SetKeyDown(scan::Escape, true);
-    AnswerTheLastPrompt();
-    EXPECT_TRUE(RunUntilMainMenu([] { RunLauncher(Launcher::Left); }));
-    EXPECT_EQ(Game.Score, 0);
-    EXPECT_EQ(BestScore[kHeist], 100);
+    EXPECT_TRUE(EndsTheGame([] { RunLauncher(Launcher::Left); }));
+    EXPECT_EQ(Values(Game.Score, BestScore[kHeist]), Values(0, 100));
 }
 
 TEST_F(HeistRules, AShiftThatCutsABriefingIsSpentAndTheLauncherFiresOnlyAtAFreshPress) {
@@ -165,8 +157,7 @@ TEST_F(HeistRules, PowerUpsLandOnFreeFloorFarFromTheOneBeforeAndPayOnce) {
     Heist.Multiplier = 2;
     auto [x, y] = at['G'];
     EXPECT_EQ(Gain([&] { StepAt(float(x), float(y), heading::Up); }), 100000);
-    EXPECT_EQ(Count("heist/pu_mace.wav"), 1);
-    EXPECT_EQ(TableMap.Cells[x][y].Code, code::Floor);
+    EXPECT_EQ(Values(Count("heist/pu_mace.wav"), TableMap.Cells[x][y].Code), Values(1, code::Floor));
     EXPECT_EQ(Gain([&] { StepAt(float(x), float(y), heading::Up); }), 0);
 }
 
@@ -183,11 +174,9 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     // S completes the word: a briefing, then a launcher.
     ShootTheNextLauncher();
     StepAt(kS, kLetterRow, heading::Right);
-    ASSERT_GE(Heist.JobNumber, 1);
-    ASSERT_LE(Heist.JobNumber, 4);
+    ASSERT_TRUE(Between(Heist.JobNumber, 1, 4));
     const int job = Heist.JobNumber;
-    EXPECT_EQ(Count("heist/v_JS.wav"), 1);
-    EXPECT_EQ(Count("heist/C" + std::to_string(job) + ".wav"), 1);
+    EXPECT_TRUE(Started({{"heist/v_JS.wav", 1}, {"heist/C" + std::to_string(job) + ".wav", 1}}));
     EXPECT_EQ(Ball.Y, 47);
 
     // A wrong target buzzes and the job goes on.
@@ -199,12 +188,10 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     const double awards[] = {0, 500000, 250000, 2000000, 1000000};
     ShootTheNextLauncher();
     EXPECT_EQ(Gain([&] { StepAt(kTargetX[job], kLetterRow, heading::Right); }), awards[job]);
-    EXPECT_EQ(Count("heist/j" + std::to_string(job) + ".wav"), 1);
+    EXPECT_TRUE(Started({{"heist/j" + std::to_string(job) + ".wav", 1}, {"heist/Chase.wav", 1}}));
     EXPECT_EQ(Heist.Multiplier, 2);
-    EXPECT_GE(Heist.PolicePosition, 1);
-    EXPECT_LE(Heist.PolicePosition, 5);
-    EXPECT_EQ(Count("heist/Chase.wav"), 1);
-    EXPECT_TRUE(platform.IsLabelPlaying("heist/LvlMusic.wav"));
+    EXPECT_TRUE(Between(Heist.PolicePosition, 1, 5));
+    EXPECT_TRUE(Playing({"heist/LvlMusic.wav"}));
 
     // During the chase the letters and targets do nothing: JOBS stays unlit
     // from the word before.
@@ -217,11 +204,9 @@ TEST_F(HeistRules, JobsLightsInOrderAndStartsAJobThatPaysOnceAndStartsAChase) {
     Wait(15100);
     JobTimeOut();
     ChaseTimeOut();
-    EXPECT_FALSE(Heist.Chase.Running());
-    EXPECT_FALSE(Heist.Job.Running());
-    EXPECT_EQ(Heist.Multiplier, 1);
-    EXPECT_EQ(Count("heist/jobfail.wav"), 0);
-    EXPECT_FALSE(platform.IsLabelPlaying("heist/Chase.wav"));
+    EXPECT_EQ(Values(Heist.Chase.Running(), Heist.Job.Running(), Heist.Multiplier, Count("heist/jobfail.wav")),
+              Values(false, false, 1, 0));
+    EXPECT_TRUE(Playing({}, {"heist/Chase.wav"}));
 }
 
 TEST_F(HeistRules, AJobTargetHitAfterFifteenSecondsPaysNothing) {
@@ -234,11 +219,9 @@ TEST_F(HeistRules, AJobTargetHitAfterFifteenSecondsPaysNothing) {
     Wait(1100);
     // Still aiming when the time ran out: the loop has not looked yet.
     EXPECT_EQ(Gain([&] { StepAt(kO, kLetterRow, heading::Right); }), 0);
-    EXPECT_EQ(Count("heist/jobfail.wav"), 1);
-    EXPECT_EQ(Count("heist/j2.wav"), 0);
-    EXPECT_FALSE(Heist.Job.Running());
+    EXPECT_TRUE(Started({{"heist/jobfail.wav", 1}, {"heist/j2.wav", 0}}));
     // The late hit counts as a letter, out of order here.
-    EXPECT_EQ(Heist.JobsProgress, 0);
+    EXPECT_EQ(Values(Heist.Job.Running(), Heist.JobsProgress), Values(false, 0));
 }
 
 TEST_F(HeistRules, ThePoliceCostABallOnlyInAChaseAndByTheChasingCarOrABust) {
@@ -255,20 +238,16 @@ TEST_F(HeistRules, ThePoliceCostABallOnlyInAChaseAndByTheChasingCarOrABust) {
     // the multiplier stays until a later chase runs out.
     Heist.PolicePosition = 4;
     EXPECT_TRUE(Restarts([&] { StepAt(29, 32, 20); }));
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Count("heist/rbBusted.wav"), 1);
-    EXPECT_FALSE(Heist.Chase.Running());
-    EXPECT_EQ(Heist.Multiplier, 2);
-    EXPECT_FALSE(platform.IsLabelPlaying("heist/LvlMusic.wav"));
+    EXPECT_EQ(Values(Game.BallsLeft, Count("heist/rbBusted.wav"), Heist.Chase.Running(), Heist.Multiplier),
+              Values(1, 1, false, 2));
+    EXPECT_TRUE(Playing({}, {"heist/LvlMusic.wav"}));
 
     // Busted in the drain: a ball, the letters lit, and door 2 again.
     Game.BallsLeft = 2;
     Heist.JobsProgress = 2;
     Heist.OpenDoor = 1;
     EXPECT_TRUE(Restarts([&] { StepAt(24, 46.6f, heading::Down); }));
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Heist.JobsProgress, 0);
-    EXPECT_EQ(Heist.OpenDoor, 2);
+    EXPECT_EQ(Values(Game.BallsLeft, Heist.JobsProgress, Heist.OpenDoor), Values(1, 0, 2));
     EXPECT_TRUE(HeardInARow({"heist/v_Busted.wav", "sounds/v_Launch.wav"}));
 
     // With no spare ball either ends the game: the police shoot it up.
@@ -276,10 +255,8 @@ TEST_F(HeistRules, ThePoliceCostABallOnlyInAChaseAndByTheChasingCarOrABust) {
         Game.BallsLeft = 0;
         Heist.Chase.Start();
         const size_t from = Mark();
-        AnswerTheLastPrompt();
-        EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(x, y, x == 29 ? 20 : heading::Down); }));
-        EXPECT_EQ(CountSince(from, heard), 1);
-        EXPECT_EQ(CountSince(from, "sounds/v_GOver.wav"), 1);
+        EXPECT_TRUE(EndsTheGame([&] { StepAt(x, y, x == 29 ? 20 : heading::Down); }));
+        EXPECT_TRUE(Started({{heard, 1}, {"sounds/v_GOver.wav", 1}}, from));
     }
 }
 
@@ -293,8 +270,7 @@ TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
     // In: the voice, the ball silenced meanwhile, and 50000 for each step on the floor.
     Heist.Multiplier = 2;
     EXPECT_EQ(Gain([&] { StepAt(28, 37, heading::Left); }), 100000);
-    EXPECT_GE(Heist.BoxBouncesLeft, 19);  // 20..39, less the bounce off door 2 behind it
-    EXPECT_LE(Heist.BoxBouncesLeft, 38);
+    EXPECT_TRUE(Between(Heist.BoxBouncesLeft, 19, 38));  // 20..39, less the bounce off door 2 behind it
     EXPECT_EQ(Count("heist/scorebox.wav"), 1);
     EXPECT_TRUE(SilencedThenBackAt("sounds/ball.wav", 0));
 
@@ -305,9 +281,7 @@ TEST_F(HeistRules, TheScoreBoxHoldsTheBallForItsBouncesThenOpensDoorOne) {
         ++bounces;
     }
     EXPECT_GE(bounces, 20);
-    EXPECT_TRUE(BallAt(26, 33));
-    EXPECT_EQ(Ball.Direction, 0);
-    EXPECT_EQ(Heist.OpenDoor, 1);
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Direction, Heist.OpenDoor), Values(26, 33, 0, 1));
 
     // Now door 1 is the way in and door 2 a wall, until the next ball.
     StepAt(21, 37, heading::Right);

@@ -10,7 +10,7 @@ namespace {
 
 using namespace pacman;
 
-using PacManRules = TableTestOf<kPacManCase, 0>;
+using PacManRules = RulesOf<kPacManCase, 0>;
 
 TEST_F(PacManRules, PowerOpensTheHouseAndACornerReAimsByTheFloorFirst) {
     // The house's top keeps the ball out, unless power is on.
@@ -41,8 +41,7 @@ TEST_F(PacManRules, TheFieldGuardPutsAnEscapedBallBackAtAStart) {
     std::set<float> rows;
     for (int i = 0; i < 20; ++i) {
         StepAt(0.6f, 20, heading::Left, 1.5f);
-        EXPECT_EQ(Ball.X, 26);
-        EXPECT_EQ(Ball.Speed, 1.5f);
+        EXPECT_EQ(Values(Ball.X, Ball.Speed), Values(26, 1.5f));
         rows.insert(Ball.Y);
         if (Ball.Y == 6) {
             EXPECT_TRUE(HeadingWithin(50, 110));
@@ -67,17 +66,14 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
     // The bottom hole: position 20 leaves at heading 5 (up, a little left).
     TapAtSweepPosition(20);
     StepAt(47, 35, heading::Right);
-    EXPECT_TRUE(BallAt(25, 44));
-    EXPECT_EQ(Ball.Direction, 5);
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Direction, Ball.Speed), Values(25, 44, 5, SpeedFactor));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
     Wait(100);  // the shooting Shift goes up: one still held fires a hole at once
 
     // The top hole: position 20 leaves at 92 (down, a little left).
     TapAtSweepPosition(20);
     StepAt(2, 14, heading::Down);
-    EXPECT_EQ(Ball.Y, 6);
-    EXPECT_EQ(Ball.Direction, 92);
+    EXPECT_EQ(Values(Ball.Y, Ball.Direction), Values(6, 92));
     Wait(100);  // Shift up before the next hole
 
     // Cues are panned by their position, left to right.
@@ -97,7 +93,8 @@ TEST_F(PacManRules, LaunchHolesAimByTheSweepPosition) {
 }
 
 TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
-    // One whole sweep from each hole: the labels their probes started.
+    // One whole sweep from each hole: the cues their probes started, by
+    // what follows "Scan" in their names.
     auto both = [&] {
         std::set<std::string> heard;
         for (bool top : {true, false}) {
@@ -105,42 +102,34 @@ TEST_F(PacManRules, TheHolesSweepsHearTheMazesTargetsUntilTheyAreGone) {
             TapAtSweepPosition(top ? 64 : 61);  // the first position of the second sweep
             AimScanHole(top);
             Wait(100);  // Shift up before the next hole
-            for (const std::string& label : StartedSince(from)) heard.insert(label);
+            for (const std::string& label : StartedSince(from))
+                if (const size_t at = label.find("/Scan"); at != std::string::npos) heard.insert(label.substr(at + 5));
         }
         return heard;
     };
+    using Cues = std::set<std::string>;
     PacMan.FruitPresent = true;
-    std::set<std::string> heard = both();
-    for (const char* cue : {"pacman/ScanPUp.wav", "pacman/ScanFrt.wav", "pacman/ScanTunl.wav",
-                            "sounds/ScanTrig.wav", "sounds/ScanBeep.wav"})
-        EXPECT_TRUE(heard.count(cue)) << cue;
-    EXPECT_FALSE(heard.count("pacman/ScanGhst.wav"));
+    EXPECT_EQ(both(), (Cues{"PUp.wav", "Frt.wav", "Tunl.wav", "Trig.wav", "Beep.wav"}));
 
     // Eaten pills and a gone fruit are not there to aim at.
     std::fill(std::begin(PacMan.PillEaten), std::end(PacMan.PillEaten), true);
     PacMan.FruitPresent = false;
-    heard = both();
-    EXPECT_FALSE(heard.count("pacman/ScanPUp.wav"));
-    EXPECT_FALSE(heard.count("pacman/ScanFrt.wav"));
+    EXPECT_EQ(both(), (Cues{"Tunl.wav", "Trig.wav", "Beep.wav"}));
 
-    // In power mode the ghosts answer, until each is eaten; the loops are
-    // silenced while the ball waits and back at full volume after.
+    // In power mode only the ghosts answer, until each is eaten; the loops
+    // are silenced while the ball waits and back at full volume after.
     PacMan.PowerActive = true;
-    heard = both();
-    EXPECT_TRUE(heard.count("pacman/ScanGhst.wav"));
-    EXPECT_FALSE(heard.count("sounds/ScanTrig.wav"));
+    EXPECT_EQ(both(), (Cues{"Ghst.wav", "Beep.wav"}));
     EXPECT_TRUE(SilencedThenBackAt("pacman/GhostRun.wav", 0));
     std::fill(std::begin(PacMan.GhostEaten), std::end(PacMan.GhostEaten), true);
-    heard = both();
-    EXPECT_FALSE(heard.count("pacman/ScanGhst.wav"));
+    EXPECT_EQ(both(), (Cues{"Beep.wav"}));
 }
 
 TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     // A pill: power, its cue, 50000; the siren gives way to the power loop.
     Put(14, 11, heading::Up);
     EXPECT_GE(Gain(HandleCell), 50000);
-    EXPECT_FALSE(platform.IsLabelPlaying("pacman/Siren.wav"));
-    EXPECT_TRUE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
+    EXPECT_TRUE(Playing({"pacman/GhostRun.wav"}, {"pacman/Siren.wav"}));
 
     // Another pill touched during power mode is not eaten and stays.
     PowerPill(2);  // (as if eaten elsewhere) restarts nothing of pill 4
@@ -148,14 +137,12 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     EXPECT_FALSE(PacMan.PillEaten[4]);
 
     // Ghosts of one period: 40000, then 80000; one already eaten is nothing.
-    EXPECT_EQ(Gain([] { Ghost(1); }), 40000);
-    EXPECT_EQ(Gain([] { Ghost(2); }), 80000);
-    EXPECT_EQ(Gain([] { Ghost(2); }), 0);
+    EXPECT_EQ((Seq{Gain([] { Ghost(1); }), Gain([] { Ghost(2); }), Gain([] { Ghost(2); })}), Values(40000, 80000, 0));
 
     // The period runs out: ghosts reset, the next first ghost is 40000 again.
     Wait(PacMan.PowerDuration);
     PowerExpiry();
-    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    EXPECT_TRUE(Playing({"pacman/Siren.wav"}));
     HandleCell();  // now the pill at (30, 38) is eaten
     EXPECT_TRUE(PacMan.PillEaten[4]);
     EXPECT_EQ(Gain([] { Ghost(2); }), 40000);
@@ -163,10 +150,18 @@ TEST_F(PacManRules, PillsGhostsAndThePowerPeriod) {
     // A table finished in power mode keeps the doubled value.
     LaunchEveryBall();
     EXPECT_TRUE(Restarts([] { CompleteTable(false); }));
-    EXPECT_FALSE(PacMan.PowerActive);
-    EXPECT_EQ(PacMan.PowerDuration, 13000);
+    EXPECT_EQ(Values(PacMan.PowerActive, PacMan.PowerDuration), Values(false, 13000));
     PowerPill(1);
     EXPECT_EQ(Gain([] { Ghost(1); }), 80000);
+
+    // A tilt in power mode ends it as its expiry would; the next ball's
+    // start of play brings the siren back.
+    ASSERT_TRUE(PacMan.PowerActive);
+    EXPECT_TRUE(KeysWith(scan::Return));
+    EXPECT_FALSE(PacMan.PowerActive);
+    EXPECT_TRUE(Playing({}, {"pacman/GhostRun.wav"}));
+    StartOfPlay();
+    EXPECT_TRUE(Playing({"pacman/Siren.wav"}));
 }
 
 TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
@@ -181,12 +176,9 @@ TEST_F(PacManRules, LostBallsCountDownTheSparesThenEndTheGame) {
     std::vector<std::string> expected = {"pacman/pacdie.wav", "sounds/v_UHave.wav", N(2), "sounds/v_BsLeft.wav",
                                          "sounds/v_Launch.wav"};
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), heard.begin())) << PlayedList();
-    EXPECT_TRUE(BallAt(35, 35));
-    EXPECT_EQ(Ball.Direction, 88);
-    EXPECT_FALSE(PacMan.FruitPresent);
-    EXPECT_FALSE(PacMan.GhostEaten[3]);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Direction, PacMan.FruitPresent, PacMan.GhostEaten[3]),
+              Values(35, 35, 88, false, false));
+    EXPECT_TRUE(Playing({"sounds/ball.wav", "pacman/Siren.wav"}));
 
     from = Mark();
     Ghost(2);
@@ -256,8 +248,7 @@ TEST_F(PacManRules, SpaceSkipsATableBelowElevenDotsButNotWithTheLaunchingPress) 
     PacMan.DotsLeft = 10;
     size_t from = Mark();
     EXPECT_EQ(Gain([&] { EXPECT_TRUE(KeysWith(scan::Space)); }), 0);  // no bonus
-    EXPECT_EQ(PacMan.TablesCompleted, 1);
-    EXPECT_EQ(PacMan.DotsLeft, TableMap.DotCount);
+    EXPECT_EQ(Values(PacMan.TablesCompleted, PacMan.DotsLeft), Values(1, TableMap.DotCount));
     EXPECT_TRUE(HeardInARow({"pacman/TableCom.wav", "pacman/lvlMusic.wav"}, from));
 
     // The Space that launches the next ball, still held, skips nothing.
@@ -317,23 +308,11 @@ TEST_F(PacManRules, TheKeyThatEndsAPauseDoesNothingMoreInTheTable) {
             ASSERT_FALSE(Restarts(InPlayKeys));
             YieldToSystem();
         }
-        EXPECT_EQ(CountSince(from, "sounds/Resumed.wav"), 1) << PlayedList();
-        for (const char* acted : {"sounds/tilt.wav", "sounds/Flipper.wav", "sounds/v_UHave.wav"})
-            EXPECT_EQ(CountSince(from, acted), 0) << acted << " after resuming with " << int(resume);
+        EXPECT_TRUE(Started({{"sounds/Resumed.wav", 1}, {"sounds/tilt.wav", 0}, {"sounds/Flipper.wav", 0},
+                             {"sounds/v_UHave.wav", 0}},
+                            from))
+            << "resumed with " << int(resume);
     }
-}
-
-TEST_F(PacManRules, ATiltInPowerModeEndsPowerModeAsItsExpiryWould) {
-    LaunchEveryBall();
-    PowerPill(1);
-    Ghost(1);
-    ASSERT_TRUE(PacMan.PowerActive);
-    EXPECT_TRUE(KeysWith(scan::Return));
-    EXPECT_FALSE(PacMan.PowerActive);
-    EXPECT_FALSE(platform.IsLabelPlaying("pacman/GhostRun.wav"));
-    // The next ball's start of play brings the siren back.
-    StartOfPlay();
-    EXPECT_TRUE(platform.IsLabelPlaying("pacman/Siren.wav"));
 }
 
 TEST_F(PacManRules, TheLaunchPromptSaysTheStatusAndPausesAsPlayDoes) {

@@ -10,7 +10,7 @@ namespace {
 
 using namespace soccer;
 
-class SoccerRules : public TableTestOf<kSoccerCase, 0> {
+class SoccerRules : public RulesOf<kSoccerCase, 0> {
 protected:
     MapCell& Cell(int x, int y) { return TableMap.Cells[x][y]; }
     // The next kick-off or striker aim: right Shift chooses the clockwise
@@ -71,17 +71,14 @@ TEST_F(SoccerRules, ShotsAtTheVisitorsNetScoreByItsDifficulty) {
         const double gained = Gain([&] { StepAt(25, 3, heading::Up); });
         EXPECT_TRUE(gained == 0 || gained == 250000) << gained;
         (gained > 0 ? scored : missed)++;
-        EXPECT_TRUE(BallAt(25, 4));
+        EXPECT_EQ(Values(Ball.X, Ball.Y, Soccer.DefenderDown[3], Soccer.MidfieldOpen), Values(25, 4, false, false));
         EXPECT_TRUE(HeadingWithin(76, 84));
-        EXPECT_FALSE(Soccer.DefenderDown[3]);
-        EXPECT_FALSE(Soccer.MidfieldOpen);
         Wait(20);
     }
     EXPECT_GT(scored, 5);
     EXPECT_GT(missed, 5);
     EXPECT_EQ(Soccer.HomeGoals, scored);
-    EXPECT_EQ(Count("soccer/GVisitor.wav"), scored);
-    EXPECT_EQ(Count("soccer/v_OTKO.wav"), 40);
+    EXPECT_TRUE(Started({{"soccer/GVisitor.wav", scored}, {"soccer/v_OTKO.wav", 40}}));
     EXPECT_EQ(Ops("soccer/Kick03.wav")[0], "pan:0");
 }
 
@@ -89,22 +86,16 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthOrOneWithNoBallLeftEndsTheMa
     // A goal against: the voice, a ball taken, and the kick-off aim.
     ShootAtOnce();
     StepAt(25, 48, heading::Down);
-    EXPECT_EQ(Soccer.VisitorGoals, 1);
-    EXPECT_EQ(Game.BallsLeft, 4);
-    EXPECT_EQ(Ball.Direction, 113);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
-    EXPECT_EQ(Count("soccer/goalhome.wav"), 1);
-    EXPECT_EQ(Count("soccer/v_KckOff.wav"), 1);
+    EXPECT_EQ(Values(Soccer.VisitorGoals, Game.BallsLeft, Ball.Direction), Values(1, 4, 113));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
+    EXPECT_TRUE(Started({{"soccer/goalhome.wav", 1}, {"soccer/v_KckOff.wav", 1}}));
 
     // With the save armed the ball is saved: no goal, no ball, SAVE unlit.
     Soccer.SaveArmed = true;
     std::fill(std::begin(Soccer.SaveMark), std::end(Soccer.SaveMark), true);
     ShootAtOnce();
     StepAt(25, 48, heading::Down);
-    EXPECT_EQ(Soccer.VisitorGoals, 1);
-    EXPECT_EQ(Game.BallsLeft, 4);
-    EXPECT_FALSE(Soccer.SaveArmed);
-    EXPECT_FALSE(Soccer.SaveMark[1]);
+    EXPECT_EQ(Values(Soccer.VisitorGoals, Game.BallsLeft, Soccer.SaveArmed, Soccer.SaveMark[1]), Values(1, 4, 0, 0));
     EXPECT_EQ(Count("soccer/Saved.wav"), 1);
 
     // The fifth goal against ends the match with balls still left; so does
@@ -112,13 +103,10 @@ TEST_F(SoccerRules, GoalsAgainstCostABallAndTheFifthOrOneWithNoBallLeftEndsTheMa
     for (auto [goals, balls, ballsAfter] : {std::tuple{4, 3, 2}, {2, 0, 0}}) {
         Soccer.VisitorGoals = uint8_t(goals);
         Game.BallsLeft = uint8_t(balls);
-        const size_t from = Mark();
-        AnswerTheLastPrompt();
-        EXPECT_TRUE(RunUntilMainMenu([&] { StepAt(25, 48, heading::Down); }));
-        EXPECT_EQ(Soccer.VisitorGoals, goals + 1);
-        EXPECT_EQ(Game.BallsLeft, ballsAfter);
-        const std::vector<std::string> heard = StartedSince(from), end = {"soccer/goalhome.wav", "soccer/gohorn.wav"};
-        EXPECT_NE(std::search(heard.begin(), heard.end(), end.begin(), end.end()), heard.end());
+        platform.ClearSoundLog();
+        EXPECT_TRUE(EndsTheGame([&] { StepAt(25, 48, heading::Down); }));
+        EXPECT_EQ(Values(Soccer.VisitorGoals, Game.BallsLeft), Values(goals + 1, ballsAfter));
+        EXPECT_TRUE(HeardInARow({"soccer/goalhome.wav", "soccer/gohorn.wav"}));
     }
 }
 
@@ -152,13 +140,10 @@ TEST_F(SoccerRules, TheBlockLastsASecondOncePerPressAndSavesAtTheKeepersSpot) {
     // At the keeper's spot the block saves and the kick-off follows.
     ShootAtOnce();
     StepAt(25, 47, heading::Down);
-    EXPECT_FALSE(Soccer.Block.Running());
-    EXPECT_EQ(Count("soccer/Saved.wav"), 1);
-    EXPECT_EQ(Ball.Direction, 113);
+    EXPECT_EQ(Values(Soccer.Block.Running(), Count("soccer/Saved.wav"), Ball.Direction), Values(false, 1, 113));
     // Without the block the keeper's spot does nothing.
     StepAt(25, 47, heading::Down);
-    EXPECT_EQ(Count("soccer/Saved.wav"), 1);
-    EXPECT_EQ(Ball.Direction, heading::Down);
+    EXPECT_EQ(Values(Count("soccer/Saved.wav"), Ball.Direction), Values(1, heading::Down));
 }
 
 TEST_F(SoccerRules, TheBlockWarningLoopsRightOfCentreWhileTheBallComesAtTheGoal) {
@@ -176,8 +161,7 @@ TEST_F(SoccerRules, LettersLightOnlyInOrderSaveArmsTheSaveAndGoalGivesAPenalty) 
     // A before S lights nothing and scores nothing.
     LetterTarget(2);
     for (int letter = 1; letter <= 4; ++letter) LetterTarget(letter);
-    EXPECT_TRUE(Soccer.SaveArmed);
-    EXPECT_EQ(Game.Score, 50000);
+    EXPECT_EQ(Values(Soccer.SaveArmed, Game.Score), Values(true, 50000));
     EXPECT_EQ(platform.Played(), (std::vector<std::string>{"soccer/S.wav", "sounds/SpellSw.wav", "soccer/A.wav",
                                                            "sounds/SpellSw.wav", "soccer/V.wav", "sounds/SpellSw.wav",
                                                            "soccer/E.wav", "sounds/SpellSw.wav", "soccer/v_SMode.wav"}));
@@ -185,15 +169,12 @@ TEST_F(SoccerRules, LettersLightOnlyInOrderSaveArmsTheSaveAndGoalGivesAPenalty) 
     // until the armed save has been used.
     Soccer.DefenderDown[0] = true;
     for (int letter = 1; letter <= 4; ++letter) LetterTarget(letter);
-    EXPECT_FALSE(Soccer.GoalMode);
-    EXPECT_EQ(Soccer.SaveProgress, 0);
-    EXPECT_FALSE(Soccer.GoalMark[4]);
-    EXPECT_FALSE(Soccer.DefenderDown[0]);
+    EXPECT_EQ(Values(Soccer.GoalMode, Soccer.SaveProgress, Soccer.GoalMark[4], Soccer.DefenderDown[0]),
+              Values(0, 0, 0, 0));
     const bool scored = Soccer.HomeGoals == 1;
-    EXPECT_EQ(Game.Score, 50000 + 50000 + (scored ? 100000 : 0));
-    EXPECT_EQ(Count(scored ? "soccer/GKckGood.wav" : "soccer/GKickBad.wav"), 1);
-    EXPECT_EQ(Ball.Y, 4);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Values(Game.Score, Count(scored ? "soccer/GKckGood.wav" : "soccer/GKickBad.wav"), Ball.Y),
+              Values(50000 + 50000 + (scored ? 100000 : 0), 1, 4));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
     LetterTarget(1);
     EXPECT_EQ(Count("soccer/S.wav"), 1);
 }
@@ -202,26 +183,21 @@ TEST_F(SoccerRules, TheFourthDoubleScoreTargetDoublesForTenSecondsAndTargetZeroC
     for (int target : {0, 1, 1, 2}) DoubleScoreTarget(target);
     EXPECT_EQ(Soccer.Multiplier, 1);
     DoubleScoreTarget(3);
-    EXPECT_EQ(Soccer.Multiplier, 2);
-    EXPECT_EQ(Soccer.DoubleScoreHits, 0);
-    EXPECT_TRUE(platform.IsLabelPlaying("soccer/Chant.wav"));
-    EXPECT_EQ(Count("soccer/DblScore.wav"), 4);
+    EXPECT_EQ(Values(Soccer.Multiplier, Soccer.DoubleScoreHits, Count("soccer/DblScore.wav")), Values(2, 0, 4));
+    EXPECT_TRUE(Playing({"soccer/Chant.wav"}));
     // Target 0 stays marked: the next double score needs 1 to 4 again.
     for (int target : {0, 1, 2, 3}) DoubleScoreTarget(target);
     EXPECT_EQ(Soccer.DoubleScoreHits, 3);
-    TimersAfter(9900);
-    EXPECT_EQ(Soccer.Multiplier, 2);
-    TimersAfter(150);
+    EXPECT_TRUE(Lasts(10000, [] { return Soccer.Multiplier == 2; }));
     EXPECT_EQ(Soccer.Multiplier, 1);
-    EXPECT_FALSE(platform.IsLabelPlaying("soccer/Chant.wav"));
+    EXPECT_TRUE(Playing({}, {"soccer/Chant.wav"}));
 }
 
 TEST_F(SoccerRules, DefendersFallOnceAndTheVisitorsKickAgain) {
     Soccer.Multiplier = 2;
     EXPECT_EQ(Gain([&] { StepAt(14, 7, heading::Up, 3.0f); }), 40000);
-    EXPECT_EQ(Ball.Y, 4);
+    EXPECT_EQ(Values(Ball.Y, Count("soccer/v_d1.wav")), Values(4, 1));
     EXPECT_NEAR(Ball.Speed, 2.6f, 1e-5);
-    EXPECT_EQ(Count("soccer/v_d1.wav"), 1);
     EXPECT_EQ(Gain([&] { StepAt(14, 7, heading::Up, 3.0f); }), 0);
     EXPECT_EQ(Count("soccer/GHitVist.wav"), 1);
 }
@@ -231,14 +207,12 @@ TEST_F(SoccerRules, OffsideEndsDoubleScoreAndThrowsInOnTheOtherHalf) {
     Soccer.DoubleScore.Start();
     Soccer.UpperHalf = false;
     StepAt(10, 4, heading::Up);
-    EXPECT_EQ(Soccer.Multiplier, 1);
-    EXPECT_FALSE(Soccer.DoubleScore.Running());
-    EXPECT_TRUE(BallAt(9, 37));
+    // The throw-in is said for the half noted before this one.
+    EXPECT_EQ(Values(Soccer.Multiplier, Soccer.DoubleScore.Running(), Ball.X, Ball.Y, Count("soccer/v_TIBV.wav")),
+              Values(1, false, 9, 37, 1));
     EXPECT_TRUE(HeadingWithin(28, 36));
-    EXPECT_EQ(Count("soccer/v_TIBV.wav"), 1);  // the half noted before this one
     StepAt(46, 45, heading::Down);
-    EXPECT_TRUE(BallAt(45, 17));
-    EXPECT_EQ(Count("soccer/v_TIBHT.wav"), 1);
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Count("soccer/v_TIBHT.wav")), Values(45, 17, 1));
 }
 
 TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
@@ -257,25 +231,21 @@ TEST_F(SoccerRules, CardsComeAboutOneTimeInFour) {
 TEST_F(SoccerRules, TheMidfieldArmsAfterAMinuteOpensOutsideTheBandsAndClosesAfterTwenty) {
     Put(25, 25, heading::Up);
     TimersAfter(60000);
-    EXPECT_TRUE(Soccer.MidfieldArmed);
-    EXPECT_FALSE(Soccer.MidfieldOpen);
+    EXPECT_EQ(Values(Soccer.MidfieldArmed, Soccer.MidfieldOpen), Values(true, false));
     Put(10, 20, heading::Up);  // in the band across the field
     Timers();
     EXPECT_FALSE(Soccer.MidfieldOpen);
     Put(10, 40, heading::Up);
     Timers();
     EXPECT_TRUE(Soccer.MidfieldOpen);
-    EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
+    EXPECT_TRUE(Playing({"soccer/MFMusic.wav"}));
     // A tilt silences every loop; the next ball entry brings the open
     // midfield's music back with it.
     Sounds.MidfieldMusic.Stop();
     StartOfPlay();
-    EXPECT_TRUE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
-    TimersAfter(19000);
-    EXPECT_TRUE(Soccer.MidfieldOpen);
-    TimersAfter(1100);
-    EXPECT_FALSE(Soccer.MidfieldOpen);
-    EXPECT_FALSE(platform.IsLabelPlaying("soccer/MFMusic.wav"));
+    EXPECT_TRUE(Playing({"soccer/MFMusic.wav"}));
+    EXPECT_TRUE(Lasts(20000, [] { return Soccer.MidfieldOpen; }));
+    EXPECT_TRUE(Playing({}, {"soccer/MFMusic.wav"}));
 }
 
 TEST_F(SoccerRules, ATiltPutsTheNextBallAtTheKickOffSpot) {

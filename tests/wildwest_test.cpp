@@ -8,15 +8,15 @@ namespace {
 
 using namespace wildwest;
 
-class WildWestRules : public TableTestOf<kWildWestCase, 1> {
+class WildWestRules : public RulesOf<kWildWestCase, 1> {
 protected:
     void SetUp() override {
-        TableTestOf::SetUp();
+        RulesOf::SetUp();
         FistDifficulty = 0;
     }
     void TearDown() override {
         FistDifficulty = 0;
-        TableTestOf::TearDown();
+        RulesOf::TearDown();
     }
     // Start times of `label` in the log.
     std::vector<uint64_t> StartTimes(const std::string& label) const {
@@ -59,36 +59,28 @@ TEST_F(WildWestRules, HorsesAreCaughtOnceAndTheFourthAlertsTheThieves) {
         ADD_FAILURE() << "no horse " << n << " on the map";
         return 0.0;
     };
-    EXPECT_EQ(catchHorse(0), 50000);
-    EXPECT_EQ(catchHorse(0), 0);  // already caught: silent, nothing paid
+    // Caught twice: the second time silent, with nothing paid.
+    EXPECT_EQ((Seq{catchHorse(0), catchHorse(0)}), Values(50000, 0));
     Town.Multiplier = 2;
-    EXPECT_EQ(catchHorse(1), 100000);
-    EXPECT_EQ(catchHorse(2), 100000);
-    EXPECT_EQ(catchHorse(3), 200000);
-    EXPECT_TRUE(Town.ThievesAlerted);
-    EXPECT_EQ(Count("wildwest/thieves.wav"), 1);
+    EXPECT_EQ((Seq{catchHorse(1), catchHorse(2), catchHorse(3)}), Values(100000, 100000, 200000));
+    EXPECT_EQ(Values(Town.ThievesAlerted, Count("wildwest/thieves.wav")), Values(true, 1));
     EXPECT_EQ(CountAny(platform, {"wildwest/horse1.wav", "wildwest/horse2.wav", "wildwest/horse3.wav"}), 4);
 
     // A new ball clears them all.
     StartOfPlay();
-    EXPECT_FALSE(Town.ThievesAlerted);
-    EXPECT_EQ(Town.Multiplier, 1);
+    EXPECT_EQ(Values(Town.ThievesAlerted, Town.Multiplier), Values(false, 1));
     EXPECT_EQ(catchHorse(0), 50000);
 }
 
 TEST_F(WildWestRules, AmmunitionBoxesFillToTwelveThenLeaveTheBallAlone) {
     StepAt(2.6f, 20, heading::Left);  // the left box
-    EXPECT_EQ(Town.Ammunition, 2);
-    EXPECT_TRUE(BallAt(20, 18));
+    EXPECT_EQ(Values(Town.Ammunition, Ball.X, Ball.Y), Values(2, 20, 18));
     EXPECT_TRUE(HeadingWithin(80, 112));
     StepAt(47, 21, heading::Right);  // the right box
-    EXPECT_EQ(Town.Ammunition, 4);
-    EXPECT_EQ(Ball.X, 31);
+    EXPECT_EQ(Values(Town.Ammunition, Ball.X), Values(4, 31));
     Town.Ammunition = 12;
     StepAt(47, 21, heading::Up);
-    EXPECT_EQ(Town.Ammunition, 12);
-    EXPECT_TRUE(BallAt(47, 21));
-    EXPECT_EQ(Count("wildwest/ammo.wav"), 2);
+    EXPECT_EQ(Values(Town.Ammunition, Ball.X, Ball.Y, Count("wildwest/ammo.wav")), Values(12, 47, 21, 2));
 }
 
 TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArrival) {
@@ -116,21 +108,18 @@ TEST_F(WildWestRules, TheStoreDoorsLetTheBallInAndItsCounterPaysOnEveryFourthArr
         EXPECT_TRUE(gained == 0 || gained == 100000) << gained;
         (gained > 0 ? paid : thrown)++;
     }
-    EXPECT_EQ(Count("wildwest/ENormGS.wav"), paid);
-    EXPECT_EQ(Count("wildwest/EThrowGS.wav"), thrown);
+    EXPECT_TRUE(Started({{"wildwest/ENormGS.wav", paid}, {"wildwest/EThrowGS.wav", thrown}}));
     EXPECT_GT(paid, 0);
     EXPECT_GT(thrown, 0);
 }
 
 TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     StepAt(38, 8, heading::Up);
-    EXPECT_EQ(Town.Multiplier, 2);
-    EXPECT_TRUE(BallAt(41, 24));
-    EXPECT_EQ(Ball.Speed, 3.2f);
+    EXPECT_EQ(Values(Town.Multiplier, Ball.X, Ball.Y, Ball.Speed, Count("wildwest/Blksmith.wav")),
+              Values(2, 41, 24, 3.2f, 1));
     // Drawn 96..128: a heading of 128 is kept as 0.
     EXPECT_TRUE(Ball.Direction >= 96 || Ball.Direction == 0) << Ball.Direction;
     EXPECT_LT(Ball.Direction, 128);
-    EXPECT_EQ(Count("wildwest/Blksmith.wav"), 1);
 
     // A wall now ricochets and sends the ball off at 3.2.
     StepAt(40, 4.4f, heading::Up, 1.0f);
@@ -141,10 +130,7 @@ TEST_F(WildWestRules, TheBlacksmithDoublesForTenSecondsAndWallsRicochet) {
     // The bell pays double meanwhile.
     EXPECT_EQ(Gain([&] { StepAt(18, 13, heading::Up); }), 20000);
 
-    TimersAfter(9900);
-    EXPECT_TRUE(Town.BonusRunning);
-    TimersAfter(200);
-    EXPECT_FALSE(Town.BonusRunning);
+    EXPECT_TRUE(Lasts(10000, [] { return Town.BonusRunning; }));
     EXPECT_EQ(Town.Multiplier, 1);
 }
 
@@ -167,9 +153,7 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
     StepAt(25, 10, heading::Up);
     EXPECT_EQ(Ball.Y, 7);
     EXPECT_GT(Ball.Direction, heading::Right);  // the door turned it back into the bar room
-    EXPECT_TRUE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
-    EXPECT_FALSE(platform.IsLabelPlaying("wildwest/lvlAmb.wav"));
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_TRUE(Playing({"wildwest/PianoLp.wav", "sounds/ball.wav"}, {"wildwest/lvlAmb.wav"}));
 
     int beers = 0, fights = 0;
     for (int visit = 0; visit < 12; ++visit) {
@@ -182,12 +166,9 @@ TEST_F(WildWestRules, TheSaloonIsEnteredFromBelowAndLeftThroughItsBackDoors) {
         EXPECT_LE(Ball.Direction, 32);
         EXPECT_TRUE(gained == 20000 || gained >= 100000) << gained;
         (gained == 20000 ? beers : fights)++;
-        EXPECT_TRUE(platform.IsLabelPlaying("wildwest/lvlAmb.wav"));
-        EXPECT_FALSE(platform.IsLabelPlaying("wildwest/PianoLp.wav"));
-        EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+        EXPECT_TRUE(Playing({"wildwest/lvlAmb.wav", "sounds/ball.wav"}, {"wildwest/PianoLp.wav"}));
     }
-    EXPECT_EQ(beers, Count("wildwest/DrnkBeer.wav"));
-    EXPECT_EQ(fights, Count("wildwest/KnockOut.wav"));
+    EXPECT_TRUE(Started({{"wildwest/DrnkBeer.wav", beers}, {"wildwest/KnockOut.wav", fights}}));
     EXPECT_GT(beers, 0);
     EXPECT_GT(fights, 0);
 
@@ -205,15 +186,11 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
     auto shoot = [&](uint8_t side, int position) { return ShootFromTheDrain(side, position, 47); };
     const float first = shoot(scan::LeftShift, 0);
     EXPECT_NEAR(first, 48, 1.01f);  // the first ray (47) or its neighbour, plus one
-    EXPECT_TRUE(BallAt(25, 44));
-    EXPECT_EQ(Ball.Speed, SpeedFactor);
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Values(Ball.X, Ball.Y, Ball.Speed), Values(25, 44, SpeedFactor));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
     // Far round the left sweep the rays pass 127 and 0: a shot there stays in 0..127.
-    for (int position = 46; position <= 50; ++position) {
-        const float h = shoot(scan::LeftShift, position);
-        EXPECT_GE(h, 0);
-        EXPECT_LT(h, 128);
-    }
+    for (int position = 46; position <= 50; ++position)
+        EXPECT_TRUE(Between(shoot(scan::LeftShift, position), 0, 127.99)) << position;
     // Right Shift: side 2 starts at 115 and turns through up to 50.
     const float second = shoot(scan::RightShift, 0);
     EXPECT_TRUE(second >= 113 && second <= 116) << second;
@@ -227,16 +204,14 @@ TEST_F(WildWestRules, TheAimScanChoosesASideThenShootsAlongTheRayBeforeTheOneHea
 TEST_F(WildWestRules, AFistFightIsWonBlockingOnTheSwingsSideAndPunchingFromTheOther) {
     Town.Multiplier = 2;
     Fighter([](int, bool) { return Move::BlockAndPunch; });
-    EXPECT_EQ(Gain(FistFight), 100000);  // difficulty 0
-    EXPECT_EQ(FistDifficulty, 100);
+    EXPECT_EQ((Seq{Gain(FistFight), double(FistDifficulty)}), Values(100000, 100));  // from difficulty 0
     for (const char* each : {"wildwest/FistSwng.wav", "wildwest/block.wav", "wildwest/Punch.wav"})
         EXPECT_EQ(Count(each), 6) << each;
 
     // A later win pays for the difficulty, multiplied; it grows by 100 to
     // 600, then by 20, and stops at 800.
     FistDifficulty = 500;
-    EXPECT_EQ(Gain(FistFight), 100000 + 500 * 1000 * 2);
-    EXPECT_EQ(FistDifficulty, 600);
+    EXPECT_EQ((Seq{Gain(FistFight), double(FistDifficulty)}), Values(100000 + 500 * 1000 * 2, 600));
     for (auto [before, after] : {std::pair{600, 620}, {790, 800}, {800, 800}}) {
         FistDifficulty = before;
         FistFight();
@@ -258,13 +233,9 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     ASSERT_EQ(swing.size(), 1u);
     ASSERT_EQ(broken.size(), 1u);
     EXPECT_LT(broken[0] - swing[0], 200u);
-    EXPECT_EQ(Game.BallsLeft, 1);
-    EXPECT_EQ(Town.Ammunition, 6);
-    EXPECT_EQ(Town.HorsesCaught, 2);
-    EXPECT_TRUE(Town.HorseCaught[4]);
-    EXPECT_EQ(Town.Multiplier, 2);
-    EXPECT_EQ(Count("sounds/LReady.wav"), 1);
-    EXPECT_TRUE(BallAt(25, 44));
+    EXPECT_EQ(Values(Game.BallsLeft, Town.Ammunition, Town.HorsesCaught, Town.HorseCaught[4], Town.Multiplier,
+                     Count("sounds/LReady.wav"), Ball.X, Ball.Y),
+              Values(1, 6, 2, true, 2, 1, 25, 44));
 
     // At difficulty 800 each block and punch has 200 ms: a block 150 ms
     // after the swing holds, one 250 ms after comes too late.
@@ -272,17 +243,13 @@ TEST_F(WildWestRules, AWrongShiftOrNoKeyLosesTheFightAndTheGameGoesOnWithWhatItH
     platform.ClearSoundLog();
     Fighter([](int round, bool) { return round < 3 ? Move::BlockAndPunch : Move::Nothing; }, 150);
     FistFight();
-    EXPECT_EQ(Count("wildwest/Punch.wav"), 3);
-    EXPECT_EQ(Game.BallsLeft, 0);
+    EXPECT_EQ(Values(Count("wildwest/Punch.wav"), Game.BallsLeft), Values(3, 0));
     swing = StartTimes("wildwest/FistSwng.wav");
     broken = StartTimes("wildwest/BrokToof.wav");
-    EXPECT_GE(broken[0] - swing.back(), 185u);  // 200 ms on the quantised tick
-    EXPECT_LT(broken[0] - swing.back(), 240u);
+    EXPECT_TRUE(Between(double(broken[0] - swing.back()), 185, 239));  // 200 ms on the quantised tick
     platform.ClearSoundLog();
     Fighter([](int, bool) { return Move::BlockAndPunch; }, 250);
-    AnswerTheLastPrompt();
-    // No spare ball left: the game ends.
-    EXPECT_TRUE(RunUntilMainMenu(FistFight));
+    EXPECT_TRUE(EndsTheGame(FistFight));  // no spare ball left
     EXPECT_EQ(Count("wildwest/block.wav"), 0);
 }
 
@@ -334,9 +301,7 @@ TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesA
     });
     Ball.Speed = 1.2f;
     FistFight();
-    EXPECT_EQ(Count("sounds/Resumed.wav"), 1);
-    EXPECT_EQ(Count("wildwest/block.wav"), 0);
-    EXPECT_EQ(Count("wildwest/BrokToof.wav"), 1);
+    EXPECT_TRUE(Started({{"sounds/Resumed.wav", 1}, {"wildwest/block.wav", 0}, {"wildwest/BrokToof.wav", 1}}));
     EXPECT_EQ(Ball.Speed, SpeedFactor);
     platform.OnYield(nullptr);
     for (uint8_t shift : {scan::LeftShift, scan::RightShift}) platform.SetKeyDown(shift, false);
@@ -347,28 +312,25 @@ TEST_F(WildWestRules, AShiftThatEndsAPauseInADuelIsSpentAndALostFightRelaunchesA
     platform.TapWhenSoundStarts("sounds/ScanBeep.wav", scan::P, 5, 30);
     platform.TapWhenSoundStarts("sounds/Paused.wav", scan::RightShift, 400, 3000);
     EXPECT_TRUE(Restarts(Gunfight));
-    EXPECT_EQ(Count("sounds/Resumed.wav"), 2);
-    EXPECT_EQ(Count("wildwest/dryfire.wav"), 0);
-    EXPECT_EQ(Count("wildwest/PShot.wav"), 1);
+    EXPECT_TRUE(Started({{"sounds/Resumed.wav", 2}, {"wildwest/dryfire.wav", 0}, {"wildwest/PShot.wav", 1}}));
 }
 
 TEST_F(WildWestRules, EscapeWithATiltInTheDrainAimEndsTheGameThereWithNothingScoredAndTiltsNothing) {
     GameMode = 0;
     LaunchEveryBall();
-    AnswerTheLastPrompt();
     Game.Score = 5000;
     Put(25, 47, heading::Down, 1.0f);  // the flipper zone
     Wait(100);
     for (uint8_t key : {scan::Escape, scan::Return}) platform.PressAt(platform.NowMs() + 300, key);
-    EXPECT_TRUE(RunUntilMainMenu([] {
+    EXPECT_TRUE(EndsTheGame([] {
         while (PlayPass()) {
             PollKeyboard();
             YieldToSystem();
         }
         EndGame();
     }));
-    EXPECT_EQ(Count("sounds/ScanWait.wav"), 1);  // it was the aim that Escape left
-    EXPECT_EQ(Count("sounds/tilt.wav"), 0);
+    // It was the aim that Escape left.
+    EXPECT_TRUE(Started({{"sounds/ScanWait.wav", 1}, {"sounds/tilt.wav", 0}}));
     EXPECT_EQ(Game.Score, 0);
 }
 
@@ -397,10 +359,8 @@ TEST_F(WildWestGunfight, AShotAtTheOutlawsTwoPositionsWinsAndSpeedsTheNextFight)
     Town.Multiplier = 2;
     ShootAfterTheDraw({160});  // one position on: outlaw - 1
     EXPECT_EQ(Gain([&] { EXPECT_TRUE(Duel(30)); }), 400000);
-    EXPECT_EQ(Town.Ammunition, 2);
-    EXPECT_EQ(Game.TableLevel, 1);
-    EXPECT_TRUE(BallAt(25, 44));
-    EXPECT_TRUE(platform.IsLabelPlaying("sounds/ball.wav"));
+    EXPECT_EQ(Values(Town.Ammunition, Game.TableLevel, Ball.X, Ball.Y), Values(2, 1, 25, 44));
+    EXPECT_TRUE(Playing({"sounds/ball.wav"}));
     // The gun sweeps 24..36, panned by position.
     EXPECT_EQ(Ops("sounds/ScanBeep.wav").front(), "pan:-800");
 
@@ -426,17 +386,14 @@ TEST_F(WildWestGunfight, AHeldShiftFiresOnceAndAShotBesideTheWindowMisses) {
     platform.ReleaseAt(platform.NowMs() + 500, scan::RightShift);
     ShootAfterTheDraw({160});
     EXPECT_TRUE(Duel(33));
-    EXPECT_EQ(Count("wildwest/PFire.wav"), 2);
-    EXPECT_EQ(Town.Ammunition, 8);
+    EXPECT_EQ(Values(Count("wildwest/PFire.wav"), Town.Ammunition), Values(2, 8));
 
     // Shots at outlaw - 2 and outlaw + 1 miss, each costing two rounds.
     Town.Ammunition = 12;
     platform.ClearSoundLog();
     ShootAfterTheDraw({30, 30 + 3 * 109});
     EXPECT_FALSE(Duel(30));
-    EXPECT_EQ(Count("wildwest/PFire.wav"), 2);
-    EXPECT_EQ(Count("wildwest/ShHit.wav"), 0);
-    EXPECT_EQ(Town.Ammunition, 8);
+    EXPECT_EQ(Values(Count("wildwest/PFire.wav"), Count("wildwest/ShHit.wav"), Town.Ammunition), Values(2, 0, 8));
 }
 
 TEST_F(WildWestGunfight, WithNoAmmunitionTheOutlawAlwaysShootsFirst) {
@@ -446,9 +403,8 @@ TEST_F(WildWestGunfight, WithNoAmmunitionTheOutlawAlwaysShootsFirst) {
         ShootAfterTheDraw({160});  // a dry click, in the window
         Game.BallsLeft = 2;
         EXPECT_FALSE(Duel(outlaw));
-        EXPECT_EQ(Count("wildwest/dryfire.wav"), 1);
-        EXPECT_EQ(Count("wildwest/PShot.wav"), 1);
-        EXPECT_EQ(Count("sounds/ScanBeep.wav"), outlaw + 2 - 24);  // lost at outlaw + 2
+        EXPECT_TRUE(Started({{"wildwest/dryfire.wav", 1}, {"wildwest/PShot.wav", 1},
+                             {"sounds/ScanBeep.wav", outlaw + 2 - 24}}));  // lost at outlaw + 2
     }
 }
 
@@ -469,8 +425,7 @@ TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlertedAndTheJai
             continue;
         }
         ++fights;
-        EXPECT_FALSE(Town.ThievesAlerted);
-        EXPECT_EQ(Town.HorsesCaught, 0);
+        EXPECT_EQ(Values(Town.ThievesAlerted, Town.HorsesCaught), Values(false, 0));
     }
     EXPECT_GT(hangings, 0);
     EXPECT_GT(fights, hangings);
@@ -479,8 +434,7 @@ TEST_F(WildWestRules, TheGunfightSpotIsLiveOnlyOnceTheThievesAreAlertedAndTheJai
     Game.BallsLeft = 2;
     Put(47, 4, heading::Right);
     EXPECT_TRUE(Restarts(HandleCell));
-    EXPECT_EQ(Count("wildwest/jail.wav"), 1);
-    EXPECT_EQ(Game.BallsLeft, 1);
+    EXPECT_EQ(Values(Count("wildwest/jail.wav"), Game.BallsLeft), Values(1, 1));
 }
 
 }  // namespace
