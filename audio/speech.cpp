@@ -30,7 +30,7 @@ void SayGroup(std::vector<std::string>& out, int hundreds, int tens, int units) 
         Word(out, "hundred");
     }
     if (tens == 1) {
-        Word(out, "1" + std::to_string(units));
+        Word(out, std::to_string(10 + units));
     } else {
         if (tens >= 2) Word(out, std::to_string(tens) + "0");
         if (units != 0) Word(out, std::to_string(units));

@@ -21,6 +21,11 @@ void Put16(std::vector<uint8_t>& v, uint16_t x) {
     v.push_back(uint8_t(x));
     v.push_back(uint8_t(x >> 8));
 }
+// A byte at a time: GCC 12 at -O3 takes inserting a braced list after
+// reserve for an overflow and fails the build.
+void PutTag(std::vector<uint8_t>& v, const char* tag) {
+    for (; *tag != '\0'; ++tag) v.push_back(uint8_t(*tag));
+}
 }  // namespace
 
 bool ParseWav(const uint8_t* bytes, size_t size, WavData& out, std::string& error) {
@@ -86,9 +91,9 @@ WavData ReadWavFile(const std::string& path) {
 std::vector<uint8_t> MakeWav(const WaveFormat& format, const std::vector<uint8_t>& samples) {
     std::vector<uint8_t> v;
     v.reserve(44 + samples.size());
-    v.insert(v.end(), {'R', 'I', 'F', 'F'});
+    PutTag(v, "RIFF");
     Put32(v, uint32_t(36 + samples.size()));
-    v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    PutTag(v, "WAVEfmt ");
     Put32(v, 16);
     Put16(v, format.formatTag);
     Put16(v, format.channels);
@@ -96,7 +101,7 @@ std::vector<uint8_t> MakeWav(const WaveFormat& format, const std::vector<uint8_t
     Put32(v, format.avgBytesPerSec);
     Put16(v, format.blockAlign);
     Put16(v, format.bitsPerSample);
-    v.insert(v.end(), {'d', 'a', 't', 'a'});
+    PutTag(v, "data");
     Put32(v, uint32_t(samples.size()));
     v.insert(v.end(), samples.begin(), samples.end());
     return v;
