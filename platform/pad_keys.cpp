@@ -73,12 +73,17 @@ bool PadKeys::Axis(int pad, PadAxis axis, int16_t value) {
     auto on = [&](PadButton b) { return (pressed_[pad] & Bit(b)) != 0; };
     const int v = value;
     switch (axis) {
-    case PadAxis::LeftX:
-        return Set(pad, PadButton::StickLeft, Past(on(PadButton::StickLeft), -v)) |
-               Set(pad, PadButton::StickRight, Past(on(PadButton::StickRight), v));
-    case PadAxis::LeftY:
-        return Set(pad, PadButton::StickUp, Past(on(PadButton::StickUp), -v)) |
-               Set(pad, PadButton::StickDown, Past(on(PadButton::StickDown), v));
+    // Both directions of a stick are set: one can let go as the other comes on.
+    case PadAxis::LeftX: {
+        const bool left = Set(pad, PadButton::StickLeft, Past(on(PadButton::StickLeft), -v));
+        const bool right = Set(pad, PadButton::StickRight, Past(on(PadButton::StickRight), v));
+        return left || right;
+    }
+    case PadAxis::LeftY: {
+        const bool up = Set(pad, PadButton::StickUp, Past(on(PadButton::StickUp), -v));
+        const bool down = Set(pad, PadButton::StickDown, Past(on(PadButton::StickDown), v));
+        return up || down;
+    }
     case PadAxis::LeftTrigger:
         return Set(pad, PadButton::LeftTrigger, Past(on(PadButton::LeftTrigger), v));
     case PadAxis::RightTrigger:
