@@ -66,7 +66,7 @@ SoundSlot g_sound;  // the entry's sound
 
 class TourWalk {
 public:
-    TourWalk(int table, const TableDesc* desc) : table_(table), desc_(desc), tour_(LoadTour(table)) {
+    TourWalk(int table, const TableDesc* desc) : desc_(desc), tour_(LoadTour(table)) {
         names_.push_back(kPracticeName);
         for (const TourEntry& e : tour_.entries) names_.push_back(e.captionVoice.c_str());
         names_.push_back(kLeaveName);
@@ -158,7 +158,6 @@ private:
         return SoundClass::Effects;
     }
 
-    int table_;
     const TableDesc* desc_;
     Tour tour_;
     std::vector<const char*> names_;
