@@ -9,7 +9,6 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -138,9 +137,8 @@ void SdlWindowSystem::Wait(int ms, bool padOpen) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd watched[2] = {{windowFd_, POLLIN, 0}, {WakeFd(), POLLIN, 0}};
-        const int slice = padOpen ? 1 : static_cast<int>(left.count());
         // Input, a wake, or a signal (EINTR) ends the wait.
-        if (::poll(watched, 2, std::min(slice, static_cast<int>(left.count()))) != 0) break;
+        if (::poll(watched, 2, padOpen ? 1 : static_cast<int>(left.count())) != 0) break;
         if (!padOpen) break;
         SDL_PumpEvents();
         if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT) == SDL_TRUE) break;
